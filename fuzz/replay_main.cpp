@@ -1,0 +1,29 @@
+// Runs a fuzz entry point over every file of a folder, so that the seeds and the
+// inputs that once found faults are checked by every ordinary test run.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        ++count;
+    }
+    std::printf("%d inputs replayed\n", count);
+    return 0;
+}
