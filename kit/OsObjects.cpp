@@ -406,6 +406,10 @@ void COsBoard::Write(std::ostream& os) const {
     os << (fBlackMove ? "Black" : "White") << " to move\n";
 }
 
+// ---------------------------------------------------------------- COsGame
+
+COsGame::~COsGame() = default;
+
 // ---------------------------------------------------------------- stream operators
 
 std::istream& operator>>(std::istream& is, COsMove& mv) { mv.Read(is); return is; }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "GGObjectTemplates.h"
+
 // One move: a pass, or a square named by its 0-based row and column (F5 is row 4, column 5).
 class COsMove {
 public:
@@ -144,6 +146,12 @@ public:
 private:
     bool IsOnBoard(int row, int col) const;
     int Index(int row, int col) const { return (row + 1) * (bt.size + 2) + col + 1; }
+};
+
+// The Reversi game record.
+class COsGame : public CGGGame<COsBoard, COsMove, COsMatchType> {
+public:
+    ~COsGame() override;
 };
 
 std::istream& operator>>(std::istream& is, COsMove& mv);
