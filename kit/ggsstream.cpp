@@ -7,7 +7,8 @@
 #include <sstream>
 
 // The service object of "/os" comes with Server.h. Until the kit has it, no service is
-// ever filed: CreateService builds nothing and routing finds no service.
+// ever filed: CreateService builds nothing and routing finds no service. (A build tree
+// made before Server.h existed must rebuild this file once it appears.)
 #if __has_include("Server.h")
 #include "Server.h"
 
