@@ -1,6 +1,9 @@
 #include "StandinServer.h"
 
+#include "StandinGGS.h"
+
 #include <algorithm>
+#include <cmath>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -42,9 +45,12 @@ bool StartsWith(const std::string& text, const char* prefix)
 
 } // namespace
 
+const char* const CStandinServer::kAdmin = "admin";
+
 struct CStandinServer::Client {
     enum State { kLogin, kPassword, kReady };
 
+    int id = 0;                // the client's place in the order of connecting
     int fd = -1;
     State state = kLogin;
     std::string login;
@@ -110,6 +116,7 @@ void CStandinServer::Stop()
     }
     Wake();
     thread.join();
+    ggs.reset();
     for (auto& client : clients)
         Close(*client);
     ::close(listener);
@@ -122,6 +129,50 @@ void CStandinServer::Wake()
 {
     const char byte = 0;
     [[maybe_unused]] ssize_t written = ::write(wakeWrite, &byte, 1);
+}
+
+void CStandinServer::ServeGGS()
+{
+    if (thread.joinable() || ggs)
+        return;
+    ggs = std::make_unique<CStandinGGS>(
+        [this](int id, const std::string& bytes) {
+            if (clients[id]->fd >= 0)
+                clients[id]->out += bytes;
+        },
+        [this](int id) { clients[id]->quitting = true; });
+}
+
+void CStandinServer::SetLevel(const std::string& login, int level)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    levels[login] = level;
+}
+
+void CStandinServer::UseTestClock(double start)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    testClock = true;
+    testNow = start;
+}
+
+void CStandinServer::AdvanceClock(double seconds)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        testNow += seconds;
+    }
+    Wake();
+}
+
+double CStandinServer::Now() const
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (testClock)
+            return testNow;
+    }
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 void CStandinServer::SetPassword(const std::string& login, const std::string& password)
@@ -269,7 +320,7 @@ void CStandinServer::Loop()
                 timeout = timeout < 0 ? static_cast<int>(wait) : std::min(timeout, static_cast<int>(wait));
             }
         }
-        if (::poll(polled.data(), polled.size(), timeout) < 0 && errno != EINTR)
+        if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
         if (polled[0].revents & POLLIN) {
             char drain[64];
@@ -291,7 +342,36 @@ void CStandinServer::Loop()
         }
         for (auto& client : clients)
             Advance(*client);
+        if (ggs)
+            ggs->Tick(Now());
+        FlushAll();
     }
+}
+
+// The script's wait, shortened to the next moment a game clock has news; with the test
+// clock, time moves only by AdvanceClock, which wakes the loop.
+int CStandinServer::PollTimeout(int scriptTimeout)
+{
+    bool manual;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        manual = testClock;
+    }
+    if (!ggs || manual)
+        return scriptTimeout;
+    const double alarm = ggs->NextAlarm();
+    if (alarm < 0)
+        return scriptTimeout;
+    const double wait = std::max(0.0, std::ceil((alarm - Now()) * 1000)) + 1;
+    const int milliseconds = static_cast<int>(std::min(wait, 3600000.0));
+    return scriptTimeout < 0 ? milliseconds : std::min(scriptTimeout, milliseconds);
+}
+
+void CStandinServer::FlushAll()
+{
+    for (auto& client : clients)
+        if (client->fd >= 0 && (!client->out.empty() || client->quitting))
+            Send(*client);
 }
 
 void CStandinServer::Accept()
@@ -303,6 +383,7 @@ void CStandinServer::Accept()
         int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto client = std::make_unique<Client>();
+        client->id = static_cast<int>(clients.size());
         client->fd = fd;
         client->out = std::string(kBanner) + kLoginPrompt;
         Client& added = *client;
@@ -350,14 +431,24 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
         client.state = Client::kPassword;
         break;
     case Client::kPassword: {
-        std::lock_guard<std::mutex> guard(lock);
-        auto found = passwords.find(client.login);
-        if (found == passwords.end())
-            found = passwords.emplace(client.login, line).first;
-        if (found->second == line) {
+        bool accepted;
+        int level = 0;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            auto found = passwords.find(client.login);
+            if (found == passwords.end())
+                found = passwords.emplace(client.login, line).first;
+            accepted = found->second == line;
+            const auto given = levels.find(client.login);
+            level = given != levels.end() ? given->second : client.login == kAdmin ? 2 : 0;
+            if (accepted && !ggs)
+                client.script = script;
+        }
+        if (accepted) {
             client.out += kReady;
             client.state = Client::kReady;
-            client.script = script;
+            if (ggs)
+                ggs->Login(client.id, client.login, level, Now());
         } else {
             client.out += std::string(kRefusal) + kLoginPrompt;
             client.state = Client::kLogin;
@@ -365,7 +456,9 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
         break;
     }
     case Client::kReady:
-        if (line == "quit")
+        if (ggs)
+            ggs->Command(client.id, line, Now());
+        else if (line == "quit")
             client.quitting = true;
         break;
     }
@@ -439,6 +532,10 @@ void CStandinServer::Close(Client& client)
     ::shutdown(client.fd, SHUT_RDWR);
     ::close(client.fd);
     client.fd = -1;
+    client.out.clear();
+    client.outSent = 0;
+    if (ggs && client.state == Client::kReady)
+        ggs->Logout(client.id, Now());
     {
         std::lock_guard<std::mutex> guard(lock);
         client.closed = true;

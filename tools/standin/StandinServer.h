@@ -1,10 +1,16 @@
 #pragma once
 // A small stand-in for the GGS server on the loopback interface: it runs the login
-// exchange, then plays a script of server texts to each client and records every byte
-// that each client sends, so that tests can check both directions of the conversation.
+// exchange and records every byte that each client sends, so that tests can check both
+// directions of the conversation. After login it either plays a script of server texts to
+// each client (the default), or, once ServeGGS is called, answers as the GGS server with
+// its Reversi service "/os" (CStandinGGS), so that clients can play matches.
 //
 // One thread polls the listening socket and every client; the test thread talks to it
 // through the public operations, which are safe to call at any time.
+//
+// Logins: a login not in the password store is registered with the first password it
+// uses. Levels: "admin" is level 2, logins given to SetLevel have that level, every other
+// login is level 0 (unregistered); rated matches need level 1 or more.
 //
 // Script text, one line per entry:
 //   any other line      sent as it stands, followed by "\n"; escapes \r \n \a \t \0 \\ \@
@@ -29,6 +35,8 @@
 #include <thread>
 #include <vector>
 
+class CStandinGGS;
+
 class CStandinServer {
 public:
     CStandinServer();
@@ -42,6 +50,18 @@ public:
     // Closes every connection and ends the server thread; the records stay readable.
     void Stop();
     uint16_t GetPort() const { return port; }
+
+    static const char* const kAdmin;
+
+    // Answer as the GGS server instead of playing the script; call before Start.
+    void ServeGGS();
+    // The level a login has from its next login on.
+    void SetLevel(const std::string& login, int level);
+    // Time for the games' clocks: the system clock, unless a test clock is used, which
+    // starts at the given time (seconds since 1970) and moves only by AdvanceClock.
+    void UseTestClock(double start = 1780000000);
+    void AdvanceClock(double seconds);
+    double Now() const;
 
     // The password store: a login not in it is registered with the first password it uses.
     void SetPassword(const std::string& login, const std::string& password);
@@ -79,7 +99,9 @@ private:
     void Advance(Client& client);
     void OnLine(Client& client, const std::string& line);
     void Close(Client& client);
+    void FlushAll();
     void Wake();
+    int PollTimeout(int scriptTimeout);
 
     uint16_t port = 0;
     int listener = -1;
@@ -93,4 +115,10 @@ private:
     std::map<std::string, std::string> passwords;
     std::vector<Action> script;
     std::vector<std::unique_ptr<Client>> clients;
+    std::map<std::string, int> levels;
+    bool testClock = false;
+    double testNow = 0;
+
+    // Touched by the server thread only, once it runs.
+    std::unique_ptr<CStandinGGS> ggs;
 };

@@ -12,10 +12,13 @@ namespace {
 void Usage(const char* program)
 {
     std::fprintf(stderr,
-                 "usage: %s [--port N] [--script FILE] [--password LOGIN:PASSWORD]...\n"
+                 "usage: %s [--port N] [--script FILE] [--password LOGIN:PASSWORD]... [--level LOGIN:N]...\n"
                  "  --port      the port on 127.0.0.1 (default 5000)\n"
-                 "  --script    server texts played to every client after login\n"
-                 "  --password  a known login; other logins register with their first password\n",
+                 "  --script    server texts played to every client after login, instead of\n"
+                 "              answering as the GGS server with its service /os\n"
+                 "  --password  a known login; other logins register with their first password\n"
+                 "  --level     a login's level: 0 unregistered (the default), 1 registered\n"
+                 "              (rated matches), 2 administrator (the login admin has it)\n",
                  program);
 }
 
@@ -25,6 +28,7 @@ int main(int argc, char** argv)
 {
     CStandinServer server;
     long port = 5000;
+    bool scripted = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 == argc) {
@@ -44,6 +48,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "cannot read %s\n", value);
                 return 1;
             }
+            scripted = true;
         } else if (option == "--password") {
             const char* colon = std::strchr(value, ':');
             if (!colon) {
@@ -51,11 +56,21 @@ int main(int argc, char** argv)
                 return 2;
             }
             server.SetPassword(std::string(value, colon), colon + 1);
+        } else if (option == "--level") {
+            const char* colon = std::strchr(value, ':');
+            if (!colon || colon[1] < '0' || colon[1] > '2' || colon[2] != '\0') {
+                Usage(argv[0]);
+                return 2;
+            }
+            server.SetLevel(std::string(value, colon), colon[1] - '0');
         } else {
             Usage(argv[0]);
             return 2;
         }
     }
+
+    if (!scripted)
+        server.ServeGGS();
 
     sigset_t signals;
     sigemptyset(&signals);
