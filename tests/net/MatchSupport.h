@@ -1,0 +1,233 @@
+#pragma once
+// Support for the tests of the stand-in GGS server: kit streams that log in as users,
+// run their reader loops on threads of their own and record every message text, and a
+// fixture with a server that answers as GGS with its "/os" service on a test clock.
+
+#include "NetSupport.h"
+#include "OsObjects.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+// A user's connection. The reader thread routes each text (so the service object, when
+// the kit has one, keeps its state) under the client's lock, then records the text.
+class CTestClient : public ggsstream {
+public:
+    explicit CTestClient(const std::string& login) : name(login) {}
+    ~CTestClient() override { Stop(); }
+
+    void HandleText(const std::string& text) override
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        ggsstream::HandleText(text);
+        texts.push_back(text);
+        changed.notify_all();
+    }
+    void OnMessage(const CMsg&) override {}
+
+    bool Start(uint16_t port, const std::string& password = "pw")
+    {
+        if (Connect("127.0.0.1", port) != 0 || Login(name, password) != 0)
+            return false;
+        reader = std::thread([this] { Run(); });
+        return true;
+    }
+    void Stop()
+    {
+        if (!reader.joinable())
+            return;
+        if (IsConnected())
+            Disconnect();
+        reader.join();
+    }
+    // A command line to the server ("\n" is added).
+    void Send(const std::string& line) { *this << line << '\n' << std::flush; }
+    void Os(const std::string& command) { Send("t /os " + command); }
+
+    // The first text from the reading position on that begins with the prefix; the reading
+    // position moves past it. Empty after the time-out.
+    std::string Next(const std::string& prefix)
+    {
+        std::unique_lock<std::recursive_mutex> guard(lock);
+        std::string found;
+        changed.wait_for(guard, kNetTimeout, [&] {
+            for (size_t i = cursor; i < texts.size(); ++i)
+                if (texts[i].compare(0, prefix.size(), prefix) == 0) {
+                    found = texts[i];
+                    cursor = i + 1;
+                    return true;
+                }
+            return false;
+        });
+        return found;
+    }
+    // Whether any text from the reading position on begins with the prefix, now.
+    bool Has(const std::string& prefix)
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        for (size_t i = cursor; i < texts.size(); ++i)
+            if (texts[i].compare(0, prefix.size(), prefix) == 0)
+                return true;
+        return false;
+    }
+    std::vector<std::string> Texts()
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        return texts;
+    }
+
+    const std::string name;
+    std::recursive_mutex lock;
+
+private:
+    std::condition_variable_any changed;
+    std::vector<std::string> texts;
+    size_t cursor = 0;
+    std::thread reader;
+};
+
+// The logins and the start board of a game, read from the GGF text of a join.
+struct CJoinedGame {
+    std::string id;
+    std::string black;
+    std::string white;
+    COsBoard board;
+    std::string ggf;
+};
+
+inline std::string GGFValue(const std::string& ggf, const std::string& tag)
+{
+    const size_t at = ggf.find("]" + tag + "[") != std::string::npos ? ggf.find("]" + tag + "[") + 1
+                                                                     : ggf.find(tag + "[");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t begin = at + tag.size() + 1;
+    return ggf.substr(begin, ggf.find(']', begin) - begin);
+}
+
+// Reads "/os: join <id> <GGF>"; the board is the start board with every move played.
+inline CJoinedGame ReadJoin(const std::string& text)
+{
+    CJoinedGame game;
+    std::istringstream in(text);
+    std::string word;
+    in >> word >> word >> game.id;
+    std::getline(in >> std::ws, game.ggf);
+    game.black = GGFValue(game.ggf, "PB");
+    game.white = GGFValue(game.ggf, "PW");
+    std::istringstream board(GGFValue(game.ggf, "BO"));
+    COsBoardType type;
+    board >> type;
+    game.board.SetEmpty(type);
+    for (int row = 0; row < type.size; ++row)
+        for (int col = 0; col < type.size; ++col)
+            if (game.board.GetSquare(row, col) != COsBoard::kDead) {
+                char square = COsBoard::kEmpty;
+                board >> square;
+                game.board.Set(row, col, square);
+            }
+    char side = '*';
+    board >> side;
+    game.board.fBlackMove = side == '*';
+    for (size_t at = 0;;) {
+        const size_t black = game.ggf.find("]B[", at), white = game.ggf.find("]W[", at);
+        at = std::min(black, white);
+        if (at == std::string::npos)
+            break;
+        COsMove move;
+        std::istringstream item(game.ggf.substr(at + 3));
+        move.Read(item);
+        game.board.Update(move);
+        at += 3;
+    }
+    return game;
+}
+
+inline std::string MoveText(const COsMove& move)
+{
+    std::ostringstream text;
+    text << move;
+    return text.str();
+}
+
+// A server on a test clock with "/os", and users that log in to it.
+class StandinMatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(scratch.path.empty());
+        server.ServeGGS();
+        server.UseTestClock();
+        port = server.Start();
+        ASSERT_NE(port, 0);
+    }
+    void TearDown() override
+    {
+        for (auto& client : clients)
+            client->Stop();
+        server.Stop();
+    }
+    // Logs a user in the way the client does, with notifications of everyone and the
+    // service in client mode, and waits until the server has reported the user's level.
+    CTestClient& User(const std::string& login, int level = 0)
+    {
+        if (level != 0)
+            server.SetLevel(login, level);
+        clients.push_back(std::make_unique<CTestClient>(login));
+        CTestClient& client = *clients.back();
+        EXPECT_TRUE(client.Start(port));
+        client.Send("notify + *");
+        client.Os("client +");
+        client.Os("notify + *");
+        client.Os(level >= 1 ? "rated +" : "open 1");
+        EXPECT_NE(client.Next(": + " + login + " "), "");
+        return client;
+    }
+    // "a" asks "b"; "b" accepts; returns the match id once both have the start.
+    std::string StartMatch(CTestClient& a, CTestClient& b, const std::string& terms)
+    {
+        a.Os("ask " + terms + " " + b.name);
+        const std::string request = b.Next("/os: + .");
+        EXPECT_NE(a.Next("/os: + ."), "");
+        std::istringstream words(request);
+        std::string word, id;
+        words >> word >> word >> id;
+        b.Os("accept " + id);
+        const std::string started = a.Next("/os: + match ");
+        EXPECT_NE(b.Next("/os: + match "), "");
+        std::istringstream match(started);
+        match >> word >> word >> word >> id;
+        return id;
+    }
+    // Plays a game on to its end with the first legal move (or a pass) of the side to
+    // move, each from its player, and checks that every watcher sees every update.
+    // Returns the number of moves played.
+    int PlayOut(CJoinedGame game, CTestClient& black, CTestClient& white, std::vector<CTestClient*> watchers = {})
+    {
+        watchers.insert(watchers.begin(), {&black, &white});
+        int played = 0;
+        while (!game.board.GameOver()) {
+            CTestClient& mover = game.board.fBlackMove ? black : white;
+            const std::vector<COsMove> moves = game.board.LegalMoves();
+            COsMove move;   // a pass unless there is a move
+            if (!moves.empty())
+                move = moves.front();
+            mover.Os("play " + game.id + " " + MoveText(move));
+            const std::string update = "/os: update " + game.id + " " + MoveText(move);
+            for (CTestClient* each : watchers)
+                EXPECT_EQ(each->Next("/os: update " + game.id + " "), update) << each->name;
+            if (::testing::Test::HasFailure())
+                return played;
+            game.board.Update(move);
+            ++played;
+        }
+        return played;
+    }
+
+    CScratchDir scratch;
+    CStandinServer server;
+    uint16_t port = 0;
+    std::vector<std::unique_ptr<CTestClient>> clients;
+};
