@@ -23,6 +23,7 @@ public:
         std::lock_guard<std::recursive_mutex> guard(lock);
         ggsstream::HandleText(text);
         texts.push_back(text);
+        taken.push_back(false);
         changed.notify_all();
     }
     void OnMessage(const CMsg&) override {}
@@ -45,32 +46,34 @@ public:
     // A command line to the server ("\n" is added).
     void Send(const std::string& line) { *this << line << '\n' << std::flush; }
     void Os(const std::string& command) { Send("t /os " + command); }
+    // Waits until the server has done everything this client sent before.
+    void Sync()
+    {
+        Send("finger");
+        Next(": finger");
+    }
 
-    // The first text from the reading position on that begins with the prefix; the reading
-    // position moves past it. Empty after the time-out.
+    // The first text not taken yet that begins with the prefix, which is taken; empty after
+    // the time-out. Texts of one prefix are taken in the order they came.
     std::string Next(const std::string& prefix)
     {
         std::unique_lock<std::recursive_mutex> guard(lock);
         std::string found;
         changed.wait_for(guard, kNetTimeout, [&] {
-            for (size_t i = cursor; i < texts.size(); ++i)
-                if (texts[i].compare(0, prefix.size(), prefix) == 0) {
-                    found = texts[i];
-                    cursor = i + 1;
-                    return true;
-                }
-            return false;
+            const size_t at = Find(prefix);
+            if (at == texts.size())
+                return false;
+            taken[at] = true;
+            found = texts[at];
+            return true;
         });
         return found;
     }
-    // Whether any text from the reading position on begins with the prefix, now.
+    // Whether a text not taken yet begins with the prefix, now.
     bool Has(const std::string& prefix)
     {
         std::lock_guard<std::recursive_mutex> guard(lock);
-        for (size_t i = cursor; i < texts.size(); ++i)
-            if (texts[i].compare(0, prefix.size(), prefix) == 0)
-                return true;
-        return false;
+        return Find(prefix) != texts.size();
     }
     std::vector<std::string> Texts()
     {
@@ -82,9 +85,17 @@ public:
     std::recursive_mutex lock;
 
 private:
+    size_t Find(const std::string& prefix) const
+    {
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (!taken[i] && texts[i].compare(0, prefix.size(), prefix) == 0)
+                return i;
+        return texts.size();
+    }
+
     std::condition_variable_any changed;
     std::vector<std::string> texts;
-    size_t cursor = 0;
+    std::vector<bool> taken;
     std::thread reader;
 };
 
@@ -203,11 +214,10 @@ protected:
     }
     // Plays a game on to its end with the first legal move (or a pass) of the side to
     // move, each from its player, and checks that every watcher sees every update.
-    // Returns the number of moves played.
-    int PlayOut(CJoinedGame game, CTestClient& black, CTestClient& white, std::vector<CTestClient*> watchers = {})
+    // Returns the final board.
+    COsBoard PlayOut(CJoinedGame game, CTestClient& black, CTestClient& white, std::vector<CTestClient*> watchers = {})
     {
         watchers.insert(watchers.begin(), {&black, &white});
-        int played = 0;
         while (!game.board.GameOver()) {
             CTestClient& mover = game.board.fBlackMove ? black : white;
             const std::vector<COsMove> moves = game.board.LegalMoves();
@@ -219,11 +229,10 @@ protected:
             for (CTestClient* each : watchers)
                 EXPECT_EQ(each->Next("/os: update " + game.id + " "), update) << each->name;
             if (::testing::Test::HasFailure())
-                return played;
+                break;
             game.board.Update(move);
-            ++played;
         }
-        return played;
+        return game.board;
     }
 
     CScratchDir scratch;

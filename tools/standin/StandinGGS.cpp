@@ -220,7 +220,7 @@ void CStandinGGS::Tell(int connection, Session& session, const std::string& to, 
     if (!to.empty() && to[0] == '.') {
         for (const auto& [other, each] : sessions)
             if (other != connection && each.channels.count(to))
-                output(other, Wire(to, session.login + ": " + text));
+                output(other, Wire(to + " " + session.login, text));
         return;
     }
     const auto found = connections.find(to);
