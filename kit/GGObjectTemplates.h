@@ -227,3 +227,199 @@ void CGGGame<TBoard, TMove, TMatchType>::SetResult(const CGGResult& r, const std
     result = r;
     if (login == players[0].login) result.score = -result.score;
 }
+
+// ---------------------------------------------------------------- game-service records
+//
+// The records of the service's list and delta messages. Each reader stops at the first
+// field it cannot read: the fields after it keep what they held and the stream stays
+// failed, which is how a list message knows that its list has ended.
+
+// A running match. The text names the second player before the first.
+template <class TMatchType>
+class CGGMatch {
+public:
+    // id, second player, first player, match type, rated character, trailing number.
+    void Read(std::istream& is);
+    // The same without the trailing number, which becomes 0 and stays in the stream.
+    void ReadDelta(std::istream& is);
+
+    bool operator==(const CGGMatch& b) const { return id == b.id; }
+    bool operator!=(const CGGMatch& b) const { return !(*this == b); }
+    bool operator<(const CGGMatch& b) const { return id < b.id; }
+
+    std::string id;
+    CGGPlayer players[2];  // first, second
+    TMatchType matchType;
+    char rated = 0;  // 'U' unrated
+    int number = 0;
+};
+
+// A finished game of a player's history.
+template <class TMatchType>
+class CGGHistoryItem {
+public:
+    // id, date, first player, second player, result, match type.
+    void Read(std::istream& is);
+
+    bool operator==(const CGGHistoryItem& b) const { return id == b.id; }
+    bool operator!=(const CGGHistoryItem& b) const { return !(*this == b); }
+    bool operator<(const CGGHistoryItem& b) const { return id < b.id; }
+
+    std::string id;
+    CGGDate date;
+    CGGPlayer players[2];  // first, second
+    CGGResult result;
+    TMatchType matchType;
+};
+
+// A stored (adjourned) match. The records have no key of their own: every read gives the
+// record the next arrival number, and records are equal and ordered by it, so a list keeps
+// the order in which the server sent the records and no two records read apart are equal.
+template <class TMatchType>
+class CGGStoredMatch {
+public:
+    // id, date, first login, second login, match type, and the word ":l".
+    void Read(std::istream& is);
+
+    bool operator==(const CGGStoredMatch& b) const { return arrival == b.arrival; }
+    bool operator!=(const CGGStoredMatch& b) const { return !(*this == b); }
+    bool operator<(const CGGStoredMatch& b) const { return arrival < b.arrival; }
+
+    std::string id;
+    std::string logins[2];  // first, second
+    TMatchType matchType;
+    CGGDate date;
+    unsigned long long arrival = 0;
+};
+
+// A match request: players, clocks and terms; rated 'U' unrated, 'S' continues the stored
+// match storedId, anything else rated.
+template <class TMatchType>
+class CGGRequest {
+public:
+    // First player, first clock, match type, rated character, second player, then the
+    // stored match id for 'S', else the second clock (the first clock's value when it
+    // cannot be read).
+    void Read(std::istream& is);
+
+    CGGPlayer players[2];  // first, second
+    CGGClock clocks[2];    // first, second
+    TMatchType matchType;
+    char rated = 0;
+    std::string storedId;
+};
+
+// One rating line of a finger reply.
+template <class TRatingType>
+class CGGRatingItem {
+public:
+    void Read(std::istream& is);
+
+    TRatingType ratingType;
+    CGGRating rating;
+};
+
+template <class TMatchType>
+void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+    number = 0;
+    if (!(is >> id)) return;
+    players[1].Read(is);
+    if (!is) return;
+    players[0].Read(is);
+    if (!is) return;
+    matchType.Read(is);
+    if (!is) return;
+    is >> rated;
+}
+
+template <class TMatchType>
+void CGGMatch<TMatchType>::Read(std::istream& is) {
+    const int kept = number;
+    ReadDelta(is);
+    number = kept;
+    if (is) is >> number;
+}
+
+template <class TMatchType>
+void CGGHistoryItem<TMatchType>::Read(std::istream& is) {
+    if (!(is >> id)) return;
+    date.Read(is);
+    if (!is) return;
+    players[0].Read(is);
+    if (!is) return;
+    players[1].Read(is);
+    if (!is) return;
+    result.Read(is);
+    if (!is) return;
+    matchType.Read(is);
+}
+
+template <class TMatchType>
+void CGGStoredMatch<TMatchType>::Read(std::istream& is) {
+    if (!(is >> id)) return;
+    arrival = NextArrivalNumber();
+    date.Read(is);
+    if (!is) return;
+    if (!(is >> logins[0] >> logins[1])) return;
+    matchType.Read(is);
+    if (!is) return;
+    std::string adjourned;
+    is >> adjourned;
+    KIT_ASSERT(adjourned == ":l" || !is);
+}
+
+template <class TMatchType>
+void CGGRequest<TMatchType>::Read(std::istream& is) {
+    players[0].Read(is);
+    if (!is) return;
+    clocks[0].Read(is);
+    if (!is) return;
+    matchType.Read(is);
+    if (!is) return;
+    if (!(is >> rated)) return;
+    players[1].Read(is);
+    if (!is) return;
+    if (rated == 'S') {
+        is >> storedId;
+        return;
+    }
+    clocks[1].Read(is);
+    if (is.fail()) clocks[1] = clocks[0];
+}
+
+template <class TRatingType>
+void CGGRatingItem<TRatingType>::Read(std::istream& is) {
+    ratingType.Read(is);
+    if (!is) return;
+    rating.Read(is);
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGMatch<TMatchType>& match) {
+    match.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGHistoryItem<TMatchType>& item) {
+    item.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGStoredMatch<TMatchType>& match) {
+    match.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGRequest<TMatchType>& request) {
+    request.Read(is);
+    return is;
+}
+
+template <class TRatingType>
+std::istream& operator>>(std::istream& is, CGGRatingItem<TRatingType>& item) {
+    item.Read(is);
+    return is;
+}
