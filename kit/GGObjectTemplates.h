@@ -3,10 +3,12 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <ios>
 #include <istream>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,12 @@ public:
     bool IsPlayerToMove(const std::string& login) const;
     // Stores a result given from the view of the named player as one from black's view.
     void SetResult(const CGGResult& result, const std::string& login);
+
+    // The game as one line of GGF text: (;GM[Reversi]PC[..]...B[F5]W[D6]...;)
+    void WriteGGF(std::ostream& os) const;
+    // Reads one GGF game. A text that does not open with "(;" leaves a cleared record and
+    // a failed stream; a bad value spoils only its own field.
+    void ReadGGF(std::istream& is);
 
     std::string place;
     std::string date;
@@ -226,6 +234,122 @@ template <class TBoard, class TMove, class TMatchType>
 void CGGGame<TBoard, TMove, TMatchType>::SetResult(const CGGResult& r, const std::string& login) {
     result = r;
     if (login == players[0].login) result.score = -result.score;
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::WriteGGF(std::ostream& os) const {
+    os << "(;GM[Reversi]PC[" << place;
+    if (!date.empty()) os << "]DT[" << date;
+    os << "]PB[" << players[1].login << "]PW[" << players[0].login << "]RE[";
+    result.Write(os);
+    if (players[1].rating != 0) os << "]RB[" << players[1].rating;
+    if (players[0].rating != 0) os << "]RW[" << players[0].rating;
+    if (posStart.clocks[0] == posStart.clocks[1]) {
+        os << "]TI[";
+        posStart.clocks[0].Write(os);
+    } else {
+        os << "]TB[";
+        posStart.clocks[1].Write(os);
+        os << "]TW[";
+        posStart.clocks[0].Write(os);
+    }
+    os << "]TY[";
+    matchType.Write(os);
+    os << "]BO[";
+    posStart.board.WriteGGF(os);
+    if (matchType.kind == 'k' && !moves.empty()) {
+        os << "]KB[";
+        komiMoves[1].Write(os);
+        os << "]KW[";
+        komiMoves[0].Write(os);
+        os << "]KM[" << (komiMoves[0].eval + komiMoves[1].eval) / 2;
+    }
+    // The first move is the start board's side to move; the colours then alternate,
+    // passes included.
+    bool black = posStart.board.fBlackMove;
+    for (const Item& item : moves) {
+        os << (black ? "]B[" : "]W[");
+        item.Write(os);
+        black = !black;
+    }
+    os << "];)";
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
+    using namespace textinput;
+    Clear();
+    if (GetNonBlank(is) != '(' || is.get() != ';') {
+        is.setstate(std::ios::failbit);
+        return;
+    }
+
+    // Every value is parsed from a string stream of its own, so that a bad value never
+    // disturbs the game text around it.
+    std::string tag, value;
+    std::istringstream vs;
+    bool fKomiRead = false;
+    double komi = 0;
+    for (;;) {
+        SkipBlanks(is);
+        if (!is.good() || is.peek() == ';') break;
+        tag.clear();
+        value.clear();
+        std::getline(is, tag, '[');
+        std::getline(is, value, ']');
+        // A value that the text ends inside is not a value: the game is cut short.
+        if (!is.good()) break;
+        vs.clear();
+        vs.str(value);
+        if (tag == "B" || tag == "W") {
+            Item item;
+            item.Read(vs);
+            moves.push_back(item);
+        } else if (tag == "PC") {
+            place = value;
+        } else if (tag == "DT") {
+            date = value;
+        } else if (tag == "PB") {
+            players[1].login = value;
+        } else if (tag == "PW") {
+            players[0].login = value;
+        } else if (tag == "RE") {
+            result.Read(vs);
+        } else if (tag == "RB") {
+            vs >> players[1].rating;
+        } else if (tag == "RW") {
+            vs >> players[0].rating;
+        } else if (tag == "TI") {
+            posStart.clocks[0].Read(vs);
+            posStart.clocks[1] = posStart.clocks[0];
+        } else if (tag == "TB") {
+            posStart.clocks[1].Read(vs);
+        } else if (tag == "TW") {
+            posStart.clocks[0].Read(vs);
+        } else if (tag == "TY") {
+            matchType.Read(vs);
+        } else if (tag == "BO") {
+            posStart.board.ReadGGF(vs);
+        } else if (tag == "KB") {
+            komiMoves[1].Read(vs);
+        } else if (tag == "KW") {
+            komiMoves[0].Read(vs);
+        } else if (tag == "KM") {
+            vs >> komi;
+            fKomiRead = true;
+        } else if (tag == "GM") {
+            KIT_ASSERT(value == "Reversi" || value == "Othello");
+        }
+    }
+    KIT_ASSERT(!fKomiRead || std::fabs(2 * komi - komiMoves[0].eval - komiMoves[1].eval) < 0.0001);
+    (void)fKomiRead;
+    if (is.good()) {
+        is.get();  // the ';' that stopped the loop
+        const int c = Peek(is);
+        KIT_ASSERT(c == ')');
+        if (c != std::char_traits<char>::eof()) is.get();
+    }
+    UpdatePosition();
 }
 
 // ---------------------------------------------------------------- game-service records

@@ -410,6 +410,36 @@ void COsBoard::Write(std::ostream& os) const {
     os << (fBlackMove ? "Black" : "White") << " to move\n";
 }
 
+void COsBoard::WriteGGF(std::ostream& os) const {
+    std::string text;
+    text.reserve(squares.size() + 2);
+    text += ' ';
+    for (char c : squares)
+        if (c != kDead) text += c;
+    text += ' ';
+    text += SideChar();
+    bt.Write(os);
+    os << text;
+}
+
+void COsBoard::ReadGGF(std::istream& is) {
+    Clear();
+    COsBoardType type;
+    type.Read(is);
+    SetEmpty(type);
+    for (char& square : squares) {
+        if (square == kDead) continue;
+        char c;
+        if (!(is >> c)) break;
+        // Only discs and empty squares are stored: the board stays a position the
+        // rules know.
+        KIT_ASSERT(c == kBlack || c == kWhite || c == kEmpty);
+        square = c == kBlack || c == kWhite ? c : char(kEmpty);
+    }
+    char side;
+    if (is >> side) fBlackMove = side == kBlack;
+}
+
 // ---------------------------------------------------------------- COsGame
 
 COsGame::~COsGame() = default;
@@ -424,3 +454,7 @@ std::istream& operator>>(std::istream& is, COsMatchType& mt) { mt.Read(is); retu
 std::ostream& operator<<(std::ostream& os, const COsMatchType& mt) { mt.Write(os); return os; }
 std::istream& operator>>(std::istream& is, COsRatingType& rt) { rt.Read(is); return is; }
 std::ostream& operator<<(std::ostream& os, const COsRatingType& rt) { rt.Write(os); return os; }
+std::istream& operator>>(std::istream& is, COsBoard& board) { board.ReadGGF(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsBoard& board) { board.WriteGGF(os); return os; }
+std::istream& operator>>(std::istream& is, COsGame& game) { game.ReadGGF(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsGame& game) { game.WriteGGF(os); return os; }

@@ -139,6 +139,11 @@ public:
     void Write(std::ostream& os) const;
     void WriteColumnLine(std::ostream& os) const;
 
+    // The board as a GGF value: the type, a blank, the playable squares row by row, a
+    // blank and the side to move ("8 ---...-O*------*O---...- *").
+    void WriteGGF(std::ostream& os) const;
+    void ReadGGF(std::istream& is);
+
     COsBoardType bt;
     std::string squares;
     bool fBlackMove = true;
@@ -162,3 +167,7 @@ std::istream& operator>>(std::istream& is, COsMatchType& mt);
 std::ostream& operator<<(std::ostream& os, const COsMatchType& mt);
 std::istream& operator>>(std::istream& is, COsRatingType& rt);
 std::ostream& operator<<(std::ostream& os, const COsRatingType& rt);
+std::istream& operator>>(std::istream& is, COsBoard& board);
+std::ostream& operator<<(std::ostream& os, const COsBoard& board);
+std::istream& operator>>(std::istream& is, COsGame& game);
+std::ostream& operator<<(std::ostream& os, const COsGame& game);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "OsObjects.h"
+#include "SameGame.h"
 #include "TextForms.h"
 
 namespace {
@@ -99,4 +100,42 @@ TEST(RealGames, LogbookReplaysLegallyAndScores) {
     }
     EXPECT_EQ(games, 5575);
     EXPECT_GT(passes, 0);
+}
+
+TEST(RealGames, GgfReadsReplaysAndWritesBack) {
+    std::ifstream ggf(TAVO_GAMES_DIR "/wthor-2001.ggf");
+    ASSERT_TRUE(ggf.is_open());
+    int games = 0;
+    std::string line;
+    while (std::getline(ggf, line)) {
+        if (line.empty()) continue;
+        SCOPED_TRACE("game " + std::to_string(games + 1) + ": " + line);
+        std::istringstream is(line);
+        COsGame game;
+        is >> game;
+        ASSERT_FALSE(is.fail());
+        EXPECT_FALSE(game.players[0].login.empty());
+        EXPECT_FALSE(game.players[1].login.empty());
+        EXPECT_EQ(game.matchType.bt.size, 8);
+        EXPECT_EQ(game.posStart.board.squares, ReadFrom<COsBoard>(
+            "8 ---------------------------O*------*O--------------------------- *").squares);
+        // Every move legal, the game over at its end, RE its score.
+        COsGame replay = game;
+        replay.moves.clear();
+        replay.UpdatePosition();
+        for (const CGGMoveListItem<COsMove>& item : game.moves) {
+            ASSERT_FALSE(replay.IsOver());
+            ASSERT_TRUE(replay.posCurrent.board.IsLegal(item.move));
+            replay.Play(item);
+        }
+        ASSERT_TRUE(game.IsOver());
+        EXPECT_EQ(game.result.kind, CGGResult::kScore);
+        EXPECT_EQ(game.result.score, game.posCurrent.board.Result(false));
+        ExpectSamePosition(replay.posCurrent, game.posCurrent);
+
+        const std::string text = Text(game);
+        ExpectSameGame(ReadFrom<COsGame>(text), game);
+        games++;
+    }
+    EXPECT_EQ(games, 5575);
 }
