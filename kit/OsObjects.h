@@ -157,6 +157,20 @@ private:
 class COsGame : public CGGGame<COsBoard, COsMove, COsMatchType> {
 public:
     ~COsGame() override;
+
+    // Older 8x8 game texts, played from the standard start with a pass wherever the side
+    // to move has none. Logbook: "+F5-D6+C3 ... : 2 10" ('+' black, '-' white, then the
+    // final disc difference). IOS: time stamp, end code, black's and white's login, disc
+    // count and clock "(min sec min)", then square numbers (10 x column + row), black
+    // positive, ended by 0.
+    void ReadLogbook(std::istream& is);
+    void ReadIOS(std::istream& is);
+    // The date as "%Y-%m-%d %H:%M:%S GMT" of a time in seconds since 1970 (UTC).
+    void SetDate(long long seconds);
+
+private:
+    void StartStandard();
+    void PlayWithPass(const COsMove& mv);
 };
 
 std::istream& operator>>(std::istream& is, COsMove& mv);
