@@ -99,61 +99,30 @@ private:
     std::thread reader;
 };
 
-// The logins and the start board of a game, read from the GGF text of a join.
+// A game as a join gives it: the record, its logins and its current board.
 struct CJoinedGame {
     std::string id;
+    std::string ggf;
+    COsGame game;
     std::string black;
     std::string white;
     COsBoard board;
-    std::string ggf;
 };
 
-inline std::string GGFValue(const std::string& ggf, const std::string& tag)
-{
-    const size_t at = ggf.find("]" + tag + "[") != std::string::npos ? ggf.find("]" + tag + "[") + 1
-                                                                     : ggf.find(tag + "[");
-    if (at == std::string::npos)
-        return std::string();
-    const size_t begin = at + tag.size() + 1;
-    return ggf.substr(begin, ggf.find(']', begin) - begin);
-}
-
-// Reads "/os: join <id> <GGF>"; the board is the start board with every move played.
+// Reads "/os: join <id> <GGF>".
 inline CJoinedGame ReadJoin(const std::string& text)
 {
-    CJoinedGame game;
+    CJoinedGame joined;
     std::istringstream in(text);
     std::string word;
-    in >> word >> word >> game.id;
-    std::getline(in >> std::ws, game.ggf);
-    game.black = GGFValue(game.ggf, "PB");
-    game.white = GGFValue(game.ggf, "PW");
-    std::istringstream board(GGFValue(game.ggf, "BO"));
-    COsBoardType type;
-    board >> type;
-    game.board.SetEmpty(type);
-    for (int row = 0; row < type.size; ++row)
-        for (int col = 0; col < type.size; ++col)
-            if (game.board.GetSquare(row, col) != COsBoard::kDead) {
-                char square = COsBoard::kEmpty;
-                board >> square;
-                game.board.Set(row, col, square);
-            }
-    char side = '*';
-    board >> side;
-    game.board.fBlackMove = side == '*';
-    for (size_t at = 0;;) {
-        const size_t black = game.ggf.find("]B[", at), white = game.ggf.find("]W[", at);
-        at = std::min(black, white);
-        if (at == std::string::npos)
-            break;
-        COsMove move;
-        std::istringstream item(game.ggf.substr(at + 3));
-        move.Read(item);
-        game.board.Update(move);
-        at += 3;
-    }
-    return game;
+    in >> word >> word >> joined.id;
+    std::getline(in >> std::ws, joined.ggf);
+    std::istringstream ggf(joined.ggf);
+    joined.game.ReadGGF(ggf);
+    joined.black = joined.game.players[1].login;
+    joined.white = joined.game.players[0].login;
+    joined.board = joined.game.posCurrent.board;
+    return joined;
 }
 
 inline std::string MoveText(const COsMove& move)

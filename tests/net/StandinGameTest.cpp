@@ -48,7 +48,7 @@ CStandinGame NewGame(const char* type, const CGGClock& clock = Clock(600, 0, 0))
 std::string Text(const COsGame& game)
 {
     std::ostringstream text;
-    WriteGameText(text, game);
+    game.WriteGGF(text);
     return text.str();
 }
 
@@ -206,21 +206,4 @@ TEST(StandinGame, UndoGivesTheAskerTheMoveAgain)
     ASSERT_EQ(komi.Play("b", At("F5", 2), 1002, played), CStandinGame::kBidsDone);
     EXPECT_FALSE(komi.Undo("b", 1003));
     EXPECT_EQ(komi.record.moves.size(), 1u);
-}
-
-TEST(StandinGame, GameText)
-{
-    CStandinGame game = NewGame("8", Clock(900, 0, 120));
-    EXPECT_EQ(Text(game.record),
-              "(;GM[Reversi]PC[here]DT[today]PB[b]PW[w]RE[?]TI[15:00//2:00]TY[8]BO[8 "
-              "---------------------------O*------*O--------------------------- *];)");
-    Item played;
-    ASSERT_EQ(game.Play("b", At("F5"), 1012, played), CStandinGame::kPlayed);
-    ASSERT_EQ(game.Play("w", At("PA"), 1012, played), CStandinGame::kIllegal);
-    ASSERT_EQ(game.Play("w", At("D6", -2), 1013, played), CStandinGame::kPlayed);
-    game.record.players[1].rating = 1600;
-    game.record.posStart.clocks[0] = Clock(60, 0, 0);
-    const std::string text = Text(game.record);
-    EXPECT_NE(text.find("PB[b]PW[w]RE[?]RB[1600]TB[15:00//2:00]TW[1:00//0:00]TY[8]"), std::string::npos) << text;
-    EXPECT_NE(text.find(" *]B[F5//12.00]W[D6/-2.00/1.00];)"), std::string::npos) << text;
 }

@@ -20,51 +20,7 @@ bool IsLegalHere(const COsBoard& board, const COsMove& move)
     return board.IsLegal(move);
 }
 
-// The kit's GGF writer once the game record has one; until then the same text here.
-template <class TGame>
-auto WriteGGFOf(std::ostream& os, const TGame& game, int) -> decltype(game.WriteGGF(os), void())
-{
-    game.WriteGGF(os);
-}
-
-template <class TGame>
-void WriteGGFOf(std::ostream& os, const TGame& game, long)
-{
-    const auto& start = game.posStart;
-    os << "(;GM[Reversi]PC[" << game.place;
-    if (!game.date.empty())
-        os << "]DT[" << game.date;
-    os << "]PB[" << game.players[1].login << "]PW[" << game.players[0].login << "]RE[" << game.result;
-    if (game.players[1].rating != 0)
-        os << "]RB[" << game.players[1].rating;
-    if (game.players[0].rating != 0)
-        os << "]RW[" << game.players[0].rating;
-    if (start.clocks[0] == start.clocks[1])
-        os << "]TI[" << start.clocks[0];
-    else
-        os << "]TB[" << start.clocks[1] << "]TW[" << start.clocks[0];
-    os << "]TY[" << game.matchType << "]BO[" << start.board.bt << ' ';
-    for (char square : start.board.squares)
-        if (square != COsBoard::kDead)
-            os << square;
-    os << ' ' << start.board.SideChar();
-    if (game.matchType.kind == 'k' && !game.moves.empty())
-        os << "]KB[" << game.komiMoves[1] << "]KW[" << game.komiMoves[0] << "]KM["
-           << (game.komiMoves[0].eval + game.komiMoves[1].eval) / 2;
-    bool black = start.board.fBlackMove;
-    for (const auto& item : game.moves) {
-        os << (black ? "]B[" : "]W[") << item;
-        black = !black;
-    }
-    os << "];)";
-}
-
 } // namespace
-
-void WriteGameText(std::ostream& os, const COsGame& game)
-{
-    WriteGGFOf(os, game, 0);
-}
 
 void CStandinGame::Start(const std::string& gameId, const COsMatchType& type, const CGGPlayer players[2],
                          const CGGClock clocks[2], const COsBoard& start, const std::string& place,

@@ -4,7 +4,6 @@
 
 #include "OsObjects.h"
 
-#include <ostream>
 #include <string>
 
 class CStandinGame {
@@ -67,6 +66,3 @@ private:
     bool bidIn[2] = {false, false};
     Item bids[2];
 };
-
-// The game's text in the Generic Game Format, on one line.
-void WriteGameText(std::ostream& os, const COsGame& game);

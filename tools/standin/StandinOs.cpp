@@ -424,7 +424,7 @@ std::string CStandinOs::MatchText(const Match& match) const
 std::string CStandinOs::GameText(const CStandinGame& game) const
 {
     std::ostringstream text;
-    WriteGameText(text, game.record);
+    game.record.WriteGGF(text);
     return text.str();
 }
 
@@ -971,13 +971,13 @@ void CStandinOs::Look(const std::string& login, const std::string& id)
                 games.push_back(GameText(each));
     } else if (finished.count(id)) {
         std::ostringstream text;
-        WriteGameText(text, finished[id]);
+        finished[id].WriteGGF(text);
         games.push_back(text.str());
     } else {
         for (const char* suffix : {".0", ".1"})
             if (finished.count(id + suffix)) {
                 std::ostringstream text;
-                WriteGameText(text, finished[id + suffix]);
+                finished[id + suffix].WriteGGF(text);
                 games.push_back(text.str());
             }
     }
