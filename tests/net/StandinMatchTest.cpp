@@ -106,3 +106,118 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
                                          "ratings\n8 " + std::string(aliceWon ? "1516@315 = 8 + @ 1500 1516 1 0 0"
                                                                               : "1484@315 = 8 + @ 1484 1500 0 0 1"));
 }
+
+TEST_F(StandinMatchTest, SynchroMatchIsTwoGames)
+{
+    CTestClient& alice = User("alice");
+    CTestClient& bob = User("bob");
+    CTestClient& carol = User("carol");
+    const std::string id = StartMatch(alice, bob, "s6 5:00//0:00 5:00//0:00");
+    EXPECT_EQ(id, ".2");
+    // Each player is black in one game, on the same start position.
+    CJoinedGame first = ReadJoin(alice.Next("/os: join .2.0 "));
+    CJoinedGame second = ReadJoin(alice.Next("/os: join .2.1 "));
+    EXPECT_EQ(bob.Next("/os: join .2.0 "), "/os: join .2.0 " + first.ggf);
+    EXPECT_EQ(bob.Next("/os: join .2.1 "), "/os: join .2.1 " + second.ggf);
+    EXPECT_EQ(first.black, "alice");
+    EXPECT_EQ(second.black, "bob");
+    EXPECT_EQ(first.game.matchType.kind, 's');
+    // Watching the match brings both games.
+    carol.Os("watch + .2");
+    EXPECT_EQ(carol.Next("/os: join .2.0 "), "/os: join .2.0 " + first.ggf);
+    EXPECT_EQ(carol.Next("/os: join .2.1 "), "/os: join .2.1 " + second.ggf);
+
+    // The games are played apart; each reports its own end.
+    const COsBoard end0 = PlayOut(first, alice, bob, {&carol});
+    const std::string score0 = Score(end0.Result(false));
+    for (CTestClient* each : {&alice, &bob, &carol})
+        EXPECT_EQ(each->Next("/os: end .2.0"), "/os: end .2.0 ( alice vs. bob ) " + score0) << each->name;
+    EXPECT_FALSE(alice.Has("/os: - match"));
+    const COsBoard end1 = PlayOut(second, bob, alice, {&carol});
+    const std::string score1 = Score(end1.Result(false));
+    for (CTestClient* each : {&alice, &bob, &carol})
+        EXPECT_EQ(each->Next("/os: end .2.1"), "/os: end .2.1 ( bob vs. alice ) " + score1) << each->name;
+    // The match's result is alice's: her score as black less bob's as black.
+    const std::string total = Score(end0.Result(false) - end1.Result(false));
+    for (CTestClient* each : {&alice, &bob, &carol})
+        EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob s6 U " + total) << each->name;
+    EXPECT_FALSE(alice.Has("/os: rating_update"));
+    alice.Os("history");
+    EXPECT_EQ(alice.Next("/os: history"), "/os: history 2 alice\n.2.1 28 May 2026 20:26:40 1500 bob 1500 alice " +
+                                              score1 + " s6\n.2.0 28 May 2026 20:26:40 1500 alice 1500 bob " +
+                                              score0 + " s6");
+    alice.Os("look .2");
+    const std::string look = alice.Next("/os: look");
+    EXPECT_EQ(look.substr(0, 14), "/os: look 2\n(;");
+    EXPECT_NE(look.find(";)\n(;"), std::string::npos);
+}
+
+TEST_F(StandinMatchTest, KomiMatchWithBothBids)
+{
+    CTestClient& alice = User("alice");
+    CTestClient& bob = User("bob");
+    const std::string id = StartMatch(alice, bob, "6k 5:00//0:00 5:00//0:00");
+    const CJoinedGame start = ReadJoin(alice.Next("/os: join " + id + " "));
+    EXPECT_EQ(bob.Next("/os: join " + id + " "), "/os: join " + id + " " + start.ggf);
+    EXPECT_TRUE(start.game.NeedsKomi());
+    const std::vector<COsMove> legal = start.board.LegalMoves();
+    ASSERT_GE(legal.size(), 2u);
+
+    // Bids are moves with the bid as evaluation; the first is kept until the second comes.
+    server.AdvanceClock(3);
+    bob.Os("play " + id + " " + MoveText(legal[0]) + "/2.5");
+    bob.Sync();
+    EXPECT_FALSE(alice.Has("/os: join"));
+    EXPECT_FALSE(alice.Has("/os: update"));
+    server.AdvanceClock(4);
+    alice.Os("play " + id + " " + MoveText(legal[1]) + "/1");
+    // The higher bidder, bob, is black and gives the mean of the bids to white.
+    const CJoinedGame game = ReadJoin(alice.Next("/os: join " + id + " "));
+    EXPECT_EQ(bob.Next("/os: join " + id + " "), "/os: join " + id + " " + game.ggf);
+    EXPECT_EQ(game.black, "bob");
+    EXPECT_NE(game.ggf.find("]KB[" + MoveText(legal[0]) + "/2.50/3.00]KW[" + MoveText(legal[1]) +
+                            "/1.00/7.00]KM[1.75]B[" + MoveText(legal[0]) + "/2.50/3.00];)"),
+              std::string::npos)
+        << game.ggf;
+    EXPECT_EQ(game.game.moves.size(), 1u);
+    EXPECT_DOUBLE_EQ(game.game.posCurrent.clocks[0].timeLeft, 293);
+    EXPECT_DOUBLE_EQ(game.game.posCurrent.clocks[1].timeLeft, 297);
+
+    const COsBoard end = PlayOut(game, bob, alice);
+    const std::string result = Score(end.Result(false) - 1.75);
+    EXPECT_EQ(alice.Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
+    EXPECT_EQ(bob.Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
+}
+
+TEST_F(StandinMatchTest, TimeRunsIntoTheExtensionThenOut)
+{
+    CTestClient& alice = User("alice");
+    CTestClient& bob = User("bob");
+    // Alice is white with a minute and a half-minute extension; bob black with two minutes.
+    const std::string id = StartMatch(alice, bob, "8w 1:00//0:30 2:00//0:00");
+    const CJoinedGame game = ReadJoin(alice.Next("/os: join " + id + " "));
+    EXPECT_EQ(game.white, "alice");
+    EXPECT_NE(game.ggf.find("]TB[2:00//0:00]TW[1:00//0:30]"), std::string::npos) << game.ggf;
+    server.AdvanceClock(10);
+    bob.Os("play " + id + " F5");
+    EXPECT_EQ(alice.Next("/os: update"), "/os: update " + id + " F5//10.00");
+
+    // Exactly the time is not yet too late; a moment more begins the extension, once.
+    server.AdvanceClock(60);
+    alice.Sync();
+    EXPECT_FALSE(alice.Has("/os: timeout"));
+    server.AdvanceClock(0.5);
+    EXPECT_EQ(alice.Next("/os: timeout"), "/os: timeout " + id + " alice");
+    EXPECT_EQ(bob.Next("/os: timeout"), "/os: timeout " + id + " alice");
+    server.AdvanceClock(29);
+    alice.Sync();
+    EXPECT_FALSE(alice.Has("/os: timeout"));
+    EXPECT_FALSE(alice.Has("/os: fatal-timeout"));
+    server.AdvanceClock(1);
+    for (CTestClient* each : {&alice, &bob}) {
+        EXPECT_EQ(each->Next("/os: fatal-timeout"), "/os: fatal-timeout " + id + " alice");
+        EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 8w U 64:t");
+    }
+    alice.Os("play " + id + " F4");
+    EXPECT_EQ(alice.Next("/os: ERR"), "/os: ERR game " + id + " not found.");
+}
