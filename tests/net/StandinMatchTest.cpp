@@ -221,3 +221,115 @@ TEST_F(StandinMatchTest, TimeRunsIntoTheExtensionThenOut)
     alice.Os("play " + id + " F4");
     EXPECT_EQ(alice.Next("/os: ERR"), "/os: ERR game " + id + " not found.");
 }
+
+TEST_F(StandinMatchTest, BreakStoresARatedMatchToContinueLater)
+{
+    CTestClient& alice = User("alice", 1);
+    CTestClient& bob = User("bob", 1);
+    const std::string id = StartMatch(alice, bob, "8b 5:00//0:00 5:00//0:00");
+    CJoinedGame game = ReadJoin(alice.Next("/os: join " + id + " "));
+    server.AdvanceClock(4);
+    alice.Os("play " + id + " F5");
+    EXPECT_EQ(bob.Next("/os: update"), "/os: update " + id + " F5//4.00");
+    bob.Os("play " + id + " F6");
+    EXPECT_EQ(alice.Next("/os: update " + id + " F6"), "/os: update " + id + " F6");
+
+    bob.Os("break " + id);
+    for (CTestClient* each : {&alice, &bob})
+        EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 alice 1500 bob 8b R 0:l");
+    EXPECT_FALSE(alice.Has("/os: rating_update"));
+    alice.Os("stored");
+    EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 1 alice\n" + id + " 28 May 2026 20:26:40 alice bob 8b :l");
+    CTestClient& carol = User("carol");
+    carol.Os("stored");
+    EXPECT_EQ(carol.Next("/os: stored"), "/os: stored 0 carol");
+
+    // Asking with the stored id continues the match: a request of kind 'S' naming it.
+    bob.Os("ask " + id);
+    const std::string request = "+ .3 1500 bob 5:00//0:00 8b S 1500 alice " + id;
+    EXPECT_EQ(alice.Next("/os: + .3"), "/os: " + request);
+    EXPECT_EQ(bob.Next("/os: + .3"), "/os: " + request);
+    alice.Os("accept .3");
+    EXPECT_EQ(bob.Next("/os: - .3"), "/os: - .3 1500 bob 5:00//0:00 8b S 1500 alice " + id);
+    EXPECT_EQ(bob.Next("/os: + match .4"), "/os: + match .4 1500 alice 1500 bob 8b R");
+    const CJoinedGame resumed = ReadJoin(bob.Next("/os: join .4 "));
+    EXPECT_EQ(resumed.game.moves.size(), 2u);
+    EXPECT_EQ(resumed.black, "alice");
+    EXPECT_EQ(resumed.game.result.kind, CGGResult::kUnknown);
+    EXPECT_DOUBLE_EQ(resumed.game.posCurrent.clocks[1].timeLeft, 296);
+    alice.Os("stored");
+    EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 0 alice");
+    alice.Os("play .4 E6");
+    EXPECT_EQ(bob.Next("/os: update .4 "), "/os: update .4 E6");
+
+    // An unrated match is not stored; leaving adjourns a match.
+    bob.Os("resign .4");
+    EXPECT_EQ(alice.Next("/os: - match .4"), "/os: - match .4 1500 alice 1500 bob 8b R 64:r");
+    alice.Os("rated -");
+    StartMatch(alice, carol, "8 5:00//0:00 5:00//0:00");
+    carol.Os("break .6");
+    EXPECT_EQ(carol.Next("/os: - match .6 ").substr(0, 17), "/os: - match .6 1");
+    alice.Os("stored");
+    EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 0 alice");
+    alice.Os("rated +");
+    StartMatch(alice, bob, "8 5:00//0:00 5:00//0:00");
+    bob.Send("quit");
+    const bool aliceBlack = ReadJoin(alice.Next("/os: join .8 ")).black == "alice";
+    EXPECT_EQ(alice.Next("/os: - match .8 "),
+              aliceBlack ? "/os: - match .8 1516 alice 1484 bob 8 R 0:l" : "/os: - match .8 1484 bob 1516 alice 8 R 0:l");
+    alice.Os("stored");
+    EXPECT_EQ(alice.Next("/os: stored").substr(0, 25), "/os: stored 1 alice\n.8 28");
+}
+
+TEST_F(StandinMatchTest, AbortUndoAndResignTakeTheirCourse)
+{
+    CTestClient& alice = User("alice");
+    CTestClient& bob = User("bob");
+    CTestClient& carol = User("carol");
+    const std::string id = StartMatch(alice, bob, "8b 5:00//0:00 5:00//0:00");
+    EXPECT_NE(alice.Next("/os: join"), "");
+    EXPECT_NE(bob.Next("/os: join"), "");
+    carol.Os("watch + " + id);
+    EXPECT_NE(carol.Next("/os: join"), "");
+    alice.Os("play " + id + " F5");
+    bob.Os("play " + id + " F6");
+    EXPECT_EQ(alice.Next("/os: update " + id + " F6"), "/os: update " + id + " F6");
+
+    // Undo: asked by one, agreed by the other; the asker is to move again.
+    bob.Os("undo " + id);
+    EXPECT_EQ(alice.Next("/os: undo"), "/os: undo " + id + " bob is asking");
+    EXPECT_FALSE(carol.Has("/os: undo"));
+    alice.Os("undo " + id);
+    for (CTestClient* each : {&alice, &bob, &carol}) {
+        const CJoinedGame joined = ReadJoin(each->Next("/os: join " + id + " "));
+        EXPECT_EQ(joined.game.moves.size(), 1u) << each->name;
+        EXPECT_FALSE(joined.board.fBlackMove);
+    }
+    // A move in between forgets an undo request.
+    alice.Os("undo " + id);
+    EXPECT_EQ(bob.Next("/os: undo"), "/os: undo " + id + " alice is asking");
+    bob.Os("play " + id + " D6");
+    EXPECT_EQ(alice.Next("/os: update " + id + " D6"), "/os: update " + id + " D6");
+    bob.Os("undo " + id);
+    EXPECT_EQ(alice.Next("/os: undo"), "/os: undo " + id + " bob is asking");
+
+    // Abort needs both players.
+    alice.Os("abort " + id);
+    EXPECT_EQ(bob.Next("/os: abort"), "/os: abort " + id + " alice is asking");
+    carol.Os("abort " + id);
+    EXPECT_EQ(carol.Next("/os: ERR"), "/os: ERR game " + id + " not found.");
+    bob.Os("abort " + id);
+    for (CTestClient* each : {&alice, &bob, &carol})
+        EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 alice 1500 bob 8b U aborted");
+    alice.Os("history");
+    EXPECT_EQ(alice.Next("/os: history"), "/os: history 0 alice");
+
+    // Resigning gives the other side the whole board; in a synchro match, one game.
+    const std::string synchro = StartMatch(bob, alice, "s4 5:00//0:00 5:00//0:00");
+    alice.Os("resign " + synchro + ".1");
+    EXPECT_EQ(bob.Next("/os: end " + synchro + ".1"), "/os: end " + synchro + ".1 ( alice vs. bob ) -16:r");
+    EXPECT_FALSE(bob.Has("/os: - match"));
+    bob.Os("resign " + synchro + ".0");
+    EXPECT_EQ(alice.Next("/os: end " + synchro + ".0"), "/os: end " + synchro + ".0 ( bob vs. alice ) -16:r");
+    EXPECT_EQ(alice.Next("/os: - match"), "/os: - match " + synchro + " 1500 bob 1500 alice s4 U 0:r");
+}
