@@ -333,3 +333,149 @@ TEST_F(StandinMatchTest, AbortUndoAndResignTakeTheirCourse)
     EXPECT_EQ(alice.Next("/os: end " + synchro + ".0"), "/os: end " + synchro + ".0 ( bob vs. alice ) -16:r");
     EXPECT_EQ(alice.Next("/os: - match"), "/os: - match " + synchro + " 1500 bob 1500 alice s4 U 0:r");
 }
+
+TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
+{
+    CTestClient& alice = User("alice", 1);
+    CTestClient& bob = User("bob", 1);
+    CTestClient& carol = User("carol");
+    auto err = [](CTestClient& client) { return client.Next("/os: ERR "); };
+
+    alice.Os("ask 9 5:00//0:00 5:00//0:00 bob");
+    EXPECT_EQ(err(alice), "/os: ERR board type");
+    alice.Os("ask 8bw 5:00//0:00 5:00//0:00 bob");
+    EXPECT_EQ(err(alice), "/os: ERR only one color preference allowed");
+    alice.Os("ask 8r20 5:00//0:00 5:00//0:00 bob");
+    EXPECT_EQ(err(alice), "/os: ERR rand games must have color = synch or komi");
+    alice.Os("ask 8 x 5:00//0:00 bob");
+    EXPECT_EQ(err(alice), "/os: ERR bad clock x");
+    alice.Os("ask 8 5:00//0:00");
+    EXPECT_EQ(err(alice), "/os: ERR ask <type> <clock> [<clock>] <login>");
+    alice.Os("ask 8 5:00//0:00 5:00//0:00 zed");
+    EXPECT_EQ(err(alice), "/os: ERR user 'zed' not found.");
+    alice.Os("ask 8 5:00//0:00 5:00//0:00 alice");
+    EXPECT_EQ(err(alice), "/os: ERR you can't play against yourself.");
+    // A rated asker meets an opponent who plays unrated only.
+    alice.Os("ask 8 5:00//0:00 5:00//0:00 carol");
+    EXPECT_EQ(err(alice), "/os: ERR rated variable mismatch.");
+    carol.Os("rated +");
+    EXPECT_EQ(err(carol), "/os: ERR you are not registered.");
+    bob.Os("open 0");
+    alice.Os("ask 8 5:00//0:00 5:00//0:00 bob");
+    EXPECT_EQ(err(alice), "/os: ERR Player is not accepting new matches.");
+    bob.Os("ask 8 5:00//0:00 5:00//0:00 alice");
+    EXPECT_EQ(err(bob), "/os: ERR Your open value is too low for new matches.");
+    bob.Os("open 1");
+    EXPECT_FALSE(alice.Has("/os: + ."));
+
+    // Requests: only the asked accepts; either side declines.
+    alice.Os("ask 8 5:00 bob");
+    EXPECT_EQ(bob.Next("/os: + ."), "/os: + .1 1500 alice 5:00//0:00 8 R 1500 bob 5:00//0:00");
+    alice.Os("accept .1");
+    EXPECT_EQ(err(alice), "/os: ERR request .1 not found.");
+    carol.Os("decline .1");
+    EXPECT_EQ(err(carol), "/os: ERR request .1 not found.");
+    bob.Os("decline .1");
+    EXPECT_EQ(alice.Next("/os: - .1"), "/os: - .1 1500 alice 5:00//0:00 8 R 1500 bob 5:00//0:00");
+    bob.Os("accept .1");
+    EXPECT_EQ(err(bob), "/os: ERR request .1 not found.");
+    // A request goes when its asker leaves.
+    carol.Os("ask 8 5:00 bob");
+    EXPECT_EQ(bob.Next("/os: + .2"), "/os: + .2 1500 carol 5:00//0:00 8 U 1500 bob 5:00//0:00");
+    carol.Send("quit");
+    EXPECT_EQ(bob.Next("/os: - .2"), "/os: - .2 1500 carol 5:00//0:00 8 U 1500 bob 5:00//0:00");
+
+    // Moves.
+    const std::string id = StartMatch(alice, bob, "8b 5:00//0:00 5:00//0:00");
+    bob.Os("play " + id + " F5");
+    EXPECT_EQ(err(bob), "/os: ERR it's not your turn in " + id + ".");
+    alice.Os("play " + id + " A1");
+    EXPECT_EQ(err(alice), "/os: ERR illegal move A1 in " + id + ".");
+    alice.Os("play " + id + " PA");
+    EXPECT_EQ(err(alice), "/os: ERR illegal move PA in " + id + ".");
+    alice.Os("play " + id + " Z99");
+    EXPECT_EQ(err(alice), "/os: ERR corrupt move Z99");
+    alice.Os("play " + id);
+    EXPECT_EQ(err(alice), "/os: ERR corrupt move ");
+    alice.Os("play .77 F5");
+    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
+    alice.Os("tell .77 hi");
+    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
+    alice.Os("look .77");
+    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
+    // Replies that the client classifies by their keyword.
+    alice.Os("watch + .77");
+    EXPECT_EQ(alice.Next("/os: watch"), "/os: watch + .77 not found.");
+    alice.Os("watch - " + id);
+    EXPECT_EQ(alice.Next("/os: watch"), "/os: watch - " + id + " not found.");
+    alice.Os("history zed");
+    EXPECT_EQ(alice.Next("/os: history"), "/os: history ERR user 'zed' not found.");
+    alice.Os("rank 9");
+    EXPECT_EQ(err(alice), "/os: ERR rank <type> [login]");
+    alice.Os("who 8b");
+    EXPECT_EQ(err(alice), "/os: ERR board type");
+    alice.Os("finger zed");
+    EXPECT_EQ(err(alice), "/os: ERR user 'zed' not found.");
+    alice.Os("stored .5");
+    EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 0 alice");
+    alice.Os("ask .9");
+    EXPECT_EQ(err(alice), "/os: ERR stored match .9 not found.");
+}
+
+TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
+{
+    CTestClient& alice = User("alice");
+    CTestClient& bob = User("bob");
+    CTestClient& carol = User("carol");
+    struct Kind {
+        const char* type;
+        int discs;   // on the start board
+    };
+    for (const Kind kind : {Kind{"4", 4}, Kind{"10w", 4}, Kind{"88", 4}, Kind{"6a", 4}, Kind{"14", 4},
+                            Kind{"s8r20", 20}, Kind{"8kr12", 12}}) {
+        SCOPED_TRACE(kind.type);
+        const std::string id = StartMatch(alice, bob, std::string(kind.type) + " 9:00 9:00");
+        carol.Os("watch + " + id);
+        std::vector<CJoinedGame> games;
+        const bool synchro = kind.type[0] == 's';
+        for (const std::string& gameId : synchro ? std::vector<std::string>{id + ".0", id + ".1"}
+                                                 : std::vector<std::string>{id}) {
+            games.push_back(ReadJoin(alice.Next("/os: join " + gameId + " ")));
+            EXPECT_EQ(bob.Next("/os: join " + gameId + " "), "/os: join " + games.back().ggf.insert(0, gameId + " "))
+                << gameId;
+            games.back().ggf.erase(0, gameId.size() + 1);
+            EXPECT_EQ(carol.Next("/os: join " + gameId + " "), "/os: join " + gameId + " " + games.back().ggf);
+            int black = 0, white = 0, empty = 0;
+            games.back().board.CountDiscs(black, white, empty);
+            EXPECT_EQ(black + white, kind.discs);
+            std::ostringstream type;
+            type << games.back().game.matchType;
+            EXPECT_EQ(type.str(), kind.type);
+        }
+        if (synchro) {
+            EXPECT_EQ(games[0].game.posStart.board.squares, games[1].game.posStart.board.squares);
+        }
+        if (kind.type[1] == 'k') {
+            // Alice bids more, so she moves first.
+            const std::vector<COsMove> legal = games[0].board.LegalMoves();
+            alice.Os("play " + id + " " + MoveText(legal[0]) + "/4");
+            alice.Sync();
+            bob.Os("play " + id + " " + MoveText(legal[0]) + "/-4");
+            games[0] = ReadJoin(alice.Next("/os: join " + id + " "));
+            EXPECT_EQ(carol.Next("/os: join " + id + " "), "/os: join " + id + " " + games[0].ggf);
+            EXPECT_EQ(games[0].game.moves.size(), 1u);
+            EXPECT_EQ(games[0].game.players[games[0].game.posStart.board.fBlackMove ? 1 : 0].login, "alice");
+        }
+        if (kind.type[2] == 'w') {
+            EXPECT_EQ(games[0].white, "alice");
+        }
+        for (const auto& game : games) {
+            const bool aliceBlack = game.black == "alice";
+            PlayOut(game, aliceBlack ? alice : bob, aliceBlack ? bob : alice, {&carol});
+        }
+        EXPECT_NE(carol.Next("/os: - match " + id + " "), "");
+        EXPECT_NE(alice.Next("/os: - match " + id + " "), "");
+        if (HasFailure())
+            break;
+    }
+}
