@@ -1,0 +1,78 @@
+#include "TavoGGSStream.h"
+
+#include "MainFrm.h"
+#include "Tavo.h"
+#include "mfc/Sync.h"
+
+#include <new>
+
+namespace {
+
+// A packet whose message was never handled (its window went first) is freed here.
+void DiscardPacket(LPARAM packet)
+{
+    delete reinterpret_cast<CServerLinePacket*>(packet);
+}
+
+} // namespace
+
+void tavostream::HandleText(const std::string& text)
+{
+    CTavoApp* app = TavoApp();
+    if (!app)
+        return;
+    const HANDLE& shutdown = app->GetShutdownMutex();
+    if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
+        return;
+    // While "shutdown" is held here the main frame cannot be destroyed.
+    if (auto* packet = new (std::nothrow) CServerLinePacket{this, text}) {
+        CFrameWnd* mainWnd = app->GetMainWnd();
+        const BOOL posted = mainWnd && mainWnd->PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(packet),
+                                                            DiscardPacket);
+        ASSERT(posted);
+        if (!posted)
+            delete packet;
+    }
+    const BOOL released = ReleaseMutex(shutdown);
+    ASSERT(released);
+    (void)released;
+}
+
+void tavostream::OnDisconnected()
+{
+    ResetLogin();
+    // This may delete the stream: nothing of it is touched afterwards.
+    if (CTavoApp* app = TavoApp())
+        app->ReleaseStream(this);
+}
+
+void tavostream::Finished(tavostream* stream, int side)
+{
+    static const HANDLE finished = CreateMutex(false, "finished");
+    ASSERT(finished != nullptr);
+    // A waiting acquire: with a zero wait a side that met the other inside this
+    // section would return with its flag still set, and the stream would never go.
+    if (WaitForSingleObject(finished, INFINITE) != WAIT_OBJECT_0) {
+        ASSERT(false);
+        return;
+    }
+    bool& mine = side == 0 ? stream->ownedByReader : stream->ownedByApplication;
+    const bool& other = side == 0 ? stream->ownedByApplication : stream->ownedByReader;
+    if (mine) {
+        mine = false;
+        if (!other)
+            delete stream;
+    } else {
+        ASSERT(false);
+    }
+    const BOOL released = ReleaseMutex(finished);
+    ASSERT(released);
+    (void)released;
+}
+
+void tavostream::ReaderThreadProc(void* stream)
+{
+    auto* self = static_cast<tavostream*>(stream);
+    self->Run();
+    Finished(self, 0);
+}
