@@ -330,7 +330,7 @@ void CTavoApp::Connect()
         return;
     int code = 0;
     try {
-        pStream = new tavostream;
+        pStream = NewStream();
     } catch (const std::bad_alloc&) {
         pStream = nullptr;
         code = 33024;
@@ -338,7 +338,7 @@ void CTavoApp::Connect()
     if (pStream) {
         const std::string host = ToStd(GetProfileString(QStringLiteral("GGS"), QStringLiteral("server"),
                                                         LoadStringResource(IDS_DEFAULT_SERVER)));
-        code = pStream->Connect(host, 5000);
+        code = pStream->Connect(host, nServerPort);
         if (code == 0) {
             CDialogGGSConnect dialog(pStream);
             switch (dialog.DoModal()) {
@@ -371,6 +371,11 @@ void CTavoApp::Connect()
     }
     if (code != 0 && code != 33287)
         ShowError(code);
+}
+
+tavostream* CTavoApp::NewStream()
+{
+    return new tavostream;
 }
 
 void CTavoApp::ReleaseStream(tavostream* stream)

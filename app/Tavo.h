@@ -93,6 +93,12 @@ public:
     std::string sModulePath;
     tavostream* pStream = nullptr;
     std::string sServerLogin = "/os";
+    // The server's port: 5000, the only one tried (tests point it at a stand-in).
+    unsigned short nServerPort = 5000;
+
+protected:
+    // Makes the stream of a new connection.
+    virtual tavostream* NewStream();
 
 private:
     void FetchModuleFileName();
