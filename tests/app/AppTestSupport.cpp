@@ -163,6 +163,7 @@ void RecordingStream::ParseMessage(const std::string& text)
 {
     if (QThread::currentThread() != QCoreApplication::instance()->thread())
         allOnWindowThread = false;
-    texts.push_back(text);
+    if (!text.empty()) // the text before a first "READY", which routing ignores
+        texts.push_back(text);
     tavostream::ParseMessage(text);
 }
