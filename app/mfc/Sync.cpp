@@ -31,12 +31,14 @@ bool CNamedMutex::Release()
 
 HANDLE CreateMutex(bool initialOwner, const std::string& name)
 {
-    static std::mutex registryLock;
-    static std::map<std::string, HANDLE> registry;
+    // Kept to the very end of the process: threads may still open mutexes while the
+    // program shuts down.
+    static auto* registryLock = new std::mutex;
+    static auto* registry = new std::map<std::string, HANDLE>;
     HANDLE mutex;
     {
-        std::lock_guard<std::mutex> lock(registryLock);
-        HANDLE& entry = registry[name];
+        std::lock_guard<std::mutex> lock(*registryLock);
+        HANDLE& entry = (*registry)[name];
         if (!entry)
             entry = std::make_shared<CNamedMutex>();
         mutex = entry;
