@@ -1,0 +1,92 @@
+// Feeds any text to every reader of the game objects and plays whatever moves it holds
+// on every board type; the board must keep its border and length whatever the moves.
+#include <cstddef>
+#include <cstdint>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "OsObjects.h"
+
+namespace {
+
+template <class T>
+void ReadAndWrite(const std::string& text) {
+    std::istringstream is(text);
+    std::ostringstream os;
+    T value;
+    for (int i = 0; i < 64 && is >> value; i++) os << value;
+}
+
+template <class T>
+void ReadOnly(const std::string& text) {
+    std::istringstream is(text);
+    T value;
+    for (int i = 0; i < 64 && is >> value; i++) {
+    }
+}
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+void PlayOnEveryBoard(const std::string& text) {
+    static const int kSizes[] = {4, 6, 8, 10, 12, 14, 88};
+    for (int size : kSizes) {
+        COsBoardType bt;
+        bt.size = size == 88 ? 10 : size;
+        bt.fOctagon = size == 88;
+        COsGame game;
+        game.posStart.board.Initialize(bt);
+        game.UpdatePosition();
+        std::istringstream is(text);
+        CGGMoveListItem<COsMove> item;
+        for (int i = 0; i < 256 && is >> item; i++) {
+            game.posCurrent.board.IsLegal(item.move);
+            game.Play(item);
+        }
+        const COsBoard& board = game.posCurrent.board;
+        Check(board.squares.size() == static_cast<size_t>(bt.NBorderedSquares()));
+        for (int row = -1; row <= bt.size; row++)
+            for (int col = -1; col <= bt.size; col++)
+                if (row < 0 || col < 0 || row == bt.size || col == bt.size || bt.IsCutCorner(row, col))
+                    Check(board.GetSquare(row, col) == 'd');
+        board.LegalMoves();
+        game.GetPosition(game.moves.size() / 2);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A move on an occupied square prints the board; keep the fuzzer's output quiet.
+    static std::ostringstream sink;
+    static std::streambuf* quiet = std::clog.rdbuf(sink.rdbuf());
+    (void)quiet;
+    sink.str("");
+
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    ReadAndWrite<COsMove>(text);
+    ReadAndWrite<COsBoardType>(text);
+    ReadAndWrite<COsMatchType>(text);
+    ReadAndWrite<COsRatingType>(text);
+    ReadAndWrite<CGGClock>(text);
+    ReadAndWrite<CGGResult>(text);
+    ReadAndWrite<CGGRatingValue>(text);
+    ReadAndWrite<CGGSquare>(text);
+    ReadAndWrite<CGGMoveListItem<COsMove>>(text);
+    ReadOnly<CGGPlayer>(text);
+    ReadOnly<CGGRating>(text);
+    ReadOnly<CGGRankData>(text);
+    ReadOnly<CGGWhoItem>(text);
+    std::istringstream old(text);
+    CGGClock clock;
+    clock.ReadOld(old);
+    COsMatchType mt;
+    std::istringstream mtText(text);
+    mtText >> mt;
+    mt.Validate();
+    mt.Description();
+    PlayOnEveryBoard(text);
+    return 0;
+}

@@ -1,0 +1,210 @@
+#include "GGSMessage.h"
+
+#include "KitAssert.h"
+#include "TextInput.h"
+
+#include <cctype>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+bool IsBlank(int c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+std::string ReadRest(std::istream& is)
+{
+    if (!is.good())
+        return std::string();
+    std::string rest((std::istreambuf_iterator<char>(is)), std::istreambuf_iterator<char>());
+    is.setstate(std::ios::eofbit);
+    return rest;
+}
+
+CMsg::CMsg(const std::string& text, const std::string& from) : text(text), from(from) {}
+
+CMsg::~CMsg() = default;
+
+void CGGSAliasItem::Read(std::istream& is)
+{
+    name.clear();
+    expansion.clear();
+    if (!(is >> name) || is.eof())
+        return;
+    // Only the blanks of this line: an alias with nothing after its name must not take
+    // the next line as its expansion.
+    while (IsBlank(textinput::Peek(is)))
+        is.get();
+    if (textinput::Peek(is) != std::char_traits<char>::eof())
+        std::getline(is, expansion);
+}
+
+std::istream& operator>>(std::istream& is, CGGSAliasItem& item)
+{
+    item.Read(is);
+    return is;
+}
+
+void CGGSUser::Read(std::istream& is)
+{
+    std::string line;
+    if (!std::getline(is, line))
+        return;
+    std::istringstream ls(line);
+    login.clear();
+    status = 0;
+    word1.clear();
+    word2.clear();
+    word3.clear();
+    word4.clear();
+    if (!(ls >> login >> status)) {
+        is.setstate(std::ios::failbit);
+        return;
+    }
+    ls >> word1 >> word2 >> word3 >> word4;
+}
+
+int CGGSUser::GetStatusRank() const
+{
+    switch (status) {
+    case 's': return 0;
+    case 'a': return 1;
+    case 'h': return 2;
+    case 'p': return 4;
+    case '.': return 5;
+    default: return 3;
+    }
+}
+
+bool CGGSUser::operator<(const CGGSUser& other) const
+{
+    const int rank = GetStatusRank();
+    const int otherRank = other.GetStatusRank();
+    if (rank != otherRank)
+        return rank < otherRank;
+    return login < other.login;
+}
+
+bool CGGSUser::operator==(const CGGSUser& other) const
+{
+    return login == other.login && status == other.status && word1 == other.word1 &&
+           word2 == other.word2 && word3 == other.word3 && word4 == other.word4;
+}
+
+std::istream& operator>>(std::istream& is, CGGSUser& user)
+{
+    user.Read(is);
+    return is;
+}
+
+std::ostream& operator<<(std::ostream& os, const CGGSUser& user)
+{
+    return os << user.login << ' ' << (user.status ? user.status : '?') << ' ' << user.word1 << ' '
+              << user.word2 << ' ' << user.word3 << ' ' << user.word4;
+}
+
+CMsgGGSAlias::CMsgGGSAlias(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from)
+{
+    std::string line;
+    std::getline(is, line);
+    std::istringstream ls(line);
+    if (!line.empty() && textinput::IsAlpha(static_cast<unsigned char>(line[0])))
+        ls >> login;
+    bool counted = false;
+    if (textinput::IsDigit(textinput::Peek(ls))) {
+        char slash = 0;
+        ls >> count;
+        ls.get(slash);
+        KIT_ASSERT(slash == '/');
+        ls >> total;
+        counted = true;
+    }
+    CGGSAliasItem item;
+    while (is >> item)
+        items.push_back(item);
+    KIT_ASSERT(!counted || items.size() == static_cast<size_t>(total));
+    (void)counted;
+}
+
+CMsgGGSErr::CMsgGGSErr(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from)
+{
+    std::string line;
+    std::getline(is, line);
+    if (line.find("not recognized") != std::string::npos) {
+        id = kErrGGSNotRecognized;
+    } else if (line.find("user") != std::string::npos && line.find("not found") != std::string::npos) {
+        id = kErrGGSUserNotFound;
+        const size_t first = line.find('\'');
+        const size_t second = first == std::string::npos ? first : line.find('\'', first + 1);
+        if (second != std::string::npos)
+            user = line.substr(first + 1, second - first - 1);
+        KIT_ASSERT(!user.empty());
+    } else {
+        id = kErrGGSUnknown;
+    }
+}
+
+CMsgGGSFinger::CMsgGGSFinger(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from)
+{
+    is >> std::ws;
+    std::string line;
+    while (std::getline(is, line)) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            break;
+        size_t keyEnd = colon;
+        while (keyEnd > 0 && IsBlank(line[keyEnd - 1]))
+            --keyEnd;
+        size_t valueBegin = colon + 1;
+        while (valueBegin < line.size() && std::isspace(static_cast<unsigned char>(line[valueBegin])))
+            ++valueBegin;
+        const std::string key = line.substr(0, keyEnd);
+        const std::string value = line.substr(valueBegin);
+        auto found = entries.find(key);
+        if (found == entries.end())
+            entries.emplace(key, value);
+        else
+            found->second += "\n" + value;
+    }
+}
+
+CMsgGGSHelp::CMsgGGSHelp(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from), rest(ReadRest(is))
+{
+}
+
+CMsgGGSTell::CMsgGGSTell(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from), rest(ReadRest(is))
+{
+}
+
+CMsgGGSUnknown::CMsgGGSUnknown(const std::string& text, const std::string& from, std::istream& is,
+                               const std::string& keyword)
+    : CMsg(text, from), keyword(keyword), rest(ReadRest(is))
+{
+}
+
+CMsgGGSUserDelta::CMsgGGSUserDelta(const std::string& text, const std::string& from, std::istream& is,
+                                   bool plus)
+    : CMsg(text, from), plus(plus)
+{
+    is >> login >> level;
+}
+
+CMsgGGSWho::CMsgGGSWho(const std::string& text, const std::string& from, std::istream& is)
+    : CMsg(text, from)
+{
+    is >> count;
+    is.ignore(1000, '\n');
+    CGGSUser user;
+    while (is >> user)
+        users.push_back(user);
+    KIT_ASSERT(users.size() == static_cast<size_t>(count));
+}

@@ -1,0 +1,426 @@
+#include "OsObjects.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+
+#include "KitAssert.h"
+#include "TextInput.h"
+
+using namespace textinput;
+
+// ---------------------------------------------------------------- COsMove
+
+void COsMove::Read(std::istream& is) {
+    char c;
+    if (!(is >> c)) return;
+    c = ToUpper(c);
+    if (c == 'P') {
+        fPass = true;
+        while (IsAlpha(Peek(is))) is.get();
+        return;
+    }
+    fPass = false;
+    col = static_cast<unsigned char>(c) - 'A';
+    int n = 0;
+    is >> n;
+    row = n == INT_MIN ? INT_MIN : n - 1;
+}
+
+void COsMove::Write(std::ostream& os) const {
+    if (fPass)
+        os << "PA";
+    else
+        os << char('A' + col) << static_cast<long long>(row) + 1;
+}
+
+void COsMove::SetFromSquareNumber(int n) {
+    const long long a = std::llabs(static_cast<long long>(n));
+    fPass = false;
+    row = static_cast<int>(a % 10) - 1;
+    col = static_cast<int>(a / 10) - 1;
+}
+
+bool COsMove::operator==(const COsMove& b) const {
+    if (fPass || b.fPass) return fPass == b.fPass;
+    return row == b.row && col == b.col;
+}
+
+bool COsMove::operator<(const COsMove& b) const {
+    if (fPass != b.fPass) return fPass;
+    if (fPass) return false;
+    if (row != b.row) return row < b.row;
+    return col < b.col;
+}
+
+// ---------------------------------------------------------------- COsBoardType
+
+void COsBoardType::Read(std::istream& is) {
+    Clear();
+    int n = 0;
+    is >> n;
+    if (!is.fail() && (n == 4 || n == 6 || n == 8 || n == 10 || n == 12 || n == 14)) {
+        size = n;
+    } else if (!is.fail() && n == 88) {
+        size = 10;
+        fOctagon = true;
+    } else {
+        size = 8;
+        is.setstate(std::ios::failbit);
+    }
+}
+
+void COsBoardType::Write(std::ostream& os) const {
+    if (fOctagon)
+        os << "88";
+    else
+        os << size;
+}
+
+void COsBoardType::Clear() {
+    size = 0;
+    fOctagon = false;
+}
+
+int COsBoardType::NSquares() const { return fOctagon ? 88 : size * size; }
+
+bool COsBoardType::IsCutCorner(int row, int col) const {
+    if (!fOctagon) return false;
+    const int r = std::min(row, size - 1 - row);
+    const int c = std::min(col, size - 1 - col);
+    return r + c < 2;
+}
+
+const char* COsBoardType::Name() const {
+    if (fOctagon) return "Octagon";
+    switch (size) {
+    case 4: return "4x4";
+    case 6: return "6x6";
+    case 8: return "8x8";
+    case 10: return "10x10";
+    case 12: return "12x12";
+    case 14: return "14x14";
+    default: return "Unknown board";
+    }
+}
+
+// ---------------------------------------------------------------- COsMatchType
+
+void COsMatchType::Clear() {
+    bt.Clear();
+    fRand = false;
+    fAnti = false;
+    kind = '?';
+}
+
+void COsMatchType::Read(std::istream& is) {
+    Clear();
+    fKomiGiven = false;
+    SkipBlanks(is);
+    bool fBoardRead = false;
+    for (int c = Peek(is); IsAlnum(c); c = Peek(is)) {
+        if (IsDigit(c)) {
+            bt.Read(is);
+            if (!is.fail()) fBoardRead = true;
+            continue;
+        }
+        is.get();
+        switch (ToLower(char(c))) {
+        case 'a':
+            fAnti = true;
+            break;
+        case 'b':
+        case 's':
+        case 'w':
+            kind = ToLower(char(c));
+            break;
+        case 'k': {
+            kind = 'k';
+            const int n = Peek(is);
+            if (IsDigit(n) || n == '+' || n == '-' || n == '.') {
+                is >> komi;
+                fKomiGiven = true;
+            }
+            break;
+        }
+        case 'r':
+            fRand = true;
+            is >> nRandDiscs;
+            break;
+        default:
+            break;
+        }
+    }
+    // A type text that ends its string is a complete text, not a failed read.
+    if (fBoardRead && is.eof() && !is.bad()) is.clear();
+}
+
+void COsMatchType::Write(std::ostream& os) const {
+    if (kind == 's') os << 's';
+    bt.Write(os);
+    if (kind == 'k') {
+        os << 'k';
+        if (fKomiGiven) os << komi;
+    }
+    if (fAnti) os << 'a';
+    if (fRand) os << 'r' << nRandDiscs;
+    if (kind == 'b' || kind == 'w') os << kind;
+}
+
+std::string COsMatchType::Description() const {
+    std::string s = bt.Name();
+    switch (kind) {
+    case 'b': s += " black"; break;
+    case 'w': s += " white"; break;
+    case 'k': s += " komi"; break;
+    case 's': s += " synch"; break;
+    default: break;
+    }
+    if (fRand) s += " rand(" + std::to_string(nRandDiscs) + ")";
+    if (fAnti) s += " anti";
+    return s;
+}
+
+bool COsMatchType::operator==(const COsMatchType& b) const {
+    return kind == b.kind && fRand == b.fRand && fAnti == b.fAnti && bt == b.bt &&
+           (!fRand || nRandDiscs == b.nRandDiscs);
+}
+
+int COsMatchType::MaxRandDiscs() const { return bt.fOctagon ? 44 : bt.size * bt.size - 16; }
+
+int COsMatchType::Validate() const {
+    if (!fRand) return 0;
+    if (kind != 's' && kind != 'k') return kErrRandColor;
+    if (nRandDiscs > MaxRandDiscs()) return kErrTooManyRandDiscs;
+    if (nRandDiscs < MinRandDiscs()) return kErrTooFewRandDiscs;
+    return 0;
+}
+
+// ---------------------------------------------------------------- COsRatingType
+
+void COsRatingType::Read(std::istream& is) {
+    fRand = false;
+    fAnti = false;
+    SkipBlanks(is);
+    for (int c = Peek(is); IsAlnum(c); c = Peek(is)) {
+        if (IsDigit(c)) {
+            bt.Read(is);
+            continue;
+        }
+        is.get();
+        if (c == 'a' || c == 'A') fAnti = true;
+        if (c == 'r' || c == 'R') fRand = true;
+    }
+}
+
+void COsRatingType::Write(std::ostream& os) const {
+    bt.Write(os);
+    if (fAnti) os << 'a';
+    if (fRand) os << 'r';
+}
+
+// ---------------------------------------------------------------- COsBoard
+
+void COsBoard::Clear() {
+    bt.Clear();
+    squares.clear();
+    fBlackMove = true;
+}
+
+void COsBoard::SetEmpty(const COsBoardType& type) {
+    bt = type;
+    if (bt.size < 0) bt.size = 0;
+    const int n = bt.size;
+    squares.assign(bt.NBorderedSquares(), kEmpty);
+    for (int row = -1; row <= n; row++) {
+        for (int col = -1; col <= n; col++) {
+            if (row < 0 || row >= n || col < 0 || col >= n || bt.IsCutCorner(row, col))
+                squares[Index(row, col)] = kDead;
+        }
+    }
+    fBlackMove = true;
+}
+
+void COsBoard::Initialize(const COsBoardType& type) {
+    SetEmpty(type);
+    const int h = bt.size / 2;
+    if (h > 0) {
+        Set(h, h - 1, kBlack);
+        Set(h - 1, h, kBlack);
+        Set(h, h, kWhite);
+        Set(h - 1, h - 1, kWhite);
+    }
+}
+
+bool COsBoard::IsOnBoard(int row, int col) const {
+    return row >= 0 && row < bt.size && col >= 0 && col < bt.size &&
+           squares.size() == static_cast<size_t>(bt.NBorderedSquares());
+}
+
+char COsBoard::GetSquare(int row, int col) const {
+    if (row < -1 || row > bt.size || col < -1 || col > bt.size ||
+        squares.size() != static_cast<size_t>(bt.NBorderedSquares()))
+        return kDead;
+    return squares[Index(row, col)];
+}
+
+void COsBoard::Set(int row, int col, char c) {
+    if (IsOnBoard(row, col) && !bt.IsCutCorner(row, col)) squares[Index(row, col)] = c;
+}
+
+void COsBoard::Update(const COsMove& mv) {
+    // A square off the board places nothing: the position stays valid and the move
+    // still takes its turn, like a move on an occupied square.
+    KIT_ASSERT(mv.fPass || IsOnBoard(mv.row, mv.col));
+    if (!mv.fPass && IsOnBoard(mv.row, mv.col)) {
+        char& square = squares[Index(mv.row, mv.col)];
+        if (square == kEmpty) {
+            const char mover = SideChar();
+            const char opponent = fBlackMove ? kWhite : kBlack;
+            square = mover;
+            for (int dRow = -1; dRow <= 1; dRow++)
+                for (int dCol = -1; dCol <= 1; dCol++)
+                    if (dRow || dCol) FlipDirection(mv.row, mv.col, dRow, dCol, mover, opponent);
+        } else {
+            // An occupied square: a move list out of step with its board. Shown for
+            // whoever runs the program from a terminal; nothing is placed.
+            Write(std::clog);
+        }
+    }
+    fBlackMove = !fBlackMove;
+}
+
+// Walks from the square in one direction over the opponent's discs; returns the length
+// of the run when the mover's disc closes it, else 0. The border of 'd' ends every walk;
+// the index test only guards against a square string changed from outside.
+static int RunLength(const std::string& squares, int start, int step, char mover, char opponent) {
+    const int len = static_cast<int>(squares.size());
+    int i = start + step;
+    int n = 0;
+    while (i >= 0 && i < len && squares[i] == opponent) {
+        i += step;
+        n++;
+    }
+    if (n == 0 || i < 0 || i >= len || squares[i] != mover) return 0;
+    return n;
+}
+
+int COsBoard::CountDirection(int row, int col, int dRow, int dCol, char mover, char opponent) const {
+    if (!IsOnBoard(row, col) || dRow < -1 || dRow > 1 || dCol < -1 || dCol > 1 || (!dRow && !dCol))
+        return 0;
+    return RunLength(squares, Index(row, col), dRow * (bt.size + 2) + dCol, mover, opponent);
+}
+
+int COsBoard::FlipDirection(int row, int col, int dRow, int dCol, char mover, char opponent) {
+    const int n = CountDirection(row, col, dRow, dCol, mover, opponent);
+    const int step = dRow * (bt.size + 2) + dCol;
+    for (int k = 1, i = Index(row, col) + step; k <= n; k++, i += step) squares[i] = mover;
+    return n;
+}
+
+int COsBoard::CountFlips(int row, int col, bool black) const {
+    if (!IsOnBoard(row, col) || squares[Index(row, col)] != kEmpty) return 0;
+    const char mover = black ? kBlack : kWhite;
+    const char opponent = black ? kWhite : kBlack;
+    const int start = Index(row, col);
+    const int width = bt.size + 2;
+    int n = 0;
+    for (int dRow = -1; dRow <= 1; dRow++)
+        for (int dCol = -1; dCol <= 1; dCol++)
+            if (dRow || dCol) n += RunLength(squares, start, dRow * width + dCol, mover, opponent);
+    return n;
+}
+
+bool COsBoard::HasLegalMove(bool black) const {
+    for (int row = 0; row < bt.size; row++)
+        for (int col = 0; col < bt.size; col++)
+            if (CountFlips(row, col, black) > 0) return true;
+    return false;
+}
+
+int COsBoard::IsLegalSquare(int row, int col) const { return CountFlips(row, col, fBlackMove); }
+
+bool COsBoard::IsLegal(const COsMove& mv) const {
+    if (mv.fPass) return !MoverHasLegalMove();
+    return IsLegalSquare(mv.row, mv.col) > 0;
+}
+
+std::vector<COsMove> COsBoard::LegalMoves(bool forMover) const {
+    const bool black = forMover ? fBlackMove : !fBlackMove;
+    std::vector<COsMove> moves;
+    for (int row = 0; row < bt.size; row++)
+        for (int col = 0; col < bt.size; col++)
+            if (CountFlips(row, col, black) > 0) moves.emplace_back(row, col);
+    return moves;
+}
+
+int COsBoard::GameState() const {
+    if (HasLegalMove(fBlackMove)) return kMove;
+    if (HasLegalMove(!fBlackMove)) return kMustPass;
+    return kOver;
+}
+
+bool COsBoard::GameOver() const { return !HasLegalMove(true) && !HasLegalMove(false); }
+
+void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
+    black = white = empty = 0;
+    for (char c : squares) {
+        if (c == kBlack)
+            black++;
+        else if (c == kWhite)
+            white++;
+        else if (c == kEmpty)
+            empty++;
+    }
+}
+
+int COsBoard::NetCount() const {
+    int black, white, empty;
+    CountDiscs(black, white, empty);
+    return black - white;
+}
+
+int COsBoard::Result(bool anti) const {
+    int black, white, empty;
+    CountDiscs(black, white, empty);
+    int net = black - white;
+    if (net < 0)
+        net -= empty;
+    else if (net > 0)
+        net += empty;
+    return anti ? -net : net;
+}
+
+void COsBoard::WriteColumnLine(std::ostream& os) const {
+    os << "  ";
+    for (int col = 0; col < bt.size; col++) os << ' ' << char('A' + col);
+    os << "  \n";
+}
+
+void COsBoard::Write(std::ostream& os) const {
+    WriteColumnLine(os);
+    for (int row = 0; row < bt.size; row++) {
+        const char* pad = row + 1 < 10 ? " " : "";
+        os << pad << row + 1;
+        for (int col = 0; col < bt.size; col++) os << ' ' << GetSquare(row, col);
+        os << pad << row + 1 << '\n';
+    }
+    WriteColumnLine(os);
+    os << (fBlackMove ? "Black" : "White") << " to move\n";
+}
+
+// ---------------------------------------------------------------- COsGame
+
+COsGame::~COsGame() = default;
+
+// ---------------------------------------------------------------- stream operators
+
+std::istream& operator>>(std::istream& is, COsMove& mv) { mv.Read(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsMove& mv) { mv.Write(os); return os; }
+std::istream& operator>>(std::istream& is, COsBoardType& bt) { bt.Read(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsBoardType& bt) { bt.Write(os); return os; }
+std::istream& operator>>(std::istream& is, COsMatchType& mt) { mt.Read(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsMatchType& mt) { mt.Write(os); return os; }
+std::istream& operator>>(std::istream& is, COsRatingType& rt) { rt.Read(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsRatingType& rt) { rt.Write(os); return os; }

@@ -1,0 +1,458 @@
+#include "ggsstream.h"
+
+#include "KitAssert.h"
+
+#include <iostream>
+#include <new>
+#include <sstream>
+
+// The service object of "/os" comes with Server.h. Until the kit has it, no service is
+// ever filed: CreateService builds nothing and routing finds no service. (A build tree
+// made before Server.h existed must rebuild this file once it appears.)
+#if __has_include("Server.h")
+#include "Server.h"
+
+void ggsstream::ServiceDeleter::operator()(CServer* service) const
+{
+    delete service;
+}
+
+namespace {
+
+CServer* NewService(ggsstream* connection, const std::string& name)
+{
+    return name == "/os" ? new CServerOs(connection) : nullptr;
+}
+
+void DispatchToService(CServer* service, const std::string& text, const std::string& word,
+                       std::istream& is)
+{
+    service->HandleMessage(text, word, is);
+}
+
+} // namespace
+#else
+void ggsstream::ServiceDeleter::operator()(CServer*) const
+{
+    KIT_ASSERT(false);
+}
+
+namespace {
+
+CServer* NewService(ggsstream*, const std::string&)
+{
+    return nullptr;
+}
+
+void DispatchToService(CServer*, const std::string&, const std::string&, std::istream&)
+{
+    KIT_ASSERT(false);
+}
+
+} // namespace
+#endif
+
+ggsstream::ggsstream() : std::iostream(nullptr) {}
+
+ggsstream::~ggsstream()
+{
+    if (loggedIn)
+        Logout();
+    if (IsConnected())
+        Disconnect();
+    rdbuf(nullptr);
+    socketBuffer.reset();
+    DeleteAllServices();
+}
+
+std::string ggsstream::GetErrorText(int code)
+{
+    switch (code) {
+    case kErrOutOfMemory: return "Out of memory";
+    case kErrUnknownGGS: return "Unknown GGS error";
+    case kErrBadPassword: return "Your password is invalid, or someone has already chosen that login";
+    case kErrAlreadyLoggedIn: return "You are already logged into GGS";
+    case kErrNotLoggedIn: return "You have already logged out of GGS";
+    default: return "(No text available for this error)";
+    }
+}
+
+// ---- connection and login
+
+int ggsstream::Connect(const std::string& host, uint16_t port)
+{
+    if (IsConnected()) {
+        KIT_ASSERT(!IsConnected());
+        return kErrAlreadyConnected;
+    }
+    std::unique_ptr<sockbuf> buffer(new (std::nothrow) sockbuf);
+    if (!buffer)
+        return kErrOutOfMemory;
+    const int code = buffer->Connect(host, port);
+    if (code != 0)
+        return code;
+    // A stream connected again after Disconnect frees the buffer of its earlier connection.
+    rdbuf(buffer.get());
+    socketBuffer = std::move(buffer);
+    return 0;
+}
+
+int ggsstream::Disconnect()
+{
+    if (!IsConnected()) {
+        KIT_ASSERT(IsConnected());
+        return kErrNotConnected;
+    }
+    setstate(std::ios::eofbit);
+    socketBuffer->Disconnect();
+    return 0;
+}
+
+bool ggsstream::IsConnected() const
+{
+    return socketBuffer && socketBuffer->IsConnected();
+}
+
+bool ggsstream::IsLoggedIn() const
+{
+    return loggedIn;
+}
+
+std::string ggsstream::GetLogin() const
+{
+    return login;
+}
+
+int ggsstream::GetMyLevel() const
+{
+    const auto found = users.find(login);
+    return found == users.end() ? -1 : found->second;
+}
+
+int ggsstream::Login(const std::string& login, const std::string& password)
+{
+    if (loggedIn) {
+        KIT_ASSERT(!loggedIn);
+        return kErrAlreadyLoggedIn;
+    }
+    this->login = login;
+    int code = WaitFor("login");
+    if (code != 0)
+        return code;
+    *this << login << "\n" << std::flush;
+    code = WaitFor("password");
+    if (code != 0)
+        return code;
+    // The password goes to the server but never in clear into the traffic log.
+    if (socketBuffer)
+        socketBuffer->SetLogMasked(true);
+    *this << password << std::flush;
+    if (socketBuffer)
+        socketBuffer->SetLogMasked(false);
+    *this << "\n" << std::flush;
+    code = WaitFor("\n");
+    if (code != 0)
+        return code;
+    // The answer's first character decides; the line stays for the reader loop.
+    const int answer = peek();
+    if (answer == ':')
+        return kErrBadPassword;
+    if (answer != 'R') {
+        KIT_ASSERT(answer == 'R');
+        return kErrUnknownGGS;
+    }
+    loggedIn = true;
+    HandleText(": ~login");
+    return 0;
+}
+
+int ggsstream::Logout()
+{
+    if (!loggedIn) {
+        KIT_ASSERT(loggedIn);
+        return kErrNotLoggedIn;
+    }
+    *this << "quit\n" << std::flush;
+    loggedIn = false;
+    return 0;
+}
+
+int ggsstream::WaitFor(const std::string& text)
+{
+    // Only the last text.size() characters can complete a match, so that is all we keep.
+    std::string tail;
+    for (;;) {
+        const int c = get();
+        if (c == traits_type::eof()) {
+            auto* buffer = dynamic_cast<sockbuf*>(rdbuf());
+            if (!buffer) {
+                KIT_ASSERT(buffer);
+                return kErrNoStreambuf;
+            }
+            if (buffer->GetError() != 0)
+                return buffer->GetError();
+            // The read failed without a socket error: the connection was shut down here.
+            return buffer->IsConnected() ? kErrUnknownGGS : kErrNotConnected;
+        }
+        tail += static_cast<char>(c);
+        if (tail.size() > text.size())
+            tail.erase(0, 1);
+        if (tail == text)
+            return 0;
+    }
+}
+
+// ---- reader loop and message assembly
+
+// Reads the socket buffer directly rather than through the stream's own get: the reader
+// thread then shares nothing with the window thread's writes but the socket buffer, whose
+// two sides are separate.
+void ggsstream::Run()
+{
+    std::streambuf* buffer = rdbuf();
+    std::string line;
+    for (;;) {
+        const int c = buffer ? buffer->sbumpc() : traits_type::eof();
+        if (c == traits_type::eof()) {
+            HandleText(": ~disconnect");
+            return;
+        }
+        switch (c) {
+        case '\a':
+            OnBell();
+            break;
+        case '\r':
+            ProcessLine(line);
+            break;
+        case '\n':
+            if (!previousWasCR)
+                ProcessLine(line);
+            break;
+        default:
+            if (line.size() < kMaxLine)
+                line += static_cast<char>(c);
+            break;
+        }
+        previousWasCR = c == '\r';
+    }
+}
+
+void ggsstream::ProcessLine(std::string& line)
+{
+    if (line == "READY") {
+        DispatchPending();
+        line.clear();
+        return;
+    }
+    if (!pending.empty()) {
+        if (!line.empty() && line[0] == ':') {
+            DispatchPending();
+        } else {
+            // A continuation line: joined with "\n", without one leading '|'. A message
+            // that outgrows kMaxMessage keeps its first lines and drops the rest.
+            const size_t skip = !line.empty() && line[0] == '|' ? 1 : 0;
+            if (pendingTruncated || pending.size() + 1 + line.size() - skip > kMaxMessage) {
+                pendingTruncated = true;
+                line.clear();
+                return;
+            }
+            pending += '\n';
+            pending.append(line, skip, std::string::npos);
+            line.clear();
+            return;
+        }
+    }
+    pending += line;
+    line.clear();
+}
+
+void ggsstream::DispatchPending()
+{
+    std::string text;
+    text.swap(pending);
+    pendingTruncated = false;
+    HandleText(text);
+}
+
+void ggsstream::HandleText(const std::string& text)
+{
+    ParseMessage(text);
+}
+
+void ggsstream::OnBell() {}
+
+// ---- routing
+
+void ggsstream::ParseMessage(const std::string& text)
+{
+    std::istringstream is(text);
+    std::string word;
+    is >> word >> std::ws;
+    if (word.empty())
+        return;
+    if (word.back() == ':')
+        word.pop_back();
+    if (CServer* service = FindService(word)) {
+        DispatchToService(service, text, word, is);
+    } else if (word.empty()) {
+        HandleGGSMessage(text, word, is);
+    } else {
+        CMsgGGSTell msg(text, word, is);
+        OnTell(msg);
+    }
+}
+
+void ggsstream::HandleGGSMessage(const std::string& text, const std::string& word, std::istream& is)
+{
+    std::string keyword;
+    is >> keyword >> std::ws;
+    if (keyword == "alias") {
+        CMsgGGSAlias msg(text, word, is);
+        OnAlias(msg);
+    } else if (keyword == "ERR") {
+        CMsgGGSErr msg(text, word, is);
+        OnErr(msg);
+    } else if (keyword == "finger") {
+        CMsgGGSFinger msg(text, word, is);
+        OnFinger(msg);
+    } else if (keyword == "help") {
+        CMsgGGSHelp msg(text, word, is);
+        OnHelp(msg);
+    } else if (keyword == "who") {
+        CMsgGGSWho msg(text, word, is);
+        OnWho(msg);
+    } else if (keyword == "+" || keyword == "-") {
+        CMsgGGSUserDelta msg(text, word, is, keyword == "+");
+        OnUserDelta(msg);
+    } else if (keyword == "~login") {
+        OnLoggedIn();
+    } else if (keyword == "~disconnect") {
+        OnDisconnected();
+    } else {
+        CMsgGGSUnknown msg(text, word, is, keyword);
+        OnUnknown(msg);
+    }
+}
+
+// ---- default handlers
+
+void ggsstream::OnMessage(const CMsg& msg)
+{
+    std::cout << msg.text << "\n";
+}
+
+void ggsstream::OnAlias(const CMsgGGSAlias& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnDisconnected()
+{
+    ResetLogin();
+}
+
+void ggsstream::OnErr(const CMsgGGSErr& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnFinger(const CMsgGGSFinger& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnHelp(const CMsgGGSHelp& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnLoggedIn()
+{
+    SendLoginCommands();
+}
+
+void ggsstream::OnTell(const CMsgGGSTell& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnUnknown(const CMsgGGSUnknown& msg)
+{
+    OnMessage(msg);
+}
+
+void ggsstream::OnUserDelta(const CMsgGGSUserDelta& msg)
+{
+    UpdateUser(msg);
+    OnMessage(msg);
+}
+
+void ggsstream::OnWho(const CMsgGGSWho& msg)
+{
+    OnMessage(msg);
+}
+
+// ---- users and services
+
+void ggsstream::ResetLogin()
+{
+    loggedIn = false;
+    DeleteAllServices();
+    login.clear();
+}
+
+void ggsstream::SendLoginCommands()
+{
+    *this << "ve -ack\n"
+          << "notify + /os\n"
+          << std::flush;
+}
+
+void ggsstream::UpdateUser(const CMsgGGSUserDelta& msg)
+{
+    // A notification without a login names nobody.
+    if (msg.login.empty())
+        return;
+    if (msg.plus) {
+        users[msg.login] = msg.level;
+        CreateService(msg.login);
+    } else {
+        const auto found = users.find(msg.login);
+        KIT_ASSERT(found != users.end());
+        if (found != users.end())
+            users.erase(found);
+        DeleteService(msg.login);
+    }
+}
+
+void ggsstream::CreateService(const std::string& name)
+{
+    // A service that is already filed stays as it is: a repeated "+" builds no second object.
+    if (HasService(name))
+        return;
+    if (CServer* service = NewService(this, name))
+        services[name].reset(service);
+}
+
+void ggsstream::DeleteService(const std::string& name)
+{
+    services.erase(name);
+}
+
+void ggsstream::DeleteAllServices()
+{
+    for (auto& entry : services)
+        entry.second.reset();
+    services.clear();
+}
+
+bool ggsstream::HasService(const std::string& name) const
+{
+    return services.count(name) != 0;
+}
+
+CServer* ggsstream::FindService(const std::string& name) const
+{
+    const auto found = services.find(name);
+    return found == services.end() ? nullptr : found->second.get();
+}

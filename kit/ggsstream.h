@@ -1,0 +1,114 @@
+#pragma once
+// The client's connection to the GGS server: an iostream over a socket buffer that logs
+// in, assembles the server's output into messages and routes each one to a service
+// object, to a handler of the server's own messages or to the tell handler.
+
+#include "GGSMessage.h"
+#include "sockbuf.h"
+
+#include <cstdint>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+
+class CServer;
+
+class ggsstream : public std::iostream {
+public:
+    // Error codes; each is also a string-table id of the application. Connect and
+    // Login also pass on the socket buffer's codes (34304 to 34313) unchanged.
+    enum : int {
+        kErrOutOfMemory = 33024,
+        kErrUnknownGGS = 33280,
+        kErrBadPassword = 33281,
+        kErrAlreadyLoggedIn = 33282,
+        kErrNotLoggedIn = 33283,
+        kErrAlreadyConnected = 33284,
+        kErrNotConnected = 33285,
+        kErrNoStreambuf = 33286,
+    };
+    // Bounds on what the server can make the reader loop hold: the characters of one line
+    // beyond kMaxLine are dropped, and the lines of one message beyond kMaxMessage bytes.
+    static constexpr size_t kMaxLine = 64 * 1024;
+    static constexpr size_t kMaxMessage = 4 * 1024 * 1024;
+
+    ggsstream();
+    ~ggsstream() override;
+    ggsstream(const ggsstream&) = delete;
+    ggsstream& operator=(const ggsstream&) = delete;
+
+    // The kit's own short texts of its codes (the application has longer ones).
+    static std::string GetErrorText(int code);
+
+    virtual int Connect(const std::string& host, uint16_t port);
+    virtual int Disconnect();
+    // Runs the login exchange on the calling thread; the server's first line after it
+    // ("READY" or the refusal) stays unread for the reader loop.
+    virtual int Login(const std::string& login, const std::string& password);
+    // Sends "quit"; the connection stays open until the server closes it.
+    virtual int Logout();
+    virtual std::string GetLogin() const;
+    // The level the users table holds for the own login, -1 when absent.
+    virtual int GetMyLevel() const;
+    // The reader loop: returns when the input ends, after handing on ": ~disconnect".
+    virtual void Run();
+    virtual bool IsConnected() const;
+    virtual bool IsLoggedIn() const;
+
+    // The generic handler: writes the message's text and "\n" to the standard output.
+    virtual void OnMessage(const CMsg& msg);
+    virtual void OnAlias(const CMsgGGSAlias& msg);
+    virtual void OnDisconnected();
+    virtual void OnErr(const CMsgGGSErr& msg);
+    virtual void OnFinger(const CMsgGGSFinger& msg);
+    virtual void OnHelp(const CMsgGGSHelp& msg);
+    virtual void OnLoggedIn();
+    virtual void OnTell(const CMsgGGSTell& msg);
+    virtual void OnUnknown(const CMsgGGSUnknown& msg);
+    virtual void OnUserDelta(const CMsgGGSUserDelta& msg);
+    virtual void OnWho(const CMsgGGSWho& msg);
+
+    // Routes one complete message text by its first word.
+    virtual void ParseMessage(const std::string& text);
+    // Files a service object for a service that logged in ("/os"); other names do nothing.
+    virtual void CreateService(const std::string& name);
+    virtual void DeleteService(const std::string& name);
+    virtual void DeleteAllServices();
+
+    // Reads until the text has been seen: 0, else the code of the failed read.
+    virtual int WaitFor(const std::string& text);
+    // Adds one line to the message being assembled; empties the line.
+    virtual void ProcessLine(std::string& line);
+    virtual void DispatchPending();
+    // The server's own messages (the text began with ':'): the keyword table.
+    virtual void HandleGGSMessage(const std::string& text, const std::string& word, std::istream& is);
+    // Hands one complete message text on; the kit's body routes it on the calling thread.
+    virtual void HandleText(const std::string& text);
+
+    // Called by the reader loop for a BEL from the server; the kit's body is silent.
+    virtual void OnBell();
+
+    void ResetLogin();
+    void SendLoginCommands();
+    void UpdateUser(const CMsgGGSUserDelta& msg);
+    bool HasService(const std::string& name) const;
+    CServer* FindService(const std::string& name) const;
+
+protected:
+    // Deletes a service object through its virtual destructor.
+    struct ServiceDeleter {
+        void operator()(CServer* service) const;
+    };
+
+    std::map<std::string, int> users;   // login -> level, from the "+" and "-" notifications
+    bool loggedIn = false;
+    std::string login;
+    std::map<std::string, std::unique_ptr<CServer, ServiceDeleter>> services;
+    std::string pending;                        // the message being assembled
+    std::unique_ptr<sockbuf> socketBuffer;
+
+private:
+    bool previousWasCR = false;
+    bool pendingTruncated = false;
+};

@@ -1,0 +1,227 @@
+#include "GGSMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+// The stream a record reads from: the text after the first word and the keyword.
+std::istringstream After(const std::string& text, int words)
+{
+    std::istringstream is(text);
+    std::string word;
+    for (int i = 0; i < words; ++i)
+        is >> word;
+    is >> std::ws;
+    return is;
+}
+
+} // namespace
+
+TEST(GGSMessage, ErrClassifiesTheFirstLine)
+{
+    {
+        const std::string text = ": ERR command 'xyz' not recognized";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSNotRecognized);
+        EXPECT_EQ(msg.text, text);
+        EXPECT_EQ(msg.from, "");
+    }
+    {
+        const std::string text = ": ERR user 'bob' not found.";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSUserNotFound);
+        EXPECT_EQ(msg.user, "bob");
+    }
+    {
+        // Without apostrophes the user stays empty.
+        const std::string text = ": ERR user bob not found";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSUserNotFound);
+        EXPECT_EQ(msg.user, "");
+    }
+    {
+        // One apostrophe only.
+        const std::string text = ": ERR user 'bob not found";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSUserNotFound);
+        EXPECT_EQ(msg.user, "");
+    }
+    {
+        // Only the first line counts.
+        const std::string text = ": ERR something else\nuser 'x' not found";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSUnknown);
+    }
+    {
+        const std::string text = ": ERR";
+        auto is = After(text, 2);
+        CMsgGGSErr msg(text, "", is);
+        EXPECT_EQ(msg.id, kErrGGSUnknown);
+    }
+}
+
+TEST(GGSMessage, FingerJoinsRepeatedKeysAndStopsAtALineWithoutColon)
+{
+    const std::string text =
+        ": finger\n  login   : joe\nname:  Joe Smith\nemail: a@b\nemail:c@d\nno colon here\nlate: x";
+    auto is = After(text, 2);
+    CMsgGGSFinger msg(text, "", is);
+    ASSERT_EQ(msg.entries.size(), 3u);
+    EXPECT_EQ(msg.entries["login"], "joe");
+    EXPECT_EQ(msg.entries["name"], "Joe Smith");
+    EXPECT_EQ(msg.entries["email"], "a@b\nc@d");
+    EXPECT_EQ(msg.entries.count("late"), 0u);
+
+    // A value may itself hold colons; only the first one splits.
+    const std::string timed = ": finger\nlast: 12:30:00";
+    auto is2 = After(timed, 2);
+    CMsgGGSFinger msg2(timed, "", is2);
+    EXPECT_EQ(msg2.entries["last"], "12:30:00");
+}
+
+TEST(GGSMessage, WhoReadsUsersUntilALineFails)
+{
+    const std::string text =
+        ": who 4\njoe + 1:00 2:00 a b\n/os s 0 9:00:00 - -\n\nann p 1 2 3 4";
+    auto is = After(text, 2);
+    CMsgGGSWho msg(text, "", is);
+    EXPECT_EQ(msg.count, 4);   // the server's number, whatever was read
+    ASSERT_EQ(msg.users.size(), 2u);
+    EXPECT_EQ(msg.users[0].login, "joe");
+    EXPECT_EQ(msg.users[0].status, '+');
+    EXPECT_EQ(msg.users[0].word1, "1:00");
+    EXPECT_EQ(msg.users[0].word2, "2:00");
+    EXPECT_EQ(msg.users[0].word4, "b");
+    EXPECT_EQ(msg.users[1].login, "/os");
+    EXPECT_EQ(msg.users[1].status, 's');
+
+    // Short lines keep the words they have.
+    const std::string shortText = ": who 1\nbob h";
+    auto is2 = After(shortText, 2);
+    CMsgGGSWho msg2(shortText, "", is2);
+    ASSERT_EQ(msg2.users.size(), 1u);
+    EXPECT_EQ(msg2.users[0].status, 'h');
+    EXPECT_EQ(msg2.users[0].word1, "");
+
+    const std::string bad = ": who many";
+    auto is3 = After(bad, 2);
+    CMsgGGSWho msg3(bad, "", is3);
+    EXPECT_TRUE(msg3.users.empty());
+}
+
+TEST(GGSMessage, UsersSortByClassThenLogin)
+{
+    auto user = [](const std::string& login, char status) {
+        CGGSUser u;
+        u.login = login;
+        u.status = status;
+        return u;
+    };
+    std::vector<CGGSUser> users = {user("p1", 'p'), user("s1", 's'), user("plus", '+'),
+                                   user("a1", 'a'), user("dot", '.'), user("h1", 'h'),
+                                   user("minus", '-'), user("Plus", '+')};
+    std::sort(users.begin(), users.end());
+    std::vector<std::string> order;
+    for (const auto& u : users)
+        order.push_back(u.login);
+    EXPECT_EQ(order, (std::vector<std::string>{"s1", "a1", "h1", "Plus", "minus", "plus", "p1", "dot"}));
+    EXPECT_EQ(user("x", 'z').GetStatusRank(), 3);
+    EXPECT_EQ(user("x", 0).GetStatusRank(), 3);
+    EXPECT_FALSE(user("b", 'a') < user("b", 'a'));
+}
+
+TEST(GGSMessage, AliasCountsOnlyWhenTheLineStartsWithADigit)
+{
+    {
+        const std::string text = ": alias 2/2\nhi tell everybody hi\nbye   quit";
+        auto is = After(text, 2);
+        CMsgGGSAlias msg(text, "", is);
+        EXPECT_EQ(msg.login, "");
+        EXPECT_EQ(msg.count, 2);
+        EXPECT_EQ(msg.total, 2);
+        ASSERT_EQ(msg.items.size(), 2u);
+        EXPECT_EQ(msg.items[0].name, "hi");
+        EXPECT_EQ(msg.items[0].expansion, "tell everybody hi");
+        EXPECT_EQ(msg.items[1].name, "bye");
+        EXPECT_EQ(msg.items[1].expansion, "quit");
+    }
+    {
+        const std::string text = ": alias joe 3/5\nx y";
+        auto is = After(text, 2);
+        CMsgGGSAlias msg(text, "", is);
+        EXPECT_EQ(msg.login, "joe");
+        EXPECT_EQ(msg.count, 0);
+        EXPECT_EQ(msg.total, 0);
+        ASSERT_EQ(msg.items.size(), 1u);
+        EXPECT_EQ(msg.items[0].expansion, "y");
+    }
+    {
+        // An alias without expansion does not swallow the next line.
+        const std::string text = ": alias 4/4\nempty\nfull a b\nlast\nblank   ";
+        auto is = After(text, 2);
+        CMsgGGSAlias msg(text, "", is);
+        ASSERT_EQ(msg.items.size(), 4u);
+        EXPECT_EQ(msg.items[0].name, "empty");
+        EXPECT_EQ(msg.items[0].expansion, "");
+        EXPECT_EQ(msg.items[1].name, "full");
+        EXPECT_EQ(msg.items[1].expansion, "a b");
+        EXPECT_EQ(msg.items[2].name, "last");
+        EXPECT_EQ(msg.items[3].name, "blank");
+        EXPECT_EQ(msg.items[3].expansion, "");
+    }
+    {
+        const std::string text = ": alias 7";
+        auto is = After(text, 2);
+        CMsgGGSAlias msg(text, "", is);
+        EXPECT_EQ(msg.count, 7);
+        EXPECT_TRUE(msg.items.empty());
+    }
+}
+
+TEST(GGSMessage, RestOfTextRecordsAndUserDelta)
+{
+    {
+        const std::string text = "joe: hello there\nsecond line\n";
+        auto is = After(text, 1);
+        CMsgGGSTell msg(text, "joe", is);
+        EXPECT_EQ(msg.from, "joe");
+        EXPECT_EQ(msg.rest, "hello there\nsecond line\n");
+    }
+    {
+        const std::string text = ": help\ncommands:\n  who";
+        auto is = After(text, 2);
+        CMsgGGSHelp msg(text, "", is);
+        EXPECT_EQ(msg.rest, "commands:\n  who");
+    }
+    {
+        const std::string text = ": news x y";
+        auto is = After(text, 2);
+        CMsgGGSUnknown msg(text, "", is, "news");
+        EXPECT_EQ(msg.keyword, "news");
+        EXPECT_EQ(msg.rest, "x y");
+    }
+    {
+        const std::string text = ": + joe 1";
+        auto is = After(text, 2);
+        CMsgGGSUserDelta msg(text, "", is, true);
+        EXPECT_TRUE(msg.plus);
+        EXPECT_EQ(msg.login, "joe");
+        EXPECT_EQ(msg.level, 1);
+    }
+    {
+        const std::string text = ": - joe";
+        auto is = After(text, 2);
+        CMsgGGSUserDelta msg(text, "", is, false);
+        EXPECT_FALSE(msg.plus);
+        EXPECT_EQ(msg.login, "joe");
+        EXPECT_EQ(msg.level, 0);
+    }
+}

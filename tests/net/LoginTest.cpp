@@ -1,0 +1,112 @@
+#include "NetSupport.h"
+
+#include <sys/stat.h>
+
+TEST_F(NetTest, LoginSendsTheLoginCommandsAndMasksThePassword)
+{
+    ASSERT_EQ(stream.Connect("127.0.0.1", port), 0);
+    EXPECT_TRUE(stream.IsConnected());
+    EXPECT_FALSE(stream.IsLoggedIn());
+    ASSERT_EQ(stream.Login("tester", "s3cret!"), 0);
+    EXPECT_TRUE(stream.IsLoggedIn());
+    EXPECT_EQ(stream.GetLogin(), "tester");
+    EXPECT_EQ(stream.Texts(), std::vector<std::string>{": ~login"});
+
+    ASSERT_TRUE(server.WaitForClientText("notify + /os\n", kNetTimeout));
+    EXPECT_EQ(server.GetClientBytes(), "tester\ns3cret!\nve -ack\nnotify + /os\n");
+
+    // The log has all of it but the password.
+    const std::string log = TrafficLog();
+    EXPECT_EQ(log.find("s3cret"), std::string::npos);
+    EXPECT_EQ(log,
+              "[recv]Welcome to the GGS stand-in.\nEnter login (yours, or one you'd like to use).\n"
+              "[send]tester\n[recv]Enter your password.\n[send]*******\n[recv]READY\n"
+              "[send]ve -ack\nnotify + /os\n");
+    struct stat info {};
+    ASSERT_EQ(::stat("recv.txt", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    EXPECT_EQ(stream.Login("tester", "s3cret!"), ggsstream::kErrAlreadyLoggedIn);
+    EXPECT_EQ(stream.Connect("127.0.0.1", port), ggsstream::kErrAlreadyConnected);
+
+    // The "READY" line stays for the reader loop: it dispatches the empty message.
+    StartReader();
+    EXPECT_EQ(stream.Logout(), 0);
+    EXPECT_EQ(stream.Logout(), ggsstream::kErrNotLoggedIn);
+    JoinReader();
+    EXPECT_EQ(stream.Texts(), (std::vector<std::string>{": ~login", "", ": ~disconnect"}));
+    EXPECT_EQ(stream.SocketError(), sockbuf::kErrConnectionClosed);
+    EXPECT_TRUE(server.GetClientBytes().find("quit\n") != std::string::npos);
+}
+
+TEST_F(NetTest, WrongPasswordCanBeRetyped)
+{
+    server.SetPassword("joe", "right");
+    ASSERT_EQ(stream.Connect("127.0.0.1", port), 0);
+    EXPECT_EQ(stream.Login("joe", "wrong"), ggsstream::kErrBadPassword);
+    EXPECT_FALSE(stream.IsLoggedIn());
+    EXPECT_EQ(stream.GetLogin(), "joe");
+    EXPECT_TRUE(stream.Texts().empty());
+
+    EXPECT_EQ(stream.Login("joe", "right"), 0);
+    EXPECT_TRUE(stream.IsLoggedIn());
+    ASSERT_TRUE(server.WaitForClientText("notify + /os\n", kNetTimeout));
+    EXPECT_EQ(server.GetClientBytes(), "joe\nwrong\njoe\nright\nve -ack\nnotify + /os\n");
+    EXPECT_EQ(TrafficLog().find("right"), std::string::npos);
+}
+
+TEST_F(NetTest, LoginFailsWhenTheConnectionIsGone)
+{
+    // Shut down by ourselves: the read fails without a socket error, and Login says so.
+    ASSERT_EQ(stream.Connect("127.0.0.1", port), 0);
+    EXPECT_EQ(stream.Disconnect(), 0);
+    EXPECT_EQ(stream.Disconnect(), ggsstream::kErrNotConnected);
+    EXPECT_EQ(stream.WaitFor("login"), ggsstream::kErrNotConnected);
+    EXPECT_EQ(stream.Login("me", "pw"), ggsstream::kErrNotConnected);
+    EXPECT_FALSE(stream.IsLoggedIn());
+}
+
+TEST(NetLogin, ServerClosingDuringLoginPassesTheSocketError)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    ggsstream stream;
+    ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Send("Enter login: ");
+    peer.Close();
+    EXPECT_EQ(stream.Login("me", "pw"), sockbuf::kErrConnectionClosed);
+    EXPECT_FALSE(stream.IsLoggedIn());
+}
+
+TEST(NetLogin, UnexpectedAnswerAfterThePassword)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    ggsstream stream;
+    ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Send("login\npassword\nWhat?\n");
+    EXPECT_EQ(stream.Login("me", "pw"), ggsstream::kErrUnknownGGS);
+    EXPECT_EQ(peer.Receive(6), "me\npw\n");
+    EXPECT_FALSE(stream.IsLoggedIn());
+}
+
+TEST(NetLogin, ConnectFailuresLeaveTheStreamUnconnected)
+{
+    CScratchDir scratch;
+    ggsstream stream;
+    uint16_t unused;
+    {
+        CRawPeer gone;
+        unused = gone.port;
+    }
+    EXPECT_EQ(stream.Connect("127.0.0.1", unused), sockbuf::kErrConnectFailed);
+    EXPECT_FALSE(stream.IsConnected());
+    EXPECT_EQ(stream.Connect("", 5000), sockbuf::kErrHostUnavailable);
+    EXPECT_EQ(stream.Disconnect(), ggsstream::kErrNotConnected);
+    // A later attempt can still succeed on the same stream.
+    CRawPeer peer;
+    EXPECT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+    EXPECT_TRUE(stream.IsConnected());
+}

@@ -1,0 +1,447 @@
+#include "StandinServer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char kBanner[] = "Welcome to the GGS stand-in.\n";
+const char kLoginPrompt[] = "Enter login (yours, or one you'd like to use).\n";
+const char kPasswordPrompt[] = "Enter your password.\n";
+const char kRefusal[] = ": Wrong password.\n";
+const char kReady[] = "READY\n";
+constexpr int kSplitPause = 30;   // ms: long enough for the client to take the first part alone
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+} // namespace
+
+struct CStandinServer::Client {
+    enum State { kLogin, kPassword, kReady };
+
+    int fd = -1;
+    State state = kLogin;
+    std::string login;
+    std::string partialLine;   // the client's input line being read
+    std::string out;           // queued for sending
+    size_t outSent = 0;
+    std::vector<Action> script;
+    size_t next = 0;           // the script's next action
+    size_t expectFrom = 0;     // where the next @expect starts to search
+    Clock::time_point resumeAt{};
+    bool quitting = false;     // close once everything queued is sent
+
+    // Read by the test thread: guarded by the server's lock.
+    std::string received;
+    bool closed = false;
+};
+
+CStandinServer::CStandinServer() = default;
+
+CStandinServer::~CStandinServer()
+{
+    Stop();
+}
+
+uint16_t CStandinServer::Start(uint16_t wanted)
+{
+    if (thread.joinable())
+        return port;
+    listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listener < 0)
+        return 0;
+    int on = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(wanted);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int pipeEnds[2];
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 16) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        ::close(listener);
+        listener = -1;
+        return 0;
+    }
+    wakeRead = pipeEnds[0];
+    wakeWrite = pipeEnds[1];
+    port = ntohs(address.sin_port);
+    stopping = false;
+    thread = std::thread(&CStandinServer::Loop, this);
+    return port;
+}
+
+void CStandinServer::Stop()
+{
+    if (!thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    Wake();
+    thread.join();
+    for (auto& client : clients)
+        Close(*client);
+    ::close(listener);
+    ::close(wakeRead);
+    ::close(wakeWrite);
+    listener = wakeRead = wakeWrite = -1;
+}
+
+void CStandinServer::Wake()
+{
+    const char byte = 0;
+    [[maybe_unused]] ssize_t written = ::write(wakeWrite, &byte, 1);
+}
+
+void CStandinServer::SetPassword(const std::string& login, const std::string& password)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    passwords[login] = password;
+}
+
+bool CStandinServer::LoadScript(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    SetScript(text.str());
+    return true;
+}
+
+void CStandinServer::SetScript(const std::string& text)
+{
+    std::vector<Action> actions = ParseScript(text);
+    std::lock_guard<std::mutex> guard(lock);
+    script = std::move(actions);
+}
+
+size_t CStandinServer::GetClientCount() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return clients.size();
+}
+
+std::string CStandinServer::GetClientBytes(size_t client) const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return client < clients.size() ? clients[client]->received : std::string();
+}
+
+bool CStandinServer::WaitForClientText(const std::string& text, std::chrono::milliseconds timeout,
+                                       size_t client) const
+{
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, timeout, [&] {
+        return client < clients.size() && clients[client]->received.find(text) != std::string::npos;
+    });
+}
+
+bool CStandinServer::WaitForClientClosed(std::chrono::milliseconds timeout, size_t client) const
+{
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, timeout,
+                            [&] { return client < clients.size() && clients[client]->closed; });
+}
+
+std::string CStandinServer::Unescape(const std::string& text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            bytes += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        switch (c) {
+        case 'r': bytes += '\r'; break;
+        case 'n': bytes += '\n'; break;
+        case 'a': bytes += '\a'; break;
+        case 't': bytes += '\t'; break;
+        case '0': bytes += '\0'; break;
+        case '\\': bytes += '\\'; break;
+        case '@': bytes += '@'; break;
+        case 'x':
+            if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+                bytes += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+                i += 2;
+                break;
+            }
+            [[fallthrough]];
+        default:
+            bytes += '\\';
+            bytes += c;
+            break;
+        }
+    }
+    return bytes;
+}
+
+std::vector<CStandinServer::Action> CStandinServer::ParseScript(const std::string& text)
+{
+    std::vector<Action> actions;
+    auto send = [&](const std::string& bytes) {
+        if (!actions.empty() && actions.back().kind == Action::kSend)
+            actions.back().text += bytes;
+        else
+            actions.push_back({Action::kSend, bytes, 0});
+    };
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(begin, end - begin);
+        begin = end + 1;
+        if (line.empty() || line[0] != '@') {
+            send(Unescape(line) + "\n");
+        } else if (StartsWith(line, "@raw ")) {
+            send(Unescape(line.substr(5)));
+        } else if (line == "@split") {
+            actions.push_back({Action::kSplit, std::string(), kSplitPause});
+        } else if (StartsWith(line, "@pause ")) {
+            actions.push_back({Action::kPause, std::string(), std::atoi(line.c_str() + 7)});
+        } else if (StartsWith(line, "@expect ")) {
+            actions.push_back({Action::kExpect, Unescape(line.substr(8)), 0});
+        } else if (line == "@close") {
+            actions.push_back({Action::kClose, std::string(), 0});
+        }
+        // "@#" comments and unknown directives send nothing.
+    }
+    return actions;
+}
+
+void CStandinServer::Loop()
+{
+    std::vector<pollfd> polled;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (stopping)
+                return;
+        }
+        polled.clear();
+        polled.push_back({wakeRead, POLLIN, 0});
+        polled.push_back({listener, POLLIN, 0});
+        int timeout = -1;
+        const Clock::time_point now = Clock::now();
+        for (auto& client : clients) {
+            if (client->fd < 0)
+                continue;
+            const short events = POLLIN | (client->outSent < client->out.size() ? POLLOUT : 0);
+            polled.push_back({client->fd, events, 0});
+            if (client->resumeAt > now) {
+                const auto wait =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(client->resumeAt - now).count() + 1;
+                timeout = timeout < 0 ? static_cast<int>(wait) : std::min(timeout, static_cast<int>(wait));
+            }
+        }
+        if (::poll(polled.data(), polled.size(), timeout) < 0 && errno != EINTR)
+            return;
+        if (polled[0].revents & POLLIN) {
+            char drain[64];
+            while (::read(wakeRead, drain, sizeof drain) > 0) {
+            }
+        }
+        if (polled[1].revents & POLLIN)
+            Accept();
+        for (size_t i = 2; i < polled.size(); ++i) {
+            auto found = std::find_if(clients.begin(), clients.end(),
+                                      [&](const auto& client) { return client->fd == polled[i].fd; });
+            if (found == clients.end())
+                continue;
+            Client& client = **found;
+            if (polled[i].revents & (POLLIN | POLLHUP | POLLERR))
+                Receive(client);
+            if (client.fd >= 0 && (polled[i].revents & POLLOUT))
+                Send(client);
+        }
+        for (auto& client : clients)
+            Advance(*client);
+    }
+}
+
+void CStandinServer::Accept()
+{
+    for (;;) {
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        auto client = std::make_unique<Client>();
+        client->fd = fd;
+        client->out = std::string(kBanner) + kLoginPrompt;
+        Client& added = *client;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            clients.push_back(std::move(client));
+        }
+        changed.notify_all();
+        Send(added);
+    }
+}
+
+void CStandinServer::Receive(Client& client)
+{
+    char bytes[4096];
+    const ssize_t n = ::recv(client.fd, bytes, sizeof bytes, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n <= 0) {
+        Close(client);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        client.received.append(bytes, static_cast<size_t>(n));
+    }
+    changed.notify_all();
+    client.partialLine.append(bytes, static_cast<size_t>(n));
+    size_t end;
+    while (client.fd >= 0 && (end = client.partialLine.find('\n')) != std::string::npos) {
+        std::string line = client.partialLine.substr(0, end);
+        client.partialLine.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        OnLine(client, line);
+    }
+}
+
+void CStandinServer::OnLine(Client& client, const std::string& line)
+{
+    switch (client.state) {
+    case Client::kLogin:
+        client.login = line;
+        client.out += kPasswordPrompt;
+        client.state = Client::kPassword;
+        break;
+    case Client::kPassword: {
+        std::lock_guard<std::mutex> guard(lock);
+        auto found = passwords.find(client.login);
+        if (found == passwords.end())
+            found = passwords.emplace(client.login, line).first;
+        if (found->second == line) {
+            client.out += kReady;
+            client.state = Client::kReady;
+            client.script = script;
+        } else {
+            client.out += std::string(kRefusal) + kLoginPrompt;
+            client.state = Client::kLogin;
+        }
+        break;
+    }
+    case Client::kReady:
+        if (line == "quit")
+            client.quitting = true;
+        break;
+    }
+    Send(client);
+}
+
+void CStandinServer::Send(Client& client)
+{
+    while (client.fd >= 0 && client.outSent < client.out.size()) {
+        const ssize_t n = ::send(client.fd, client.out.data() + client.outSent,
+                                 client.out.size() - client.outSent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        if (n <= 0) {
+            Close(client);
+            return;
+        }
+        client.outSent += static_cast<size_t>(n);
+    }
+    if (client.fd < 0)
+        return;
+    client.out.clear();
+    client.outSent = 0;
+    if (client.quitting)
+        Close(client);
+}
+
+// Plays the script on as far as it can go now: up to an @expect whose text has not
+// arrived, a pause that has not run out, or a split or close whose text is still queued.
+void CStandinServer::Advance(Client& client)
+{
+    if (client.fd < 0 || client.state != Client::kReady || client.quitting)
+        return;
+    while (client.next < client.script.size()) {
+        if (Clock::now() < client.resumeAt)
+            break;
+        const Action& action = client.script[client.next];
+        const bool sending = client.outSent < client.out.size();
+        if (action.kind == Action::kSend) {
+            client.out += action.text;
+        } else if (action.kind == Action::kSplit || action.kind == Action::kPause) {
+            if (sending)
+                break;
+            client.resumeAt = Clock::now() + std::chrono::milliseconds(action.milliseconds);
+        } else if (action.kind == Action::kExpect) {
+            std::lock_guard<std::mutex> guard(lock);
+            const size_t at = client.received.find(action.text, client.expectFrom);
+            if (at == std::string::npos)
+                break;
+            client.expectFrom = at + action.text.size();
+        } else if (action.kind == Action::kClose) {
+            if (sending)
+                break;
+            Close(client);
+            return;
+        }
+        ++client.next;
+        if (action.kind == Action::kSend)
+            Send(client);
+        if (client.fd < 0)
+            return;
+    }
+}
+
+void CStandinServer::Close(Client& client)
+{
+    if (client.fd < 0)
+        return;
+    ::shutdown(client.fd, SHUT_RDWR);
+    ::close(client.fd);
+    client.fd = -1;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        client.closed = true;
+    }
+    changed.notify_all();
+}
