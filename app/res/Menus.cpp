@@ -6,6 +6,8 @@
 #include "mfc/Resource.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <map>
 
@@ -171,6 +173,37 @@ QIcon LoadIconResource(UINT id)
     return QIcon();
 }
 
+namespace {
+
+// Plain pictures for the edit buttons, for desktops whose icon theme has none.
+QIcon DrawEditButton(UINT commandId)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 60, 60), 1.2));
+    if (commandId == ID_EDIT_CUT) {
+        painter.drawLine(QPointF(4, 1), QPointF(11, 11));
+        painter.drawLine(QPointF(12, 1), QPointF(5, 11));
+        painter.drawEllipse(QPointF(4, 13), 2.2, 2.2);
+        painter.drawEllipse(QPointF(12, 13), 2.2, 2.2);
+    } else if (commandId == ID_EDIT_COPY) {
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(1.5, 1.5, 8, 10));
+        painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+    } else {
+        painter.setBrush(QColor(200, 160, 90));
+        painter.drawRect(QRectF(2.5, 2.5, 11, 12));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(5.5, 1.5, 5, 3));
+        painter.drawRect(QRectF(6.5, 7.5, 8, 7));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
 QIcon LoadToolBarButtonImage(UINT commandId)
 {
     static const std::map<UINT, std::pair<const char*, QStyle::StandardPixmap>> images = {
@@ -191,7 +224,9 @@ QIcon LoadToolBarButtonImage(UINT commandId)
     if (it == images.end())
         return QIcon();
     QIcon fallback;
-    if (it->second.second != QStyle::SP_CustomBase && QApplication::style())
+    if (it->second.second == QStyle::SP_CustomBase)
+        fallback = DrawEditButton(commandId);
+    else if (QApplication::style())
         fallback = QApplication::style()->standardIcon(it->second.second);
     return QIcon::fromTheme(QString::fromLatin1(it->second.first), fallback);
 }
