@@ -44,7 +44,9 @@ constexpr int IDNO = 7;
 
 // Help commands.
 constexpr UINT HELP_CONTEXT = 1;
-// The base added to a message box's prompt id when it asks for help.
+// The bases added to a frame's resource id and to a message box's prompt id when
+// they ask for help.
+constexpr DWORD HID_BASE_RESOURCE = 0x00020000;
 constexpr DWORD HID_BASE_PROMPT = 0x00030000;
 
 // Window messages posted across threads.

@@ -126,7 +126,14 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
         m_pBar->addPermanentWidget(pane);
         m_indicators.push_back(pane);
     }
-    m_pBar->showMessage(LoadStringResource(57345));
+    // The message pane shows the idle text whenever no prompt is shown.
+    const QString idle = LoadStringResource(57345);
+    m_pBar->showMessage(idle);
+    QStatusBar* bar = m_pBar;
+    QObject::connect(bar, &QStatusBar::messageChanged, bar, [bar, idle](const QString& text) {
+        if (text.isEmpty())
+            bar->showMessage(idle);
+    });
     return TRUE;
 }
 
@@ -166,6 +173,11 @@ BOOL CFrameWnd::LoadFrame(UINT id, DWORD style)
     setWindowIcon(LoadIconResource(id));
     SetMenuResource(id);
     ApplyAccelerators(id);
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(QKeySequence::HelpContents));
+    help->setShortcutContext(Qt::ApplicationShortcut);
+    connect(help, &QAction::triggered, this, &CFrameWnd::OnHelpKey);
+    addAction(help);
     return OnCreate() == 0;
 }
 
@@ -349,6 +361,13 @@ void CFrameWnd::ApplyAccelerators(UINT id)
     }
 }
 
+void CFrameWnd::OnHelpKey()
+{
+    const UINT child = GetActiveChildResource();
+    if (CWinApp* app = AfxGetApp())
+        app->WinHelp(HID_BASE_RESOURCE + (child ? child : m_nIDResource), HELP_CONTEXT);
+}
+
 void CFrameWnd::DockControlBar(CToolBar* bar)
 {
     if (bar && bar->GetBar())
@@ -374,9 +393,22 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))
     OnCommand(ID_WINDOW_ARRANGE, [this] { m_pMdiArea->tileSubWindows(); });
 }
 
+CMDIFrameWnd::~CMDIFrameWnd()
+{
+    // The children are closed after this part of the frame has gone: no more menu
+    // switching on their activation.
+    m_pMdiArea->disconnect(this);
+}
+
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
     return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->activeSubWindow());
+}
+
+UINT CMDIFrameWnd::GetActiveChildResource() const
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->m_nMenuId : 0;
 }
 
 CView* CMDIFrameWnd::GetActiveView() const

@@ -122,9 +122,13 @@ public:
     UINT GetMenuResource() const { return m_nMenuId; }
 
     virtual CView* GetActiveView() const { return nullptr; }
+    // The resource id of the active child frame, or 0.
+    virtual UINT GetActiveChildResource() const { return 0; }
     void EnableDocking(DWORD align) { m_dwDockStyle = align; }
     void DockControlBar(CToolBar* bar);
     void SetMessageText(const QString& text);
+    // The help key: the help of the active game window's frame, else of this one.
+    void OnHelpKey();
     UINT GetResourceId() const { return m_nIDResource; }
 
 protected:
@@ -150,9 +154,11 @@ private:
 class CMDIFrameWnd : public CFrameWnd {
 public:
     CMDIFrameWnd();
+    ~CMDIFrameWnd() override;
     QMdiArea* MDIArea() const { return m_pMdiArea; }
     class CMDIChildWnd* MDIGetActive() const;
     CView* GetActiveView() const override;
+    UINT GetActiveChildResource() const override;
 
 private:
     QMdiArea* m_pMdiArea;

@@ -109,8 +109,11 @@ void ModalDriver::AcceptMessageBox()
 void ModalDriver::Poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (auto* box = qobject_cast<QMessageBox*>(modal); box && m_seen.insert(box).second)
+    // Each box is recorded once (boxes made on the stack may reuse one address).
+    if (auto* box = qobject_cast<QMessageBox*>(modal); box && !box->property("recorded").toBool()) {
+        box->setProperty("recorded", true);
         messageBoxes.push_back(box->text());
+    }
     // The next step waits until the previous action has begun: it may open the very
     // window that the next step answers, from inside its own modal loop.
     if (!modal || m_steps.empty() || !m_lastStarted || !modal->isVisible() || !m_steps.front().match(modal))

@@ -15,7 +15,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -58,7 +57,6 @@ private:
     void Poll();
     std::deque<Step> m_steps;
     bool m_lastStarted = true;
-    std::set<QWidget*> m_seen;
     int m_timer = 0;
     std::unique_ptr<QObject> m_context;
 };

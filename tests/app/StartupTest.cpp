@@ -301,4 +301,57 @@ TEST(MainFrame, HelpPagesAndTheirFailures)
     // Other help commands do nothing.
     app.WinHelp(IDR_MAINFRAME, 2);
     EXPECT_EQ(driver.messageBoxes.size(), 1u);
+
+    // The help key, in the main window and in a game window, asks for the same page.
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    ASSERT_NE(frame, nullptr);
+    driver.AcceptMessageBox();
+    frame->OnHelpKey();
+    EXPECT_EQ(driver.messageBoxes.size(), 2u);
+    ASSERT_NE(app.pGameTemplate->OpenDocumentFile(QString()), nullptr);
+    EXPECT_EQ(frame->GetActiveChildResource(), IDR_GAMETYPE);
+    driver.AcceptMessageBox();
+    frame->OnHelpKey();
+    ASSERT_EQ(driver.messageBoxes.size(), 3u);
+    EXPECT_EQ(driver.messageBoxes[2], QStringLiteral("The help file could not be found!"));
+
+    // The pages named by the string table.
+    EXPECT_EQ(LoadStdString(IDH_INDEX), "Help/Index.html");
+    EXPECT_EQ(LoadStdString(IDH_COMCTL), "Help/Err/Comctl.html");
+    EXPECT_EQ(LoadStdString(IDH_MATCH_TYPES), "Help/Os/MatchTypes.html");
+}
+
+TEST(Startup, CommandLine)
+{
+    // The program presets the shell command to nothing: a plain file name opens nothing,
+    // while the switches keep their meaning.
+    const auto parse = [](const QStringList& args) {
+        CCommandLineInfo info;
+        info.m_nShellCommand = CCommandLineInfo::FileNothing;
+        for (int i = 0; i < args.size(); ++i) {
+            const bool flag = args[i].startsWith(QLatin1Char('/'));
+            info.ParseParam(flag ? args[i].mid(1) : args[i], flag, i + 1 == args.size());
+        }
+        return info;
+    };
+    CCommandLineInfo plain = parse({QStringLiteral("game.ggf")});
+    EXPECT_EQ(plain.m_nShellCommand, int(CCommandLineInfo::FileNothing));
+    EXPECT_EQ(plain.m_strFileName, QStringLiteral("game.ggf"));
+    EXPECT_EQ(parse({QStringLiteral("/dde"), QStringLiteral("game.ggf")}).m_nShellCommand,
+              int(CCommandLineInfo::FileDDE));
+    EXPECT_EQ(parse({QStringLiteral("/p"), QStringLiteral("game.ggf")}).m_nShellCommand,
+              int(CCommandLineInfo::FilePrint));
+    CCommandLineInfo printTo = parse({QStringLiteral("/pt"), QStringLiteral("game.ggf"), QStringLiteral("lp0")});
+    EXPECT_EQ(printTo.m_nShellCommand, int(CCommandLineInfo::FilePrintTo));
+    EXPECT_EQ(printTo.m_strPrinterName, QStringLiteral("lp0"));
+
+    // Without the preset a file name would be opened.
+    CCommandLineInfo framework;
+    framework.ParseParam(QStringLiteral("game.ggf"), false, true);
+    EXPECT_EQ(framework.m_nShellCommand, int(CCommandLineInfo::FileOpen));
+
+    // Started that way, the program opens no game window.
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
 }
