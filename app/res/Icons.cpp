@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -55,14 +57,23 @@ void DrawWood(QImage& image)
     Random random(19970513u);
     const double phase1 = random.Unit() * 6.3;
     const double phase2 = random.Unit() * 6.3;
+    // Fibres: a random shade per row of the plank, smoothed a little.
+    std::vector<double> fibre(1024);
+    for (double& f : fibre)
+        f = random.Unit() - 0.5;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 1; i + 1 < fibre.size(); ++i)
+            fibre[i] = (fibre[i - 1] + 2 * fibre[i] + fibre[i + 1]) / 4;
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            // Rings around a far centre, bent by slow waves: the grain of a plank.
-            const double bend = 9.0 * std::sin(x / 97.0 + phase1) + 4.0 * std::sin(x / 31.0 + phase2);
-            const double ring = std::sin((y + bend) / 5.5 + 0.8 * std::sin(x / 53.0));
-            const double shade = 0.82 + 0.12 * ring + 0.06 * std::sin(x / 3.1 + y / 170.0);
-            line[x] = qRgb(int(128 * shade), int(96 * shade), int(64 * shade));
+            // Growth rings seen from the side: long bands bent by slow waves.
+            const double yy = y + 14.0 * std::sin(x / 173.0 + phase1) + 5.0 * std::sin(x / 61.0 + phase2);
+            const double ring = std::sin(yy / 7.0 + 1.7 * std::sin(yy / 43.0));
+            const int row = int(std::floor(yy)) & 1023;
+            const double shade = 0.86 + 0.07 * ring + 0.16 * fibre[size_t(row)];
+            line[x] = qRgb(std::min(255, int(128 * shade)), std::min(255, int(96 * shade)),
+                           std::min(255, int(64 * shade)));
         }
     }
 }
