@@ -241,7 +241,7 @@ void RestrictToOwner(const QString& path)
 }
 } // namespace
 
-BOOL CWinApp::WriteProfileInt(const QString& section, const QString& entry, int value)
+BOOL CWinApp::WriteProfileValue(const QString& section, const QString& entry, const QVariant& value)
 {
     if (!m_profile)
         return FALSE;
@@ -251,14 +251,14 @@ BOOL CWinApp::WriteProfileInt(const QString& section, const QString& entry, int 
     return m_profile->status() == QSettings::NoError;
 }
 
+BOOL CWinApp::WriteProfileInt(const QString& section, const QString& entry, int value)
+{
+    return WriteProfileValue(section, entry, value);
+}
+
 BOOL CWinApp::WriteProfileString(const QString& section, const QString& entry, const QString& value)
 {
-    if (!m_profile)
-        return FALSE;
-    RestrictToOwner(m_profile->fileName());
-    m_profile->setValue(section + QStringLiteral("/") + entry, value);
-    m_profile->sync();
-    return m_profile->status() == QSettings::NoError;
+    return WriteProfileValue(section, entry, value);
 }
 
 QString CWinApp::GetProfilePath() const

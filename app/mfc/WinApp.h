@@ -14,6 +14,7 @@
 
 class QAction;
 class QSettings;
+class QVariant;
 class CDocTemplate;
 class CFrameWnd;
 
@@ -126,6 +127,8 @@ public:
     int m_nCmdShow = 1;
 
 private:
+    BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
+
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
