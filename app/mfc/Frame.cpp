@@ -175,7 +175,7 @@ BOOL CFrameWnd::LoadFrame(UINT id, DWORD style)
     ApplyAccelerators(id);
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence(QKeySequence::HelpContents));
-    help->setShortcutContext(Qt::ApplicationShortcut);
+    help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, this, &CFrameWnd::OnHelpKey);
     addAction(help);
     return OnCreate() == 0;
