@@ -504,4 +504,5 @@ void CTavoApp::DeclareCommands()
         dialog.DoModal();
     });
     OnCommand(ID_HELP_USERGUIDE, [this] { WinHelp(IDR_MAINFRAME, HELP_CONTEXT); });
+    OnCommand(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
 }

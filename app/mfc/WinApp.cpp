@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QSettings>
 #include <QTimer>
 
@@ -322,6 +324,19 @@ void CWinApp::OnAppExit()
 {
     if (m_pMainWnd)
         m_pMainWnd->close();
+}
+
+QPrinter* CWinApp::GetPrinter()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return m_printer.get();
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    QPageSetupDialog dialog(GetPrinter(), m_pMainWnd);
+    dialog.exec();
 }
 
 void CWinApp::OnFileNew()

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QAction;
+class QPrinter;
 class QSettings;
 class QVariant;
 class CDocTemplate;
@@ -120,6 +121,9 @@ public:
     CFrameWnd* GetMainWnd() const { return m_pMainWnd; }
     void OnAppExit();
     void OnFileNew();
+    // The printer dialog; its choices stay with the application's printer.
+    void OnFilePrintSetup();
+    QPrinter* GetPrinter();
 
     QString m_pszAppName;
     QString m_pszRegistryKey;
@@ -130,6 +134,7 @@ private:
     BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
 
     std::unique_ptr<QSettings> m_profile;
+    std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     bool m_bShellOpen = false;
