@@ -133,6 +133,8 @@ TEST(Connect, CancelShowsNothingAndLeavesNoStream)
     EXPECT_EQ(c.app.pStream, nullptr);
     EXPECT_TRUE(*c.deleted);
     EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(5000)));
+    Frame(c.app)->UpdateCommandUI();
+    EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
 }
 
 TEST(Connect, FailuresShowTheirText)
