@@ -46,6 +46,8 @@ bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::mil
         if (std::chrono::steady_clock::now() > end)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Outside a running event loop, windows closed with deleteLater go only here.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
