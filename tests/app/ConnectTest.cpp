@@ -45,6 +45,15 @@ struct Connection {
         app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), QStringLiteral("alice"));
         app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), password);
     }
+    // Connects with the right password remembered: the dialog only needs OK.
+    bool LogIn()
+    {
+        Remember(QStringLiteral("secret"));
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+        app.Connect();
+        return driver.Done() && app.pStream != nullptr;
+    }
     bool WaitForTexts(size_t count)
     {
         return ProcessEventsUntil([&] { return *deleted || stream->texts.size() >= count; }) && !*deleted;
@@ -180,11 +189,7 @@ TEST(HandOff, ServerClosingReleasesTheStreamFromBothSides)
 {
     Connection c(": bye\nREADY\n@close\n");
     ASSERT_TRUE(c.Start());
-    c.Remember(QStringLiteral("secret"));
-    ModalDriver driver;
-    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-    c.app.Connect();
-    ASSERT_NE(c.app.pStream, nullptr);
+    ASSERT_TRUE(c.LogIn());
     ASSERT_TRUE(c.WaitUntilDeleted());
     EXPECT_EQ(c.app.pStream, nullptr);
 
@@ -221,11 +226,7 @@ TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
     script += "@close\n";
     Connection c(script);
     ASSERT_TRUE(c.Start());
-    c.Remember(QStringLiteral("secret"));
-    ModalDriver driver;
-    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-    c.app.Connect();
-    ASSERT_NE(c.app.pStream, nullptr);
+    ASSERT_TRUE(c.LogIn());
     ASSERT_TRUE(c.WaitForTexts(10));
 
     // The main frame goes while messages keep coming: none is parsed after it, and
