@@ -115,9 +115,19 @@ TEST_F(StandinMatchTest, ClientProtocolShapesOnTheWire)
     char buffer[4096];
     for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
         bytes.append(buffer, static_cast<size_t>(n));
-    ::close(fd);
     EXPECT_EQ(bytes,
               "Welcome to the GGS stand-in.\nEnter login (yours, or one you'd like to use).\n"
               "Enter your password.\nREADY\n"
               ": who 3\n|/os s 0:00 0:00 - -\n|alice - 0:00 0:00 - -\n|raw - 0:00 0:00 - -\nREADY\n");
+    ::close(fd);
+
+    // A line that never ends is not kept without bound: the connection ends.
+    const int endless = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(endless, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string chunk(4096, 'x');
+    bool closed = false;
+    for (int i = 0; i < 64 && !closed; ++i)
+        closed = ::send(endless, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
+    EXPECT_TRUE(server.WaitForClientClosed(kNetTimeout, 2));
+    ::close(endless);
 }

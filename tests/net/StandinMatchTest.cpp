@@ -361,11 +361,13 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
     carol.Os("rated +");
     EXPECT_EQ(err(carol), "/os: ERR you are not registered.");
     bob.Os("open 0");
+    bob.Sync();
     alice.Os("ask 8 5:00//0:00 5:00//0:00 bob");
     EXPECT_EQ(err(alice), "/os: ERR Player is not accepting new matches.");
     bob.Os("ask 8 5:00//0:00 5:00//0:00 alice");
     EXPECT_EQ(err(bob), "/os: ERR Your open value is too low for new matches.");
     bob.Os("open 1");
+    bob.Sync();
     EXPECT_FALSE(alice.Has("/os: + ."));
 
     // Requests: only the asked accepts; either side declines.
@@ -466,7 +468,7 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
             EXPECT_EQ(games[0].game.moves.size(), 1u);
             EXPECT_EQ(games[0].game.players[games[0].game.posStart.board.fBlackMove ? 1 : 0].login, "alice");
         }
-        if (kind.type[2] == 'w') {
+        if (std::string(kind.type).back() == 'w') {
             EXPECT_EQ(games[0].white, "alice");
         }
         for (const auto& game : games) {

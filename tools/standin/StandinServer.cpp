@@ -26,6 +26,7 @@ const char kPasswordPrompt[] = "Enter your password.\n";
 const char kRefusal[] = ": Wrong password.\n";
 const char kReady[] = "READY\n";
 constexpr int kSplitPause = 30;   // ms: long enough for the client to take the first part alone
+constexpr size_t kMaxLine = 1 << 16;   // a longer line from a client ends its connection
 
 int HexValue(char c)
 {
@@ -420,6 +421,8 @@ void CStandinServer::Receive(Client& client)
             line.pop_back();
         OnLine(client, line);
     }
+    if (client.partialLine.size() > kMaxLine)
+        Close(client);
 }
 
 void CStandinServer::OnLine(Client& client, const std::string& line)
