@@ -11,28 +11,24 @@ std::string ReadWord(std::istream& is)
     return word;
 }
 
-// Reads the match id and the second word that every per-match notice starts with.
-void ReadTwoWords(std::istream& is, std::string& first, std::string& second)
-{
-    is >> first >> second;
-}
-
 } // namespace
 
 CMsgGGAbortRequest::CMsgGGAbortRequest(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    ReadTwoWords(is, matchId, word2);
-    std::string asking;
-    std::getline(is >> std::ws, asking); // "is asking", not kept
+    is >> matchId >> word2;
+    textinput::SkipBlanks(is);
+    std::string asking; // "is asking", not kept
+    std::getline(is, asking);
 }
 
 CMsgGGUndoRequest::CMsgGGUndoRequest(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    ReadTwoWords(is, matchId, word2);
+    is >> matchId >> word2;
+    textinput::SkipBlanks(is);
     std::string asking;
-    std::getline(is >> std::ws, asking);
+    std::getline(is, asking);
 }
 
 CMsgGGComment::CMsgGGComment(const std::string& text, const std::string& from, std::istream& is,
@@ -44,7 +40,8 @@ CMsgGGComment::CMsgGGComment(const std::string& text, const std::string& from, s
     std::getline(is, head, ':');
     std::istringstream heads(head);
     heads >> marker >> author;
-    std::getline(is >> std::ws, comment);
+    textinput::SkipBlanks(is);
+    std::getline(is, comment);
 }
 
 CMsgGGEnd::CMsgGGEnd(const std::string& text, const std::string& from, std::istream& is)
@@ -99,21 +96,21 @@ CMsgGGErr::CMsgGGErr(const std::string& text, const std::string& from, std::istr
 CMsgGGFatalTimeout::CMsgGGFatalTimeout(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    ReadTwoWords(is, matchId, word2);
-    is >> std::ws;
+    is >> matchId >> word2;
+    textinput::SkipBlanks(is);
 }
 
 CMsgGGTimeout::CMsgGGTimeout(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    ReadTwoWords(is, matchId, word2);
-    is >> std::ws;
+    is >> matchId >> word2;
+    textinput::SkipBlanks(is);
 }
 
 CMsgGGTDStart::CMsgGGTDStart(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    ReadTwoWords(is, word1, word2);
+    is >> word1 >> word2;
 }
 
 CMsgGGRankList::CMsgGGRankList(const std::string& text, const std::string& from, std::istream& is)
@@ -122,7 +119,8 @@ CMsgGGRankList::CMsgGGRankList(const std::string& text, const std::string& from,
     is >> rating;
     for (int i = 0; i < 5; ++i)
         ReadWord(is);
-    is >> count >> std::ws;
+    is >> count;
+    textinput::SkipBlanks(is);
     ReadGGList(is, items);
 }
 
@@ -143,7 +141,7 @@ CMsgGGTrustViolation::CMsgGGTrustViolation(const std::string& text, const std::s
     : CMsg(text, from)
 {
     // id word ( marker ) delta= number separator number secs
-    ReadTwoWords(is, matchId, word2);
+    is >> matchId >> word2;
     textinput::GetNonBlank(is);
     marker = textinput::GetNonBlank(is);
     textinput::GetNonBlank(is);
