@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "KitAssert.h"
 #include "TextInput.h"
 
 using namespace textinput;
@@ -63,14 +64,14 @@ void CGGClock::Read(std::istream& is) {
 }
 
 void CGGClock::ReadOld(std::istream& is) {
-    GetNonBlank(is);  // '('
+    Expect(is, '(');
     double minutes = 0, seconds = 0, extensionMinutes = 0;
     is >> minutes >> seconds >> extensionMinutes;
     if (is.fail()) return;
     timeLeft = minutes * 60;
     increment = seconds;
     extension = extensionMinutes * 60;
-    GetNonBlank(is);  // ')'
+    Expect(is, ')');
 }
 
 void CGGClock::Write(std::ostream& os) const {
@@ -161,7 +162,7 @@ void CGGPlayer::Clear() {
 
 void CGGRatingValue::Read(std::istream& is) {
     is >> value;
-    GetNonBlank(is);  // '@'
+    Expect(is, '@');
     is >> deviation;
 }
 
@@ -177,10 +178,10 @@ double CGGRatingValue::Adjusted() const { return value - deviation * (172.0 / 35
 
 void CGGRating::Read(std::istream& is) {
     rating.Read(is);
-    GetNonBlank(is);  // '='
+    Expect(is, '=');
     if (!is.good()) return;
     std::getline(is, text, '+');
-    GetNonBlank(is);  // '@'
+    Expect(is, '@');
     is >> extra[0] >> extra[1] >> won >> drawn >> lost;
 }
 
@@ -204,7 +205,7 @@ void CGGWhoItem::Read(std::istream& is) {
     if (!std::getline(is, line) || line.empty()) return;
     std::istringstream ls(line);
     ls >> login;
-    GetNonBlank(ls);  // '+'
+    Expect(ls, '+');
     rating.Read(ls);
     if (ls.fail()) {
         is.setstate(std::ios::failbit);
@@ -216,8 +217,9 @@ void CGGWhoItem::Read(std::istream& is) {
         return;
     }
     fNoStats = false;
+    KIT_ASSERT(arrow == "->");
     ls >> won >> drawn >> lost;
-    GetNonBlank(ls);  // '@'
+    Expect(ls, '@');
     ls >> deviation2;
     if (ls.fail()) is.setstate(std::ios::failbit);
 }

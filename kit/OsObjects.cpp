@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "KitAssert.h"
 #include "TextInput.h"
 
 using namespace textinput;
@@ -269,6 +270,9 @@ void COsBoard::Set(int row, int col, char c) {
 }
 
 void COsBoard::Update(const COsMove& mv) {
+    // A square off the board places nothing: the position stays valid and the move
+    // still takes its turn, like a move on an occupied square.
+    KIT_ASSERT(mv.fPass || IsOnBoard(mv.row, mv.col));
     if (!mv.fPass && IsOnBoard(mv.row, mv.col)) {
         char& square = squares[Index(mv.row, mv.col)];
         if (square == kEmpty) {

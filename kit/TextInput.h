@@ -6,6 +6,8 @@
 #include <istream>
 #include <string>
 
+#include "KitAssert.h"
+
 namespace textinput {
 
 // The next character, or EOF when the stream is not good (then nothing is changed).
@@ -27,6 +29,15 @@ inline char GetNonBlank(std::istream& is) {
     char c = '\0';
     is >> c;
     return c;
+}
+
+// Takes the next non-blank character, which the text is expected to hold at this place;
+// another character is taken all the same.
+inline void Expect(std::istream& is, char expected) {
+    const char c = GetNonBlank(is);
+    KIT_ASSERT(c == expected || !is);
+    (void)c;
+    (void)expected;
 }
 
 // Takes the next character when it is c.

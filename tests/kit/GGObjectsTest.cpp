@@ -7,24 +7,9 @@
 #include <vector>
 
 #include "GGObjects.h"
+#include "TextForms.h"
 
 namespace {
-
-template <class T>
-T ReadFrom(const std::string& text, bool* failed = nullptr) {
-    T value;
-    std::istringstream is(text);
-    is >> value;
-    if (failed) *failed = is.fail();
-    return value;
-}
-
-template <class T>
-std::string Text(const T& value) {
-    std::ostringstream os;
-    os << value;
-    return os.str();
-}
 
 std::string Duration(int seconds) {
     std::ostringstream os;

@@ -4,30 +4,13 @@
 #include <string>
 
 #include "OsObjects.h"
+#include "TextForms.h"
 
 namespace {
 
 using Item = CGGMoveListItem<COsMove>;
 
-Item Entry(const std::string& text) {
-    Item item;
-    std::istringstream is(text);
-    is >> item;
-    return item;
-}
-
-std::string Text(const Item& item) {
-    std::ostringstream os;
-    os << item;
-    return os.str();
-}
-
-COsBoardType Type(int size, bool octagon = false) {
-    COsBoardType bt;
-    bt.size = size;
-    bt.fOctagon = octagon;
-    return bt;
-}
+Item Entry(const std::string& text) { return ReadFrom<Item>(text); }
 
 // A game on the given board between "white" and "black" with 10-minute clocks.
 COsGame NewGame(const std::string& matchType = "8", COsBoardType bt = Type(8)) {

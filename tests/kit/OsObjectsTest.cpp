@@ -4,34 +4,9 @@
 #include <string>
 
 #include "OsObjects.h"
+#include "TextForms.h"
 
 namespace {
-
-template <class T>
-T ReadFrom(const std::string& text, std::istringstream* left = nullptr) {
-    T value;
-    std::istringstream is(text);
-    is >> value;
-    if (left) {
-        left->str(is.good() ? std::string(std::istreambuf_iterator<char>(is), {}) : "");
-        left->setstate(is.rdstate() & std::ios::failbit);
-    }
-    return value;
-}
-
-template <class T>
-std::string Text(const T& value) {
-    std::ostringstream os;
-    os << value;
-    return os.str();
-}
-
-COsBoardType Type(int size, bool octagon = false) {
-    COsBoardType bt;
-    bt.size = size;
-    bt.fOctagon = octagon;
-    return bt;
-}
 
 COsMove Sq(const char* text) { return ReadFrom<COsMove>(text); }
 
@@ -118,9 +93,9 @@ TEST(OsBoardType, TextAndGeometry) {
     EXPECT_STREQ(Type(14).Name(), "14x14");
     EXPECT_STREQ(Type(9).Name(), "Unknown board");
 
-    std::istringstream left;
-    COsBoardType oct = ReadFrom<COsBoardType>("88", &left);
-    EXPECT_FALSE(left.fail());
+    bool failed = false;
+    COsBoardType oct = ReadFrom<COsBoardType>("88", &failed);
+    EXPECT_FALSE(failed);
     EXPECT_TRUE(oct.fOctagon);
     EXPECT_EQ(oct.size, 10);
     EXPECT_EQ(oct.NSquares(), 88);
@@ -138,17 +113,17 @@ TEST(OsBoardType, TextAndGeometry) {
     EXPECT_FALSE(oct.IsCutCorner(1, 1));
 
     for (const char* bad : {"9", "0", "-8", "x", ""}) {
-        COsBoardType bt = ReadFrom<COsBoardType>(bad, &left);
-        EXPECT_TRUE(left.fail()) << bad;
+        COsBoardType bt = ReadFrom<COsBoardType>(bad, &failed);
+        EXPECT_TRUE(failed) << bad;
         EXPECT_EQ(bt.size, 8) << bad;
         EXPECT_FALSE(bt.fOctagon) << bad;
     }
 }
 
 TEST(OsMatchType, TextForms) {
-    std::istringstream left;
-    COsMatchType mt = ReadFrom<COsMatchType>("s8r20", &left);
-    EXPECT_FALSE(left.fail());
+    bool failed = false;
+    COsMatchType mt = ReadFrom<COsMatchType>("s8r20", &failed);
+    EXPECT_FALSE(failed);
     EXPECT_EQ(mt.kind, 's');
     EXPECT_EQ(mt.bt, Type(8));
     EXPECT_TRUE(mt.fRand);
@@ -187,11 +162,11 @@ TEST(OsMatchType, TextForms) {
     EXPECT_TRUE(whole.good());
 
     // An unknown board size or a text without a board fails.
-    ReadFrom<COsMatchType>("9", &left);
-    EXPECT_TRUE(left.fail());
-    ReadFrom<COsMatchType>("s9r20 ", &left);
-    EXPECT_TRUE(left.fail());
-    mt = ReadFrom<COsMatchType>("", &left);
+    ReadFrom<COsMatchType>("9", &failed);
+    EXPECT_TRUE(failed);
+    ReadFrom<COsMatchType>("s9r20 ", &failed);
+    EXPECT_TRUE(failed);
+    mt = ReadFrom<COsMatchType>("", &failed);
     EXPECT_EQ(mt.kind, '?');
     EXPECT_EQ(mt.bt.size, 0);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "OsObjects.h"
+#include "TextForms.h"
 
 namespace {
 
@@ -50,9 +51,7 @@ TEST(RealGames, LogbookReplaysLegallyAndScores) {
     ASSERT_TRUE(logbook.is_open());
     ASSERT_TRUE(ggf.is_open());
 
-    COsBoardType bt;
-    bt.size = 8;
-    bt.fOctagon = false;
+    const COsBoardType bt = Type(8);
     int games = 0, passes = 0;
     std::string line, ggfLine;
     while (std::getline(logbook, line)) {
