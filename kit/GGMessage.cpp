@@ -1,14 +1,24 @@
 #include "GGMessage.h"
 
+#include "KitAssert.h"
+
 #include <sstream>
 
 namespace {
 
-std::string ReadWord(std::istream& is)
+// Takes one word, which the text is expected to hold at this place.
+void ExpectWord(std::istream& is, const char* expected)
 {
     std::string word;
     is >> word;
-    return word;
+    KIT_ASSERT(word == expected || !is);
+    (void)expected;
+}
+
+void SkipWord(std::istream& is)
+{
+    std::string word;
+    is >> word;
 }
 
 } // namespace
@@ -18,8 +28,9 @@ CMsgGGAbortRequest::CMsgGGAbortRequest(const std::string& text, const std::strin
 {
     is >> matchId >> word2;
     textinput::SkipBlanks(is);
-    std::string asking; // "is asking", not kept
+    std::string asking;
     std::getline(is, asking);
+    KIT_ASSERT(asking == "is asking" || !is);
 }
 
 CMsgGGUndoRequest::CMsgGGUndoRequest(const std::string& text, const std::string& from, std::istream& is)
@@ -29,6 +40,7 @@ CMsgGGUndoRequest::CMsgGGUndoRequest(const std::string& text, const std::string&
     textinput::SkipBlanks(is);
     std::string asking;
     std::getline(is, asking);
+    KIT_ASSERT(asking == "is asking" || !is);
 }
 
 CMsgGGComment::CMsgGGComment(const std::string& text, const std::string& from, std::istream& is,
@@ -49,11 +61,11 @@ CMsgGGEnd::CMsgGGEnd(const std::string& text, const std::string& from, std::istr
 {
     // id ( login vs. login ) result
     is >> matchId;
-    textinput::GetNonBlank(is);
+    textinput::Expect(is, '(');
     is >> logins[0];
-    ReadWord(is);
+    ExpectWord(is, "vs.");
     is >> logins[1];
-    textinput::GetNonBlank(is);
+    textinput::Expect(is, ')');
     is >> result;
 }
 
@@ -118,7 +130,7 @@ CMsgGGRankList::CMsgGGRankList(const std::string& text, const std::string& from,
 {
     is >> rating;
     for (int i = 0; i < 5; ++i)
-        ReadWord(is);
+        SkipWord(is);
     is >> count;
     textinput::SkipBlanks(is);
     ReadGGList(is, items);
@@ -131,7 +143,7 @@ CMsgGGRatingUpdate::CMsgGGRatingUpdate(const std::string& text, const std::strin
     is >> matchId;
     for (int i = 0; i < 2; ++i) {
         is >> logins[i] >> oldRatings[i] >> changes[i];
-        ReadWord(is);
+        ExpectWord(is, "->");
         is >> newRatings[i];
     }
 }
@@ -142,14 +154,14 @@ CMsgGGTrustViolation::CMsgGGTrustViolation(const std::string& text, const std::s
 {
     // id word ( marker ) delta= number separator number secs
     is >> matchId >> word2;
-    textinput::GetNonBlank(is);
+    textinput::Expect(is, '(');
     marker = textinput::GetNonBlank(is);
-    textinput::GetNonBlank(is);
-    ReadWord(is);
+    textinput::Expect(is, ')');
+    ExpectWord(is, "delta=");
     is >> numbers[0];
     textinput::GetNonBlank(is);
     is >> numbers[1];
-    ReadWord(is);
+    ExpectWord(is, "secs");
 }
 
 CMsgGGWatch::CMsgGGWatch(const std::string& text, const std::string& from, std::istream& is)
@@ -157,14 +169,14 @@ CMsgGGWatch::CMsgGGWatch(const std::string& text, const std::string& from, std::
 {
     // count : then groups  id ( number )
     is >> count;
-    textinput::GetNonBlank(is);
+    textinput::Expect(is, ':');
     while (is.good()) {
         std::string id;
         int number = 0;
         is >> id;
-        textinput::GetNonBlank(is);
+        textinput::Expect(is, '(');
         is >> number;
-        textinput::GetNonBlank(is);
+        textinput::Expect(is, ')');
         if (is.fail())
             break;
         matches[id] = number;
