@@ -1,5 +1,6 @@
-// Feeds any text to every reader of the game objects and plays whatever moves it holds
-// on every board type; the board must keep its border and length whatever the moves.
+// Feeds any text to every reader of the game objects and of the game service's records,
+// and plays whatever moves it holds on every board type; the board must keep its border
+// and length whatever the moves.
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
@@ -79,6 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadOnly<CGGRating>(text);
     ReadOnly<CGGRankData>(text);
     ReadOnly<CGGWhoItem>(text);
+    ReadOnly<CGGMatch<COsMatchType>>(text);
+    ReadOnly<CGGHistoryItem<COsMatchType>>(text);
+    ReadOnly<CGGStoredMatch<COsMatchType>>(text);
+    ReadOnly<CGGRequest<COsMatchType>>(text);
+    ReadOnly<CGGRatingItem<COsRatingType>>(text);
+    std::istringstream dates(text);
+    CGGDate date;
+    for (int i = 0; i < 64 && dates >> date; i++) date.Text();
+    std::istringstream delta(text);
+    CGGMatch<COsMatchType> match;
+    match.ReadDelta(delta);
     std::istringstream old(text);
     CGGClock clock;
     clock.ReadOld(old);

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <ios>
 #include <istream>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,12 @@ public:
     bool IsPlayerToMove(const std::string& login) const;
     // Stores a result given from the view of the named player as one from black's view.
     void SetResult(const CGGResult& result, const std::string& login);
+
+    // The game as one line of GGF text: (;GM[Reversi]PC[..]...B[F5]W[D6]...;)
+    void WriteGGF(std::ostream& os) const;
+    // Reads one GGF game. A text that does not open with "(;" leaves a cleared record and
+    // a failed stream; a bad value spoils only its own field.
+    void ReadGGF(std::istream& is);
 
     std::string place;
     std::string date;
@@ -226,4 +234,316 @@ template <class TBoard, class TMove, class TMatchType>
 void CGGGame<TBoard, TMove, TMatchType>::SetResult(const CGGResult& r, const std::string& login) {
     result = r;
     if (login == players[0].login) result.score = -result.score;
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::WriteGGF(std::ostream& os) const {
+    os << "(;GM[Reversi]PC[" << place;
+    if (!date.empty()) os << "]DT[" << date;
+    os << "]PB[" << players[1].login << "]PW[" << players[0].login << "]RE[";
+    result.Write(os);
+    if (players[1].rating != 0) os << "]RB[" << players[1].rating;
+    if (players[0].rating != 0) os << "]RW[" << players[0].rating;
+    if (posStart.clocks[0] == posStart.clocks[1]) {
+        os << "]TI[";
+        posStart.clocks[0].Write(os);
+    } else {
+        os << "]TB[";
+        posStart.clocks[1].Write(os);
+        os << "]TW[";
+        posStart.clocks[0].Write(os);
+    }
+    os << "]TY[";
+    matchType.Write(os);
+    os << "]BO[";
+    posStart.board.WriteGGF(os);
+    if (matchType.kind == 'k' && !moves.empty()) {
+        os << "]KB[";
+        komiMoves[1].Write(os);
+        os << "]KW[";
+        komiMoves[0].Write(os);
+        os << "]KM[" << (komiMoves[0].eval + komiMoves[1].eval) / 2;
+    }
+    // The first move is the start board's side to move; the colours then alternate,
+    // passes included.
+    bool black = posStart.board.fBlackMove;
+    for (const Item& item : moves) {
+        os << (black ? "]B[" : "]W[");
+        item.Write(os);
+        black = !black;
+    }
+    os << "];)";
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
+    using namespace textinput;
+    Clear();
+    if (GetNonBlank(is) != '(' || is.get() != ';') {
+        is.setstate(std::ios::failbit);
+        return;
+    }
+
+    // Every value is parsed from a string stream of its own, so that a bad value never
+    // disturbs the game text around it.
+    std::string tag, value;
+    std::istringstream vs;
+    bool fKomiRead = false;
+    double komi = 0;
+    for (;;) {
+        SkipBlanks(is);
+        if (!is.good() || is.peek() == ';') break;
+        tag.clear();
+        value.clear();
+        std::getline(is, tag, '[');
+        std::getline(is, value, ']');
+        // A value that the text ends inside is not a value: the game is cut short.
+        if (!is.good()) break;
+        vs.clear();
+        vs.str(value);
+        if (tag == "B" || tag == "W") {
+            Item item;
+            item.Read(vs);
+            moves.push_back(item);
+        } else if (tag == "PC") {
+            place = value;
+        } else if (tag == "DT") {
+            date = value;
+        } else if (tag == "PB") {
+            players[1].login = value;
+        } else if (tag == "PW") {
+            players[0].login = value;
+        } else if (tag == "RE") {
+            result.Read(vs);
+        } else if (tag == "RB") {
+            vs >> players[1].rating;
+        } else if (tag == "RW") {
+            vs >> players[0].rating;
+        } else if (tag == "TI") {
+            posStart.clocks[0].Read(vs);
+            posStart.clocks[1] = posStart.clocks[0];
+        } else if (tag == "TB") {
+            posStart.clocks[1].Read(vs);
+        } else if (tag == "TW") {
+            posStart.clocks[0].Read(vs);
+        } else if (tag == "TY") {
+            matchType.Read(vs);
+        } else if (tag == "BO") {
+            posStart.board.ReadGGF(vs);
+        } else if (tag == "KB") {
+            komiMoves[1].Read(vs);
+        } else if (tag == "KW") {
+            komiMoves[0].Read(vs);
+        } else if (tag == "KM") {
+            vs >> komi;
+            fKomiRead = true;
+        } else if (tag == "GM") {
+            KIT_ASSERT(value == "Reversi" || value == "Othello");
+        }
+    }
+    KIT_ASSERT(!fKomiRead || std::fabs(2 * komi - komiMoves[0].eval - komiMoves[1].eval) < 0.0001);
+    (void)fKomiRead;
+    if (is.good()) {
+        is.get();  // the ';' that stopped the loop
+        const int c = Peek(is);
+        KIT_ASSERT(c == ')');
+        if (c != std::char_traits<char>::eof()) is.get();
+    }
+    UpdatePosition();
+}
+
+// ---------------------------------------------------------------- game-service records
+//
+// The records of the service's list and delta messages. Each reader stops at the first
+// field it cannot read: the fields after it keep what they held and the stream stays
+// failed, which is how a list message knows that its list has ended.
+
+// A running match. The text names the second player before the first.
+template <class TMatchType>
+class CGGMatch {
+public:
+    // id, second player, first player, match type, rated character, trailing number.
+    void Read(std::istream& is);
+    // The same without the trailing number, which becomes 0 and stays in the stream.
+    void ReadDelta(std::istream& is);
+
+    bool operator==(const CGGMatch& b) const { return id == b.id; }
+    bool operator!=(const CGGMatch& b) const { return !(*this == b); }
+    bool operator<(const CGGMatch& b) const { return id < b.id; }
+
+    std::string id;
+    CGGPlayer players[2];  // first, second
+    TMatchType matchType;
+    char rated = 0;  // 'U' unrated
+    int number = 0;
+};
+
+// A finished game of a player's history.
+template <class TMatchType>
+class CGGHistoryItem {
+public:
+    // id, date, first player, second player, result, match type.
+    void Read(std::istream& is);
+
+    bool operator==(const CGGHistoryItem& b) const { return id == b.id; }
+    bool operator!=(const CGGHistoryItem& b) const { return !(*this == b); }
+    bool operator<(const CGGHistoryItem& b) const { return id < b.id; }
+
+    std::string id;
+    CGGDate date;
+    CGGPlayer players[2];  // first, second
+    CGGResult result;
+    TMatchType matchType;
+};
+
+// A stored (adjourned) match. The records have no key of their own: every read gives the
+// record the next arrival number, and records are equal and ordered by it, so a list keeps
+// the order in which the server sent the records and no two records read apart are equal.
+template <class TMatchType>
+class CGGStoredMatch {
+public:
+    // id, date, first login, second login, match type, and the word ":l".
+    void Read(std::istream& is);
+
+    bool operator==(const CGGStoredMatch& b) const { return arrival == b.arrival; }
+    bool operator!=(const CGGStoredMatch& b) const { return !(*this == b); }
+    bool operator<(const CGGStoredMatch& b) const { return arrival < b.arrival; }
+
+    std::string id;
+    std::string logins[2];  // first, second
+    TMatchType matchType;
+    CGGDate date;
+    unsigned long long arrival = 0;
+};
+
+// A match request: players, clocks and terms; rated 'U' unrated, 'S' continues the stored
+// match storedId, anything else rated.
+template <class TMatchType>
+class CGGRequest {
+public:
+    // First player, first clock, match type, rated character, second player, then the
+    // stored match id for 'S', else the second clock (the first clock's value when it
+    // cannot be read).
+    void Read(std::istream& is);
+
+    CGGPlayer players[2];  // first, second
+    CGGClock clocks[2];    // first, second
+    TMatchType matchType;
+    char rated = 0;
+    std::string storedId;
+};
+
+// One rating line of a finger reply.
+template <class TRatingType>
+class CGGRatingItem {
+public:
+    void Read(std::istream& is);
+
+    TRatingType ratingType;
+    CGGRating rating;
+};
+
+template <class TMatchType>
+void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+    number = 0;
+    if (!(is >> id)) return;
+    players[1].Read(is);
+    if (!is) return;
+    players[0].Read(is);
+    if (!is) return;
+    matchType.Read(is);
+    if (!is) return;
+    is >> rated;
+}
+
+template <class TMatchType>
+void CGGMatch<TMatchType>::Read(std::istream& is) {
+    const int kept = number;
+    ReadDelta(is);
+    number = kept;
+    if (is) is >> number;
+}
+
+template <class TMatchType>
+void CGGHistoryItem<TMatchType>::Read(std::istream& is) {
+    if (!(is >> id)) return;
+    date.Read(is);
+    if (!is) return;
+    players[0].Read(is);
+    if (!is) return;
+    players[1].Read(is);
+    if (!is) return;
+    result.Read(is);
+    if (!is) return;
+    matchType.Read(is);
+}
+
+template <class TMatchType>
+void CGGStoredMatch<TMatchType>::Read(std::istream& is) {
+    if (!(is >> id)) return;
+    arrival = NextArrivalNumber();
+    date.Read(is);
+    if (!is) return;
+    if (!(is >> logins[0] >> logins[1])) return;
+    matchType.Read(is);
+    if (!is) return;
+    std::string adjourned;
+    is >> adjourned;
+    KIT_ASSERT(adjourned == ":l" || !is);
+}
+
+template <class TMatchType>
+void CGGRequest<TMatchType>::Read(std::istream& is) {
+    players[0].Read(is);
+    if (!is) return;
+    clocks[0].Read(is);
+    if (!is) return;
+    matchType.Read(is);
+    if (!is) return;
+    if (!(is >> rated)) return;
+    players[1].Read(is);
+    if (!is) return;
+    if (rated == 'S') {
+        is >> storedId;
+        return;
+    }
+    clocks[1].Read(is);
+    if (is.fail()) clocks[1] = clocks[0];
+}
+
+template <class TRatingType>
+void CGGRatingItem<TRatingType>::Read(std::istream& is) {
+    ratingType.Read(is);
+    if (!is) return;
+    rating.Read(is);
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGMatch<TMatchType>& match) {
+    match.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGHistoryItem<TMatchType>& item) {
+    item.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGStoredMatch<TMatchType>& match) {
+    match.Read(is);
+    return is;
+}
+
+template <class TMatchType>
+std::istream& operator>>(std::istream& is, CGGRequest<TMatchType>& request) {
+    request.Read(is);
+    return is;
+}
+
+template <class TRatingType>
+std::istream& operator>>(std::istream& is, CGGRatingItem<TRatingType>& item) {
+    item.Read(is);
+    return is;
 }

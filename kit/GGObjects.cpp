@@ -1,5 +1,6 @@
 #include "GGObjects.h"
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <iomanip>
@@ -230,6 +231,26 @@ bool CGGWhoItem::operator<(const CGGWhoItem& b) const {
     return login < b.login;
 }
 
+// ---------------------------------------------------------------- CGGDate
+
+void CGGDate::Read(std::istream& is) {
+    if (!(is >> day)) return;
+    if (!(is >> month)) return;
+    if (!(is >> year)) return;
+    is >> time;
+}
+
+std::string CGGDate::Text() const {
+    std::ostringstream os;
+    os << std::setw(4) << std::setfill(' ') << year << '-' << month << '-' << day << ' ' << time;
+    return os.str();
+}
+
+unsigned long long NextArrivalNumber() {
+    static std::atomic<unsigned long long> next{0};
+    return ++next;
+}
+
 // ---------------------------------------------------------------- CGGSquare
 
 void CGGSquare::Read(std::istream& is) {
@@ -255,5 +276,6 @@ std::ostream& operator<<(std::ostream& os, const CGGRatingValue& rating) { ratin
 std::istream& operator>>(std::istream& is, CGGRating& rating) { rating.Read(is); return is; }
 std::istream& operator>>(std::istream& is, CGGRankData& rank) { rank.Read(is); return is; }
 std::istream& operator>>(std::istream& is, CGGWhoItem& who) { who.Read(is); return is; }
+std::istream& operator>>(std::istream& is, CGGDate& date) { date.Read(is); return is; }
 std::istream& operator>>(std::istream& is, CGGSquare& square) { square.Read(is); return is; }
 std::ostream& operator<<(std::ostream& os, const CGGSquare& square) { square.Write(os); return os; }

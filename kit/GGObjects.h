@@ -138,6 +138,22 @@ public:
     bool fNoStats = false;
 };
 
+// The date of a stored or history game as the server writes it: 5 Mar 2001 12:34:56.
+class CGGDate {
+public:
+    void Read(std::istream& is);
+    // 2001-Mar-5 12:34:56, the year right-aligned in four places.
+    std::string Text() const;
+
+    int day = 0;
+    std::string month;
+    int year = 0;
+    std::string time;
+};
+
+// Numbers records in the order they are read; see CGGStoredMatch.
+unsigned long long NextArrivalNumber();
+
 // A square by 0-based row and column, written like a move (F5).
 class CGGSquare {
 public:
@@ -158,5 +174,6 @@ std::ostream& operator<<(std::ostream& os, const CGGRatingValue& rating);
 std::istream& operator>>(std::istream& is, CGGRating& rating);
 std::istream& operator>>(std::istream& is, CGGRankData& rank);
 std::istream& operator>>(std::istream& is, CGGWhoItem& who);
+std::istream& operator>>(std::istream& is, CGGDate& date);
 std::istream& operator>>(std::istream& is, CGGSquare& square);
 std::ostream& operator<<(std::ostream& os, const CGGSquare& square);

@@ -1,6 +1,7 @@
 #include "GGSMessage.h"
 
 #include "KitAssert.h"
+#include "TextInput.h"
 
 #include <cctype>
 #include <iterator>
@@ -36,12 +37,9 @@ void CGGSAliasItem::Read(std::istream& is)
         return;
     // Only the blanks of this line: an alias with nothing after its name must not take
     // the next line as its expansion.
-    int next = is.peek();
-    while (IsBlank(next)) {
+    while (IsBlank(textinput::Peek(is)))
         is.get();
-        next = is.peek();
-    }
-    if (next != std::char_traits<char>::eof())
+    if (textinput::Peek(is) != std::char_traits<char>::eof())
         std::getline(is, expansion);
 }
 
@@ -115,10 +113,10 @@ CMsgGGSAlias::CMsgGGSAlias(const std::string& text, const std::string& from, std
     std::string line;
     std::getline(is, line);
     std::istringstream ls(line);
-    if (!line.empty() && std::isalpha(static_cast<unsigned char>(line[0])))
+    if (!line.empty() && textinput::IsAlpha(static_cast<unsigned char>(line[0])))
         ls >> login;
     bool counted = false;
-    if (std::isdigit(ls.peek())) {
+    if (textinput::IsDigit(textinput::Peek(ls))) {
         char slash = 0;
         ls >> count;
         ls.get(slash);

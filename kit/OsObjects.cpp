@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -410,9 +411,135 @@ void COsBoard::Write(std::ostream& os) const {
     os << (fBlackMove ? "Black" : "White") << " to move\n";
 }
 
+void COsBoard::WriteGGF(std::ostream& os) const {
+    std::string text;
+    text.reserve(squares.size() + 2);
+    text += ' ';
+    for (char c : squares)
+        if (c != kDead) text += c;
+    text += ' ';
+    text += SideChar();
+    bt.Write(os);
+    os << text;
+}
+
+void COsBoard::ReadGGF(std::istream& is) {
+    Clear();
+    COsBoardType type;
+    type.Read(is);
+    SetEmpty(type);
+    for (char& square : squares) {
+        if (square == kDead) continue;
+        char c;
+        if (!(is >> c)) break;
+        // Only discs and empty squares are stored: the board stays a position the
+        // rules know.
+        KIT_ASSERT(c == kBlack || c == kWhite || c == kEmpty);
+        square = c == kBlack || c == kWhite ? c : char(kEmpty);
+    }
+    char side;
+    if (is >> side) fBlackMove = side == kBlack;
+}
+
 // ---------------------------------------------------------------- COsGame
 
 COsGame::~COsGame() = default;
+
+void COsGame::StartStandard() {
+    Clear();
+    matchType.bt.size = 8;
+    matchType.bt.fOctagon = false;
+    posStart.board.Initialize(matchType.bt);
+    posCurrent = posStart;
+}
+
+void COsGame::PlayWithPass(const COsMove& mv) {
+    Play(Item(mv, 0, 0));
+    if (!IsOver() && !posCurrent.board.MoverHasLegalMove()) Play(Item(COsMove(), 0, 0));
+}
+
+void COsGame::ReadLogbook(std::istream& is) {
+    StartStandard();
+    players[0].login = players[1].login = "logtest";
+    place = "logbook";
+    char c = '\0';
+    while (is >> c) {
+        if (c != '+' && c != '-') break;
+        KIT_ASSERT((c == '+') == posCurrent.board.fBlackMove);
+        COsMove mv;
+        mv.Read(is);
+        if (is.fail()) break;
+        PlayWithPass(mv);
+    }
+    KIT_ASSERT(c == ':' || !is);
+    // Without a readable disc difference the result stays as the moves made it.
+    int net = 0;
+    if (!(is >> net)) return;
+    KIT_ASSERT(net == posCurrent.board.NetCount());
+    result.Set(net, CGGResult::kScore);
+    int ten = 0;
+    is >> ten;
+    KIT_ASSERT(ten == 10 || !is);
+}
+
+void COsGame::ReadIOS(std::istream& is) {
+    StartStandard();
+    place = "IOS";
+    long long stamp = 0;
+    if (!(is >> stamp)) return;
+    if (stamp != 0) SetDate(stamp);
+
+    int kind = CGGResult::kUnknown;
+    switch (GetNonBlank(is)) {
+    case 'e': kind = CGGResult::kScore; break;
+    case 'r': kind = CGGResult::kResigned; break;
+    case 't': kind = CGGResult::kTimeout; break;
+    default: break;
+    }
+    int discs[2] = {0, 0};
+    is >> players[1].login >> discs[1];
+    posStart.clocks[1].ReadOld(is);
+    is >> players[0].login >> discs[0];
+    posStart.clocks[0].ReadOld(is);
+    posCurrent = posStart;
+
+    int n;
+    while (is >> n && n != 0) {
+        KIT_ASSERT((n > 0) == posCurrent.board.fBlackMove);
+        COsMove mv;
+        mv.SetFromSquareNumber(n);
+        PlayWithPass(mv);
+    }
+    result.score = static_cast<double>(discs[1]) - discs[0];
+    if (result.kind != CGGResult::kOverOnBoard) result.kind = kind;
+    KIT_ASSERT(result.kind != CGGResult::kScore || result.score == posCurrent.board.NetCount());
+}
+
+void COsGame::SetDate(long long seconds) {
+    // Civil date from a count of days since 1970-01-01 (proleptic Gregorian calendar),
+    // valid for every count of seconds a long long holds.
+    long long days = seconds / 86400;
+    long long rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        days--;
+    }
+    const long long z = days + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    const long long day = doy - (153 * mp + 2) / 5 + 1;
+    const long long month = mp < 10 ? mp + 3 : mp - 9;
+    const long long year = yoe + era * 400 + (month <= 2);
+
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%lld-%02lld-%02lld %02lld:%02lld:%02lld GMT", year, month, day,
+                                rest / 3600, rest / 60 % 60, rest % 60);
+    // The text has room for 29 characters; a year too far off to fit leaves no date.
+    date = n > 0 && n <= 29 ? text : "";
+}
 
 // ---------------------------------------------------------------- stream operators
 
@@ -424,3 +551,7 @@ std::istream& operator>>(std::istream& is, COsMatchType& mt) { mt.Read(is); retu
 std::ostream& operator<<(std::ostream& os, const COsMatchType& mt) { mt.Write(os); return os; }
 std::istream& operator>>(std::istream& is, COsRatingType& rt) { rt.Read(is); return is; }
 std::ostream& operator<<(std::ostream& os, const COsRatingType& rt) { rt.Write(os); return os; }
+std::istream& operator>>(std::istream& is, COsBoard& board) { board.ReadGGF(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsBoard& board) { board.WriteGGF(os); return os; }
+std::istream& operator>>(std::istream& is, COsGame& game) { game.ReadGGF(is); return is; }
+std::ostream& operator<<(std::ostream& os, const COsGame& game) { game.WriteGGF(os); return os; }

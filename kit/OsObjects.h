@@ -139,6 +139,11 @@ public:
     void Write(std::ostream& os) const;
     void WriteColumnLine(std::ostream& os) const;
 
+    // The board as a GGF value: the type, a blank, the playable squares row by row, a
+    // blank and the side to move ("8 ---...-O*------*O---...- *").
+    void WriteGGF(std::ostream& os) const;
+    void ReadGGF(std::istream& is);
+
     COsBoardType bt;
     std::string squares;
     bool fBlackMove = true;
@@ -152,6 +157,20 @@ private:
 class COsGame : public CGGGame<COsBoard, COsMove, COsMatchType> {
 public:
     ~COsGame() override;
+
+    // Older 8x8 game texts, played from the standard start with a pass wherever the side
+    // to move has none. Logbook: "+F5-D6+C3 ... : 2 10" ('+' black, '-' white, then the
+    // final disc difference). IOS: time stamp, end code, black's and white's login, disc
+    // count and clock "(min sec min)", then square numbers (10 x column + row), black
+    // positive, ended by 0.
+    void ReadLogbook(std::istream& is);
+    void ReadIOS(std::istream& is);
+    // The date as "%Y-%m-%d %H:%M:%S GMT" of a time in seconds since 1970 (UTC).
+    void SetDate(long long seconds);
+
+private:
+    void StartStandard();
+    void PlayWithPass(const COsMove& mv);
 };
 
 std::istream& operator>>(std::istream& is, COsMove& mv);
@@ -162,3 +181,7 @@ std::istream& operator>>(std::istream& is, COsMatchType& mt);
 std::ostream& operator<<(std::ostream& os, const COsMatchType& mt);
 std::istream& operator>>(std::istream& is, COsRatingType& rt);
 std::ostream& operator<<(std::ostream& os, const COsRatingType& rt);
+std::istream& operator>>(std::istream& is, COsBoard& board);
+std::ostream& operator<<(std::ostream& os, const COsBoard& board);
+std::istream& operator>>(std::istream& is, COsGame& game);
+std::ostream& operator<<(std::ostream& os, const COsGame& game);

@@ -1,0 +1,172 @@
+// The server stream's throughput: a transcript of server text (who lists, tells, user
+// notifications) of at least 10 MB, sent by the stand-in over loopback, read by the reader
+// loop, assembled into messages and routed to a counting handler. Beside it, the floor:
+// the same bytes received through the socket buffer and only split into lines.
+#include "StandinServer.h"
+#include "ggsstream.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class CCountingStream : public ggsstream {
+public:
+    void OnMessage(const CMsg&) override { ++messages; }
+    void OnTell(const CMsgGGSTell& msg) override
+    {
+        ++tells;
+        OnMessage(msg);
+    }
+    void OnWho(const CMsgGGSWho& msg) override
+    {
+        whoUsers += msg.users.size();
+        OnMessage(msg);
+    }
+    size_t messages = 0;
+    size_t tells = 0;
+    size_t whoUsers = 0;
+};
+
+struct Transcript {
+    std::string text;
+    size_t messages = 0;
+};
+
+Transcript MakeTranscript(size_t minimumBytes)
+{
+    Transcript t;
+    const char classes[] = "+-ahps.";
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    while (t.text.size() < minimumBytes) {
+        // A who list of 150 users, as continuation lines.
+        t.text += ": who 150\n";
+        for (int i = 0; i < 150; ++i) {
+            t.text += "|user" + std::to_string(next() % 5000) + ' ' + classes[next() % 7] + ' ' +
+                      std::to_string(next() % 60) + ":0" + std::to_string(next() % 10) + ' ' +
+                      std::to_string(next() % 10) + ":" + std::to_string(10 + next() % 50) +
+                      ":00 - -\n";
+        }
+        t.text += "READY\n";
+        ++t.messages;
+        // Tells and notifications. A notification is closed by the next ':' line or by
+        // "READY"; a tell needs "READY" in front of it, or it would continue the message.
+        bool open = false;
+        for (int i = 0; i < 300; ++i) {
+            const std::string user = "user" + std::to_string(next() % 5000);
+            const unsigned kind = next() % 4;
+            if (kind < 2 && open)
+                t.text += "READY\n";
+            open = kind >= 2;
+            switch (kind) {
+            case 0:
+                t.text += user + ": would you like a game of 8x8 with 5:00 on the clock?\nREADY\n";
+                break;
+            case 1:
+                t.text += ".chat " + user + ": well played, that was a close one\n|and a second line\nREADY\n";
+                break;
+            case 2:
+                t.text += ": + " + user + " " + std::to_string(next() % 2) + "\n";
+                break;
+            default:
+                t.text += ": - " + user + "\n";
+                break;
+            }
+            ++t.messages;
+        }
+        t.text += "READY\n";
+    }
+    return t;
+}
+
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// The whole road: reader loop, assembly, routing, records and handlers.
+double RunStream(uint16_t port, size_t& messages)
+{
+    CCountingStream stream;
+    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
+        std::fprintf(stderr, "cannot log in to the stand-in\n");
+        std::exit(1);
+    }
+    const auto start = Clock::now();
+    stream.Run();
+    const double seconds = Seconds(Clock::now() - start);
+    messages = stream.messages;
+    return seconds;
+}
+
+// The floor: the same bytes through the socket buffer, only split into lines.
+double RunFloor(uint16_t port, size_t& lines)
+{
+    ggsstream stream;
+    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
+        std::fprintf(stderr, "cannot log in to the stand-in\n");
+        std::exit(1);
+    }
+    std::streambuf* buffer = stream.rdbuf();
+    std::string line;
+    lines = 0;
+    const auto start = Clock::now();
+    for (int c; (c = buffer->sbumpc()) != EOF;) {
+        if (c == '\n') {
+            ++lines;
+            line.clear();
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    return Seconds(Clock::now() - start);
+}
+
+} // namespace
+
+int main()
+{
+    // The traffic log goes to the working directory: keep it out of the caller's.
+    std::string folder = (std::filesystem::temp_directory_path() / "tavo-bench-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr)
+        return 1;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+
+    const Transcript transcript = MakeTranscript(10 * 1024 * 1024);
+    CStandinServer server;
+    server.SetScript(transcript.text + "@close\n");
+    const uint16_t port = server.Start();
+    if (port == 0)
+        return 1;
+    const double megabytes = transcript.text.size() / (1024.0 * 1024.0);
+    std::printf("transcript: %.1f MB, %zu messages\n", megabytes, transcript.messages);
+
+    double best = 1e9;
+    double bestFloor = 1e9;
+    size_t messages = 0;
+    size_t lines = 0;
+    for (int round = 0; round < 3; ++round) {
+        best = std::min(best, RunStream(port, messages));
+        bestFloor = std::min(bestFloor, RunFloor(port, lines));
+    }
+    std::printf("stream (read, assemble, route): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",
+                messages / best, megabytes / best, messages, best);
+    std::printf("floor  (read, split lines)     : %8.0f lines/s    %7.1f MB/s (%zu lines, %.3f s)\n",
+                lines / bestFloor, megabytes / bestFloor, lines, bestFloor);
+    std::printf("stream / floor throughput      : %.2f\n", bestFloor / best);
+    if (messages != transcript.messages)
+        std::printf("warning: %zu messages routed, %zu sent\n", messages, transcript.messages);
+
+    server.Stop();
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(folder);
+    return 0;
+}
