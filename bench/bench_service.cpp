@@ -3,7 +3,6 @@
 // and match deltas, who lists) sent by the stand-in over loopback, read by the reader loop,
 // assembled, routed to the service object and applied to its state. Beside it, the floor:
 // the same bytes received through the socket buffer and only split into lines.
-#include "Server.h"
 #include "StandinServer.h"
 #include "ggsstream.h"
 
@@ -20,18 +19,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Counts what reaches the generic handler and keeps a look at the service's state.
+// Counts what reaches the generic handler.
 class CCountingStream : public ggsstream {
 public:
     void OnMessage(const CMsg&) override { ++messages; }
-    void HandleText(const std::string& text) override
-    {
-        ggsstream::HandleText(text);
-        if (const auto* service = dynamic_cast<const CServerOs*>(FindService("/os")))
-            maxGames = std::max(maxGames, service->games.size());
-    }
     size_t messages = 0;
-    size_t maxGames = 0;
 };
 
 struct Transcript {
@@ -145,7 +137,7 @@ double Seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-double RunStream(uint16_t port, size_t& messages, size_t& maxGames)
+double RunStream(uint16_t port, size_t& messages)
 {
     CCountingStream stream;
     if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
@@ -156,7 +148,6 @@ double RunStream(uint16_t port, size_t& messages, size_t& maxGames)
     stream.Run();
     const double seconds = Seconds(Clock::now() - start);
     messages = stream.messages;
-    maxGames = stream.maxGames;
     return seconds;
 }
 
@@ -218,10 +209,9 @@ int main()
     double best = 1e9;
     double bestFloor = 1e9;
     size_t messages = 0;
-    size_t maxGames = 0;
     size_t lines = 0;
     for (int round = 0; round < 3; ++round) {
-        best = std::min(best, RunStream(port, messages, maxGames));
+        best = std::min(best, RunStream(port, messages));
         bestFloor = std::min(bestFloor, RunFloor(port, lines));
     }
     // The user notification that creates the service reaches the handler too.
@@ -233,7 +223,6 @@ int main()
     std::printf("service / floor throughput                   : %.2f\n", bestFloor / best);
     if (messages != transcript.messages + 1)
         std::printf("warning: %zu messages forwarded, %zu sent\n", messages - 1, transcript.messages);
-    std::printf("most games held at once: %zu\n", maxGames);
 
     server.Stop();
     std::filesystem::current_path(previous);
