@@ -18,6 +18,14 @@ T Parse(const std::string& afterKeyword, Extra... extra)
     return T(text, "/os", is, extra...);
 }
 
+// An item whose reader takes nothing and never fails.
+struct CIdleItem {
+};
+std::istream& operator>>(std::istream& is, CIdleItem&)
+{
+    return is;
+}
+
 int ErrCode(const std::string& line)
 {
     return Parse<CMsgGGErr>(line).code;
@@ -195,4 +203,22 @@ TEST(ServiceMessages, Unknown)
     const auto u = Parse<CMsgGGUnknown>("first line\nsecond line", std::string("novelty"));
     EXPECT_EQ(u.keyword, "novelty");
     EXPECT_EQ(u.rest, "first line\nsecond line");
+}
+
+TEST(ServiceMessages, ListReaderAlwaysConsumesOrStops)
+{
+    std::istringstream text("some text");
+    std::vector<CIdleItem> idle;
+    ReadGGList(text, idle);
+    EXPECT_EQ(idle.size(), 1u);
+
+    // A list whose last item ends the text keeps it; an empty text gives no item.
+    std::istringstream numbers("1 2 3");
+    std::vector<int> read;
+    ReadGGList(numbers, read);
+    EXPECT_EQ(read, (std::vector<int>{1, 2, 3}));
+    std::istringstream empty("");
+    read.clear();
+    ReadGGList(empty, read);
+    EXPECT_TRUE(read.empty());
 }
