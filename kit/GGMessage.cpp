@@ -23,17 +23,7 @@ void SkipWord(std::istream& is)
 
 } // namespace
 
-CMsgGGAbortRequest::CMsgGGAbortRequest(const std::string& text, const std::string& from, std::istream& is)
-    : CMsg(text, from)
-{
-    is >> matchId >> word2;
-    textinput::SkipBlanks(is);
-    std::string asking;
-    std::getline(is, asking);
-    KIT_ASSERT(asking == "is asking" || !is);
-}
-
-CMsgGGUndoRequest::CMsgGGUndoRequest(const std::string& text, const std::string& from, std::istream& is)
+CMsgGGPlayerRequest::CMsgGGPlayerRequest(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
     is >> matchId >> word2;
@@ -105,14 +95,7 @@ CMsgGGErr::CMsgGGErr(const std::string& text, const std::string& from, std::istr
     code = Classify(line);
 }
 
-CMsgGGFatalTimeout::CMsgGGFatalTimeout(const std::string& text, const std::string& from, std::istream& is)
-    : CMsg(text, from)
-{
-    is >> matchId >> word2;
-    textinput::SkipBlanks(is);
-}
-
-CMsgGGTimeout::CMsgGGTimeout(const std::string& text, const std::string& from, std::istream& is)
+CMsgGGTimeoutNotice::CMsgGGTimeoutNotice(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
     is >> matchId >> word2;

@@ -46,18 +46,22 @@ void ReadGGList(std::istream& is, std::vector<T>& items)
     }
 }
 
-class CMsgGGAbortRequest : public CMsg {
+// A player of a match asks for something: "<match id> <word> is asking".
+class CMsgGGPlayerRequest : public CMsg {
 public:
-    CMsgGGAbortRequest(const std::string& text, const std::string& from, std::istream& is);
+    CMsgGGPlayerRequest(const std::string& text, const std::string& from, std::istream& is);
     std::string matchId;
     std::string word2;
 };
 
-class CMsgGGUndoRequest : public CMsg {
+class CMsgGGAbortRequest : public CMsgGGPlayerRequest {
 public:
-    CMsgGGUndoRequest(const std::string& text, const std::string& from, std::istream& is);
-    std::string matchId;
-    std::string word2;
+    using CMsgGGPlayerRequest::CMsgGGPlayerRequest;
+};
+
+class CMsgGGUndoRequest : public CMsgGGPlayerRequest {
+public:
+    using CMsgGGPlayerRequest::CMsgGGPlayerRequest;
 };
 
 class CMsgGGComment : public CMsg {
@@ -86,18 +90,22 @@ public:
     int code = kErrOsUnknown;
 };
 
-class CMsgGGFatalTimeout : public CMsg {
+// A clock of a match ran out: "<match id> <word>".
+class CMsgGGTimeoutNotice : public CMsg {
 public:
-    CMsgGGFatalTimeout(const std::string& text, const std::string& from, std::istream& is);
+    CMsgGGTimeoutNotice(const std::string& text, const std::string& from, std::istream& is);
     std::string matchId;
     std::string word2;
 };
 
-class CMsgGGTimeout : public CMsg {
+class CMsgGGFatalTimeout : public CMsgGGTimeoutNotice {
 public:
-    CMsgGGTimeout(const std::string& text, const std::string& from, std::istream& is);
-    std::string matchId;
-    std::string word2;
+    using CMsgGGTimeoutNotice::CMsgGGTimeoutNotice;
+};
+
+class CMsgGGTimeout : public CMsgGGTimeoutNotice {
+public:
+    using CMsgGGTimeoutNotice::CMsgGGTimeoutNotice;
 };
 
 class CMsgGGTDStart : public CMsg {

@@ -55,10 +55,11 @@ public:
     std::vector<CGGRatingItem<TRatingType>> ratings;
 };
 
-template <class TMatchType>
-class CMsgGGHistory : public CMsg {
+// A reply of a count, one word and a list of records (history and stored matches).
+template <class TItem>
+class CMsgGGCountedList : public CMsg {
 public:
-    CMsgGGHistory(const std::string& text, const std::string& from, std::istream& is)
+    CMsgGGCountedList(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
         is >> count >> word2;
@@ -68,7 +69,13 @@ public:
 
     int count = 0;
     std::string word2;
-    std::vector<CGGHistoryItem<TMatchType>> items;
+    std::vector<TItem> items;
+};
+
+template <class TMatchType>
+class CMsgGGHistory : public CMsgGGCountedList<CGGHistoryItem<TMatchType>> {
+public:
+    using CMsgGGCountedList<CGGHistoryItem<TMatchType>>::CMsgGGCountedList;
 };
 
 template <class TGame>
@@ -128,19 +135,9 @@ public:
 };
 
 template <class TMatchType>
-class CMsgGGStored : public CMsg {
+class CMsgGGStored : public CMsgGGCountedList<CGGStoredMatch<TMatchType>> {
 public:
-    CMsgGGStored(const std::string& text, const std::string& from, std::istream& is)
-        : CMsg(text, from)
-    {
-        is >> count >> word2;
-        ReadGGList(is, items);
-        KIT_ASSERT(count == static_cast<int>(items.size()));
-    }
-
-    int count = 0;
-    std::string word2;
-    std::vector<CGGStoredMatch<TMatchType>> items;
+    using CMsgGGCountedList<CGGStoredMatch<TMatchType>>::CMsgGGCountedList;
 };
 
 template <class TMoveListItem>

@@ -2,24 +2,12 @@
 
 #include "GGMessageTemplates.h"
 #include "OsObjects.h"
+#include "ServiceRecordParse.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
-
-namespace {
-
-// Builds a record the way the service does: the stream stands after "/os <keyword> ".
-template <class T, class... Extra>
-T Parse(const std::string& afterKeyword, Extra... extra)
-{
-    const std::string text = "/os kw " + afterKeyword;
-    std::istringstream is(afterKeyword);
-    return T(text, "/os", is, extra...);
-}
-
-} // namespace
 
 TEST(ServiceGameMessages, Finger)
 {
@@ -94,4 +82,28 @@ TEST(ServiceGameMessages, LookCountNeverSizesTheRead)
     EXPECT_EQ(Parse<CMsgGGLook<COsGame>>("2000000000 " + game).games.size(), 2u);
     EXPECT_EQ(Parse<CMsgGGLook<COsGame>>("-5 " + game).games.size(), 0u);
     EXPECT_EQ(Parse<CMsgGGLook<COsGame>>("").games.size(), 0u);
+}
+
+TEST(ServiceGameMessages, HistoryAndStoredLists)
+{
+    const auto history = Parse<CMsgGGHistory<COsMatchType>>("3 ann\n"
+                                                            ".7 5 Mar 2001 12:34:56 1800 ann 1700 bob 12 8\n"
+                                                            ".9 6 Mar 2001 01:02:03 1810 ann 1690 carl -4:r s8r20\n"
+                                                            ".10 broken");
+    EXPECT_EQ(history.count, 3);
+    EXPECT_EQ(history.word2, "ann");
+    ASSERT_EQ(history.items.size(), 2u);
+    EXPECT_EQ(history.items[0].id, ".7");
+    EXPECT_EQ(history.items[0].players[1].login, "bob");
+    EXPECT_EQ(history.items[1].result.kind, CGGResult::kResigned);
+    EXPECT_EQ(history.items[1].matchType.kind, 's');
+
+    const auto stored = Parse<CMsgGGStored<COsMatchType>>("2 ann\n"
+                                                          ".5 5 Mar 2001 12:34:56 ann bob 8 :l\n"
+                                                          ".6 7 Apr 2002 10:00:00 carl ann 10k :l");
+    EXPECT_EQ(stored.count, 2);
+    ASSERT_EQ(stored.items.size(), 2u);
+    EXPECT_EQ(stored.items[0].logins[1], "bob");
+    EXPECT_EQ(stored.items[1].id, ".6");
+    EXPECT_EQ(stored.items[1].matchType.kind, 'k');
 }

@@ -1,6 +1,7 @@
 // The game service's message records: what each reads from its text.
 
 #include "GGMessage.h"
+#include "ServiceRecordParse.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +9,6 @@
 #include <string>
 
 namespace {
-
-// Builds a record the way the service does: the stream stands after "/os <keyword> ".
-template <class T, class... Extra>
-T Parse(const std::string& afterKeyword, Extra... extra)
-{
-    const std::string text = "/os kw " + afterKeyword;
-    std::istringstream is(afterKeyword);
-    return T(text, "/os", is, extra...);
-}
 
 // An item whose reader takes nothing and never fails.
 struct CIdleItem {
