@@ -1,0 +1,114 @@
+#include "Afx.h"
+
+#include "Frame.h"
+#include "WinApp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+std::atomic<int> assertFailures{0};
+}
+
+void AfxAssertFailed(const char* file, int line)
+{
+    ++assertFailures;
+    std::fprintf(stderr, "Assertion failed: %s, line %d\n", file, line);
+}
+
+int AfxAssertFailures()
+{
+    return assertFailures;
+}
+
+void AfxTrace(const char* text)
+{
+#ifndef NDEBUG
+    std::fputs(text, stderr);
+#else
+    (void)text;
+#endif
+}
+
+DWORD GetTickCount()
+{
+    using namespace std::chrono;
+    return DWORD(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// The string table itself lives with the resources.
+const char* FindStringResource(UINT id);
+
+QString LoadStringResource(UINT id)
+{
+    const char* text = FindStringResource(id);
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+std::string LoadStdString(UINT id)
+{
+    const char* text = FindStringResource(id);
+    return text ? std::string(text) : std::string();
+}
+
+int AfxMessageBox(const QString& text, UINT type, UINT helpId)
+{
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent)
+        parent = QApplication::activeWindow();
+    if (!parent && AfxGetApp())
+        parent = AfxGetApp()->GetMainWnd();
+
+    CWinApp* app = AfxGetApp();
+    QMessageBox box(parent);
+    box.setWindowTitle(app ? app->m_pszAppName : QStringLiteral("Tavo"));
+    box.setText(text);
+    if (type & MB_ICONEXCLAMATION)
+        box.setIcon(QMessageBox::Warning);
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    QAbstractButton* cancel = nullptr;
+    QAbstractButton* ok = nullptr;
+    switch (type & 0x0F) {
+    case MB_YESNO:
+        yes = box.addButton(QMessageBox::Yes);
+        no = box.addButton(QMessageBox::No);
+        break;
+    case MB_OKCANCEL:
+        ok = box.addButton(QMessageBox::Ok);
+        cancel = box.addButton(QMessageBox::Cancel);
+        break;
+    default:
+        ok = box.addButton(QMessageBox::Ok);
+        break;
+    }
+    QAbstractButton* help = (type & MB_HELP) ? box.addButton(QMessageBox::Help) : nullptr;
+    // A Help button opens the page and leaves the question open, as the platform does.
+    for (;;) {
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        if (help && clicked == help) {
+            if (app)
+                app->WinHelp(HID_BASE_PROMPT + helpId, HELP_CONTEXT);
+            continue;
+        }
+        if (clicked == yes)
+            return IDYES;
+        if (clicked == no)
+            return IDNO;
+        if (clicked == cancel || (!clicked && cancel))
+            return IDCANCEL;
+        if (!clicked && no)
+            return IDNO;
+        return ok ? IDOK : IDCANCEL;
+    }
+}
+
+int AfxMessageBox(UINT idPrompt, UINT type, UINT helpId)
+{
+    return AfxMessageBox(LoadStringResource(idPrompt), type, helpId == UINT(-1) ? idPrompt : helpId);
+}

@@ -1,0 +1,88 @@
+// The framework's basic vocabulary over Qt: Windows-style scalar types, assertions,
+// traces, the tick count, message boxes with a help id and the string table lookup.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+using UINT = unsigned int;
+using BOOL = int;
+using BYTE = unsigned char;
+using DWORD = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using COLORREF = DWORD;
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+
+constexpr COLORREF RGB(int r, int g, int b)
+{
+    return COLORREF(r & 0xFF) | (COLORREF(g & 0xFF) << 8) | (COLORREF(b & 0xFF) << 16);
+}
+constexpr int GetRValue(COLORREF c) { return int(c & 0xFF); }
+constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
+constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
+
+// Results of a modal run and of a message box.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDHELP = 9;
+
+// Message box styles (only those used here).
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_ICONEXCLAMATION = 0x0030;
+constexpr UINT MB_HELP = 0x4000;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Help commands.
+constexpr UINT HELP_CONTEXT = 1;
+// The bases added to a frame's resource id and to a message box's prompt id when
+// they ask for help.
+constexpr DWORD HID_BASE_RESOURCE = 0x00020000;
+constexpr DWORD HID_BASE_PROMPT = 0x00030000;
+
+// Window messages posted across threads.
+constexpr UINT WM_APP = 0x8000;
+
+// Reports a broken assumption with its source file and line in debug builds; does
+// nothing in release builds, and the code goes on.
+void AfxAssertFailed(const char* file, int line);
+#ifdef NDEBUG
+#define ASSERT(cond) ((void)0)
+#define VERIFY(expr) ((void)(expr))
+#else
+#define ASSERT(cond) ((cond) ? (void)0 : AfxAssertFailed(__FILE__, __LINE__))
+#define VERIFY(expr) ASSERT(expr)
+#endif
+// Counts the assertions that have failed in this process (for the tests).
+int AfxAssertFailures();
+
+// A debug trace line.
+void AfxTrace(const char* text);
+#define TRACE(text) AfxTrace(text)
+
+// Milliseconds since an arbitrary start, wrapping at 2^32.
+DWORD GetTickCount();
+
+// The text of a string-table id; empty when the table has no such id.
+QString LoadStringResource(UINT id);
+std::string LoadStdString(UINT id);
+
+// Conversions at the edge between the kit's standard strings and the framework's.
+inline QString ToQ(const std::string& s) { return QString::fromStdString(s); }
+inline std::string ToStd(const QString& s) { return s.toStdString(); }
+
+// A modal message box: `type` is MB_OK, MB_OKCANCEL or MB_YESNO, optionally with
+// MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
+// button chosen (IDOK, IDCANCEL, IDYES, IDNO).
+int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);
+// The same with the text of a string-table id, which is also the help id.
+int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT helpId = UINT(-1));

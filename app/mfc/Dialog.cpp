@@ -1,0 +1,254 @@
+#include "Dialog.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QShowEvent>
+
+void CDataExchange::Fail()
+{
+    m_bFailed = true;
+    if (m_pLastControl) {
+        m_pLastControl->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(m_pLastControl))
+            edit->selectAll();
+    }
+}
+
+QWidget* CDataExchange::PrepareCtrl(int id)
+{
+    QWidget* control = m_pDlgWnd->GetDlgItem(id);
+    ASSERT(control != nullptr);
+    m_pLastControl = control;
+    return control;
+}
+
+void DDX_Text(CDataExchange* dx, int id, QString& value)
+{
+    if (dx->m_bFailed)
+        return;
+    QWidget* control = dx->PrepareCtrl(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        if (dx->m_bSaveAndValidate)
+            value = edit->text();
+        else
+            edit->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        if (dx->m_bSaveAndValidate)
+            value = label->text();
+        else
+            label->setText(value);
+    }
+}
+
+void DDX_Text(CDataExchange* dx, int id, double& value)
+{
+    if (dx->m_bFailed)
+        return;
+    auto* edit = qobject_cast<QLineEdit*>(dx->PrepareCtrl(id));
+    if (!edit)
+        return;
+    if (!dx->m_bSaveAndValidate) {
+        edit->setText(QString::number(value, 'g', 15));
+        return;
+    }
+    bool ok = false;
+    const double read = edit->text().trimmed().toDouble(&ok);
+    if (!ok) {
+        AfxMessageBox(QStringLiteral("Please enter a number."), MB_OK | MB_ICONEXCLAMATION, 0);
+        dx->Fail();
+        return;
+    }
+    value = read;
+}
+
+void DDV_MaxChars(CDataExchange* dx, const QString& value, int count)
+{
+    if (dx->m_bFailed)
+        return;
+    auto* edit = qobject_cast<QLineEdit*>(dx->m_pLastControl);
+    if (!dx->m_bSaveAndValidate) {
+        if (edit)
+            edit->setMaxLength(count);
+    } else if (value.size() > count) {
+        AfxMessageBox(QStringLiteral("Enter no more than %1 characters.").arg(count),
+                      MB_OK | MB_ICONEXCLAMATION, 0);
+        dx->Fail();
+    }
+}
+
+void DDX_Check(CDataExchange* dx, int id, BOOL& value)
+{
+    if (dx->m_bFailed)
+        return;
+    auto* box = qobject_cast<QCheckBox*>(dx->PrepareCtrl(id));
+    if (!box)
+        return;
+    if (dx->m_bSaveAndValidate)
+        value = box->isChecked() ? 1 : 0;
+    else
+        box->setChecked(value != 0);
+}
+
+void DDX_Radio(CDataExchange* dx, int firstId, int& value)
+{
+    if (dx->m_bFailed)
+        return;
+    dx->PrepareCtrl(firstId);
+    const std::vector<QRadioButton*>* group = dx->m_pDlgWnd->GetRadioGroup(firstId);
+    if (!group)
+        return;
+    if (dx->m_bSaveAndValidate) {
+        value = -1;
+        for (size_t i = 0; i < group->size(); ++i)
+            if ((*group)[i]->isChecked())
+                value = int(i);
+        return;
+    }
+    for (size_t i = 0; i < group->size(); ++i) {
+        QRadioButton* button = (*group)[i];
+        // Exclusive buttons cannot all be cleared one by one.
+        button->setAutoExclusive(false);
+        button->setChecked(int(i) == value);
+        button->setAutoExclusive(true);
+    }
+}
+
+CDialog::CDialog(UINT templateId, QWidget* parent) : QDialog(parent), m_nIDTemplate(templateId)
+{
+}
+
+bool CDialog::BuildControls()
+{
+    if (m_bBuilt)
+        return true;
+    if (!BuildDialogResource(m_nIDTemplate, *this))
+        return false;
+    m_bBuilt = true;
+    for (const auto& control : m_controls) {
+        auto* button = qobject_cast<QAbstractButton*>(control.second);
+        if (!button || qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button))
+            continue;
+        const int id = control.first;
+        connect(button, &QAbstractButton::clicked, this, [this, id] {
+            if (id == IDOK)
+                OnOK();
+            else if (id == IDCANCEL)
+                OnCancel();
+            else if (const auto handler = m_clickHandlers.find(id); handler != m_clickHandlers.end())
+                handler->second();
+        });
+    }
+    return true;
+}
+
+int CDialog::DoModal()
+{
+    if (!BuildControls())
+        return -1;
+    m_pFocus = NextTabControl(this);
+    if (OnInitDialog() && m_pFocus)
+        m_pFocus = NextTabControl(this);
+    if (m_pFocus)
+        m_pFocus->setFocus();
+    return exec();
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange dx(this, saveAndValidate != 0);
+    DoDataExchange(&dx);
+    return !dx.m_bFailed;
+}
+
+void CDialog::EndDialog(int result)
+{
+    done(result);
+}
+
+QWidget* CDialog::NextTabControl(QWidget* from) const
+{
+    for (QWidget* w = from->nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->isHidden())
+            return w;
+    return nullptr;
+}
+
+void CDialog::GotoDlgCtrl(QWidget* control)
+{
+    m_pFocus = control;
+    if (control)
+        control->setFocus();
+}
+
+void CDialog::NextDlgCtrl()
+{
+    QWidget* from = m_pFocus ? m_pFocus : focusWidget();
+    if (QWidget* next = NextTabControl(from ? from : this))
+        GotoDlgCtrl(next);
+}
+
+void CDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_pFocus)
+        m_pFocus->setFocus();
+}
+
+void CDialog::ShowWindow(int cmdShow)
+{
+    if (cmdShow == SW_HIDE)
+        hide();
+    else if (cmdShow == SW_RESTORE)
+        showNormal();
+    else
+        show();
+}
+
+void CDialog::AddControl(int id, QWidget* control)
+{
+    m_controls[id] = control;
+}
+
+void CDialog::AddRadio(int groupFirstId, int id, QRadioButton* button)
+{
+    m_controls[id] = button;
+    m_radioGroups[groupFirstId].push_back(button);
+}
+
+QWidget* CDialog::GetDlgItem(int id) const
+{
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+const std::vector<QRadioButton*>* CDialog::GetRadioGroup(int firstId) const
+{
+    const auto it = m_radioGroups.find(firstId);
+    return it == m_radioGroups.end() ? nullptr : &it->second;
+}
+
+void CDialog::OnButtonClicked(int id, std::function<void()> handler)
+{
+    m_clickHandlers[id] = std::move(handler);
+}

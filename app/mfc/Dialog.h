@@ -1,0 +1,87 @@
+// Modal dialogs built from a dialog resource, with controls found by id, OK and
+// Cancel handling, button click handlers and dialog data exchange (DDX/DDV).
+#pragma once
+
+#include "WinApp.h"
+
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <vector>
+
+class CDialog;
+class QRadioButton;
+
+// The direction and outcome of one exchange between a dialog's fields and controls.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool save) : m_bSaveAndValidate(save), m_pDlgWnd(dialog) {}
+    // Marks the exchange failed and puts the focus on the last control exchanged.
+    void Fail();
+    QWidget* PrepareCtrl(int id);
+
+    bool m_bSaveAndValidate;
+    CDialog* m_pDlgWnd;
+    bool m_bFailed = false;
+    QWidget* m_pLastControl = nullptr;
+};
+
+void DDX_Text(CDataExchange* dx, int id, QString& value);
+// A number shown with up to 15 significant digits; a text that is not a number is
+// refused with a message and fails the exchange.
+void DDX_Text(CDataExchange* dx, int id, double& value);
+// Limits what the last exchanged edit accepts and what it hands back.
+void DDV_MaxChars(CDataExchange* dx, const QString& value, int count);
+void DDX_Check(CDataExchange* dx, int id, BOOL& value);
+// The group of radio buttons that starts with `firstId`: the index of the checked one,
+// -1 when none is.
+void DDX_Radio(CDataExchange* dx, int firstId, int& value);
+
+class CDialog : public QDialog, public CCmdTarget {
+public:
+    explicit CDialog(UINT templateId, QWidget* parent = nullptr);
+
+    // Builds the controls (once), initialises the dialog and runs it modally: IDOK,
+    // IDCANCEL, or -1 when the template cannot be built.
+    virtual int DoModal();
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange* dx) { (void)dx; }
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void EndDialog(int result);
+    // Moves the focus one control on in tab order, or to the given control.
+    void NextDlgCtrl();
+    void GotoDlgCtrl(QWidget* control);
+    QWidget* GetFocusControl() const { return m_pFocus; }
+    void ShowWindow(int cmdShow);
+
+    // Used by the dialog resources while they build the controls.
+    void AddControl(int id, QWidget* control);
+    void AddRadio(int groupFirstId, int id, QRadioButton* button);
+    QWidget* GetDlgItem(int id) const;
+    const std::vector<QRadioButton*>* GetRadioGroup(int firstId) const;
+    UINT GetTemplateId() const { return m_nIDTemplate; }
+
+protected:
+    // Calls `handler` when button `id` is clicked.
+    void OnButtonClicked(int id, std::function<void()> handler);
+    void reject() override { OnCancel(); }
+    void showEvent(QShowEvent* e) override;
+    void accept() override { OnOK(); }
+
+private:
+    bool BuildControls();
+    QWidget* NextTabControl(QWidget* from) const;
+
+    UINT m_nIDTemplate;
+    bool m_bBuilt = false;
+    QWidget* m_pFocus = nullptr;
+    std::map<int, QWidget*> m_controls;
+    std::map<int, std::vector<QRadioButton*>> m_radioGroups;
+    std::map<int, std::function<void()>> m_clickHandlers;
+};
+
+// Builds the controls of dialog resource `id` into the dialog; false when there is no
+// such resource.
+bool BuildDialogResource(UINT id, CDialog& dialog);

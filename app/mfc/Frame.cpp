@@ -1,0 +1,445 @@
+#include "Frame.h"
+
+#include "Doc.h"
+#include "Resource.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimerEvent>
+#include <QToolBar>
+
+namespace {
+
+const QEvent::Type PostedMessageType = QEvent::Type(QEvent::User + 1);
+
+// A message posted to a frame; when it is destroyed without having been handled (its
+// window went away), the discard function frees what lParam points to.
+class CPostedMessage : public QEvent {
+public:
+    CPostedMessage(UINT message, WPARAM wParam, LPARAM lParam, void (*discard)(LPARAM))
+        : QEvent(PostedMessageType), m_message(message), m_wParam(wParam), m_lParam(lParam),
+          m_discard(discard)
+    {
+    }
+    ~CPostedMessage() override
+    {
+        if (!m_handled && m_discard)
+            m_discard(m_lParam);
+    }
+    UINT m_message;
+    WPARAM m_wParam;
+    LPARAM m_lParam;
+    void (*m_discard)(LPARAM);
+    bool m_handled = false;
+};
+
+// The text of a menu item without its accelerator hint, and the hint as a key.
+QString MenuText(const char* text, QKeySequence* key)
+{
+    const QString full = QString::fromUtf8(text);
+    const int tab = full.indexOf(QLatin1Char('\t'));
+    if (tab < 0)
+        return full;
+    if (key)
+        *key = QKeySequence(full.mid(tab + 1));
+    return full.left(tab);
+}
+
+} // namespace
+
+BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD style, UINT id)
+{
+    if (!parent)
+        return FALSE;
+    m_pParent = parent;
+    m_dwStyle = style;
+    m_pBar = new QToolBar(parent);
+    m_pBar->setObjectName(QStringLiteral("toolbar%1").arg(id));
+    m_pBar->setVisible((style & WS_VISIBLE) != 0);
+    parent->addToolBar((style & CBRS_BOTTOM) == CBRS_BOTTOM ? Qt::BottomToolBarArea : Qt::TopToolBarArea,
+                       m_pBar);
+    return TRUE;
+}
+
+BOOL CToolBar::LoadToolBar(UINT id)
+{
+    const std::vector<UINT>* buttons = FindToolBarResource(id);
+    if (!m_pBar || !buttons)
+        return FALSE;
+    for (UINT command : *buttons) {
+        if (command == ID_SEPARATOR) {
+            m_pBar->addSeparator();
+            continue;
+        }
+        QAction* action = m_pParent->GetCommandAction(command);
+        if (action->icon().isNull())
+            action->setIcon(LoadToolBarButtonImage(command));
+        m_pBar->addAction(action);
+    }
+    return TRUE;
+}
+
+void CToolBar::EnableDocking(DWORD align)
+{
+    if (!m_pBar)
+        return;
+    Qt::ToolBarAreas areas;
+    if (align & 0x1000) areas |= Qt::LeftToolBarArea;
+    if (align & 0x2000) areas |= Qt::TopToolBarArea;
+    if (align & 0x4000) areas |= Qt::RightToolBarArea;
+    if (align & 0x8000) areas |= Qt::BottomToolBarArea;
+    m_pBar->setAllowedAreas(areas);
+    m_pBar->setMovable(areas != Qt::NoToolBarArea);
+}
+
+BOOL CStatusBar::Create(CFrameWnd* parent, DWORD style, UINT id)
+{
+    if (!parent)
+        return FALSE;
+    m_pParent = parent;
+    m_pBar = new QStatusBar(parent);
+    m_pBar->setObjectName(QStringLiteral("statusbar%1").arg(id));
+    parent->setStatusBar(m_pBar);
+    m_pBar->setVisible((style & WS_VISIBLE) != 0);
+    return TRUE;
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
+{
+    if (!m_pBar || !ids)
+        return FALSE;
+    for (int i = 0; i < count; ++i) {
+        if (ids[i] == ID_SEPARATOR)
+            continue; // the message pane: the status bar's own message area
+        // The state of the lock keys cannot be read portably here, so the panes show
+        // their text greyed, as the platform shows a key that is off.
+        auto* pane = new QLabel(LoadStringResource(ids[i]), m_pBar);
+        pane->setEnabled(false);
+        pane->setObjectName(QStringLiteral("indicator%1").arg(ids[i]));
+        m_pBar->addPermanentWidget(pane);
+        m_indicators.push_back(pane);
+    }
+    // The message pane shows the idle text whenever no prompt is shown.
+    const QString idle = LoadStringResource(57345);
+    m_pBar->showMessage(idle);
+    QStatusBar* bar = m_pBar;
+    QObject::connect(bar, &QStatusBar::messageChanged, bar, [bar, idle](const QString& text) {
+        if (text.isEmpty())
+            bar->showMessage(idle);
+    });
+    return TRUE;
+}
+
+CFrameWnd::CFrameWnd()
+{
+    OnCommand(ID_VIEW_TOOLBAR, [this] { OnViewBar(ID_VIEW_TOOLBAR); });
+    OnCommand(ID_VIEW_STATUS_BAR, [this] { OnViewBar(ID_VIEW_STATUS_BAR); });
+    OnUpdateCommandUI(ID_VIEW_TOOLBAR, [this](CCmdUI* ui) {
+        const QList<QToolBar*> bars = findChildren<QToolBar*>();
+        ui->SetCheck(!bars.isEmpty() && bars.front()->isVisible());
+    });
+    OnUpdateCommandUI(ID_VIEW_STATUS_BAR, [this](CCmdUI* ui) {
+        QStatusBar* bar = findChild<QStatusBar*>();
+        ui->SetCheck(bar && bar->isVisible());
+    });
+}
+
+CFrameWnd::~CFrameWnd() = default;
+
+void CFrameWnd::OnViewBar(UINT id)
+{
+    if (id == ID_VIEW_TOOLBAR) {
+        for (QToolBar* bar : findChildren<QToolBar*>())
+            bar->setVisible(!bar->isVisible());
+    } else if (QStatusBar* bar = findChild<QStatusBar*>()) {
+        bar->setVisible(!bar->isVisible());
+    }
+}
+
+BOOL CFrameWnd::LoadFrame(UINT id, DWORD style)
+{
+    (void)style;
+    m_nIDResource = id;
+    QString title = LoadStringResource(id);
+    title = title.left(title.indexOf(QLatin1Char('\n')) < 0 ? title.size() : title.indexOf(QLatin1Char('\n')));
+    setWindowTitle(title);
+    setWindowIcon(LoadIconResource(id));
+    SetMenuResource(id);
+    ApplyAccelerators(id);
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(QKeySequence::HelpContents));
+    help->setShortcutContext(Qt::WindowShortcut);
+    connect(help, &QAction::triggered, this, &CFrameWnd::OnHelpKey);
+    addAction(help);
+    return OnCreate() == 0;
+}
+
+void CFrameWnd::ShowWindow(int cmdShow)
+{
+    switch (cmdShow) {
+    case SW_HIDE:
+        hide();
+        break;
+    case SW_RESTORE:
+        showNormal();
+        break;
+    default:
+        show();
+        break;
+    }
+}
+
+BOOL CFrameWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam, void (*discard)(LPARAM))
+{
+    QCoreApplication::postEvent(this, new CPostedMessage(message, wParam, lParam, discard));
+    return TRUE;
+}
+
+LRESULT CFrameWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto handler = m_messageMap.find(message);
+    return handler == m_messageMap.end() ? 0 : handler->second(wParam, lParam);
+}
+
+void CFrameWnd::OnMessage(UINT message, std::function<LRESULT(WPARAM, LPARAM)> handler)
+{
+    m_messageMap[message] = std::move(handler);
+}
+
+bool CFrameWnd::event(QEvent* e)
+{
+    if (e->type() == PostedMessageType) {
+        auto* posted = static_cast<CPostedMessage*>(e);
+        posted->m_handled = true;
+        SendMessage(posted->m_message, posted->m_wParam, posted->m_lParam);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+UINT CFrameWnd::SetTimer(UINT id, UINT elapse)
+{
+    for (const auto& timer : m_qtTimers)
+        if (timer.second == id) {
+            killTimer(timer.first);
+            m_qtTimers.erase(timer.first);
+            break;
+        }
+    const int qtId = startTimer(int(elapse));
+    if (qtId == 0)
+        return 0;
+    m_qtTimers[qtId] = id;
+    return id;
+}
+
+BOOL CFrameWnd::KillTimer(UINT id)
+{
+    for (const auto& timer : m_qtTimers)
+        if (timer.second == id) {
+            killTimer(timer.first);
+            m_qtTimers.erase(timer.first);
+            return TRUE;
+        }
+    return FALSE;
+}
+
+void CFrameWnd::timerEvent(QTimerEvent* e)
+{
+    const auto timer = m_qtTimers.find(e->timerId());
+    if (timer == m_qtTimers.end()) {
+        QMainWindow::timerEvent(e);
+        return;
+    }
+    SendMessage(WM_TIMER, timer->second, 0);
+}
+
+QAction* CFrameWnd::GetCommandAction(UINT id)
+{
+    QAction*& action = m_actions[id];
+    if (!action) {
+        action = new QAction(this);
+        action->setData(id);
+        // The prompt before "\n" shows in the status bar, the text after it as a tooltip.
+        const QString prompt = LoadStringResource(id);
+        const int newline = prompt.indexOf(QLatin1Char('\n'));
+        action->setStatusTip(newline < 0 ? prompt : prompt.left(newline));
+        if (newline >= 0)
+            action->setToolTip(prompt.mid(newline + 1));
+        action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, id] {
+            RouteCommand(id);
+            UpdateCommandUI();
+        });
+    }
+    return action;
+}
+
+bool CFrameWnd::RouteCommand(UINT id, CCmdUI* update)
+{
+    if (CView* view = GetActiveView()) {
+        if (view->OnCmdMsg(id, update))
+            return true;
+        if (CDocument* document = view->GetDocument())
+            if (document->OnCmdMsg(id, update))
+                return true;
+        for (QWidget* w = view->parentWidget(); w; w = w->parentWidget())
+            if (auto* child = dynamic_cast<CMDIChildWnd*>(w)) {
+                if (child->OnCmdMsg(id, update))
+                    return true;
+                break;
+            }
+    }
+    if (OnCmdMsg(id, update))
+        return true;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(id, update);
+}
+
+void CFrameWnd::UpdateCommandUI()
+{
+    for (const auto& entry : m_actions) {
+        CCmdUI ui(entry.first, entry.second);
+        // A command that nobody handles is disabled.
+        if (!RouteCommand(entry.first, &ui))
+            ui.Enable(false);
+    }
+}
+
+void CFrameWnd::BuildMenu(QMenu* menu, const MenuResource& resource)
+{
+    for (const MenuResource& item : resource.items) {
+        if (!item.items.empty()) {
+            QMenu* popup = menu->addMenu(MenuText(item.text, nullptr));
+            BuildMenu(popup, item);
+        } else if (item.id == 0) {
+            menu->addSeparator();
+        } else {
+            QKeySequence key;
+            QAction* action = GetCommandAction(item.id);
+            action->setText(MenuText(item.text, &key));
+            if (!key.isEmpty())
+                action->setShortcut(key);
+            menu->addAction(action);
+        }
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CFrameWnd::UpdateCommandUI);
+}
+
+void CFrameWnd::SetMenuResource(UINT id)
+{
+    const MenuResource* resource = FindMenuResource(id);
+    if (!resource || id == m_nMenuId)
+        return;
+    m_nMenuId = id;
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    for (const MenuResource& popup : resource->items) {
+        QMenu* menu = bar->addMenu(MenuText(popup.text, nullptr));
+        BuildMenu(menu, popup);
+    }
+}
+
+void CFrameWnd::ApplyAccelerators(UINT id)
+{
+    const std::vector<AcceleratorResource>* table = FindAcceleratorResource(id);
+    if (!table)
+        return;
+    for (const AcceleratorResource& accelerator : *table) {
+        QAction* action = GetCommandAction(accelerator.id);
+        QList<QKeySequence> keys = action->shortcuts();
+        if (!keys.contains(accelerator.key))
+            keys.append(accelerator.key);
+        action->setShortcuts(keys);
+        addAction(action);
+    }
+}
+
+void CFrameWnd::OnHelpKey()
+{
+    const UINT child = GetActiveChildResource();
+    if (CWinApp* app = AfxGetApp())
+        app->WinHelp(HID_BASE_RESOURCE + (child ? child : m_nIDResource), HELP_CONTEXT);
+}
+
+void CFrameWnd::DockControlBar(CToolBar* bar)
+{
+    if (bar && bar->GetBar())
+        addToolBar(Qt::TopToolBarArea, bar->GetBar());
+}
+
+void CFrameWnd::SetMessageText(const QString& text)
+{
+    if (QStatusBar* bar = findChild<QStatusBar*>())
+        bar->showMessage(text);
+}
+
+CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))
+{
+    setCentralWidget(m_pMdiArea);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        auto* child = dynamic_cast<CMDIChildWnd*>(window);
+        SetMenuResource(child && child->m_nMenuId ? child->m_nMenuId : GetResourceId());
+    });
+    OnCommand(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
+    OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommand(ID_WINDOW_TILE_VERT, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommand(ID_WINDOW_ARRANGE, [this] { m_pMdiArea->tileSubWindows(); });
+}
+
+CMDIFrameWnd::~CMDIFrameWnd()
+{
+    // The children are closed after this part of the frame has gone: no more menu
+    // switching on their activation.
+    m_pMdiArea->disconnect(this);
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
+{
+    return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->activeSubWindow());
+}
+
+UINT CMDIFrameWnd::GetActiveChildResource() const
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->m_nMenuId : 0;
+}
+
+CView* CMDIFrameWnd::GetActiveView() const
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->GetActiveView() : nullptr;
+}
+
+CMDIChildWnd::CMDIChildWnd()
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    OnCommand(ID_FILE_CLOSE, [this] { close(); });
+}
+
+void CMDIChildWnd::SetView(CView* view)
+{
+    m_pView = view;
+    setWidget(view);
+}
+
+CDocument* CMDIChildWnd::GetActiveDocument() const
+{
+    return m_pView ? m_pView->GetDocument() : nullptr;
+}
+
+void CMDIChildWnd::closeEvent(QCloseEvent* e)
+{
+    CDocument* document = GetActiveDocument();
+    if (document && document->GetViews().size() == 1 && !document->CanCloseFrame(this)) {
+        e->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(e);
+}

@@ -1,0 +1,346 @@
+#include "WinApp.h"
+
+#include "Doc.h"
+#include "Frame.h"
+#include "Shell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+CWinApp* theApp = nullptr;
+}
+
+CWinApp* AfxGetApp()
+{
+    return theApp;
+}
+
+void CCmdUI::Enable(bool on)
+{
+    m_bEnabled = on;
+    if (m_pAction)
+        m_pAction->setEnabled(on);
+}
+
+void CCmdUI::SetCheck(int check)
+{
+    m_nCheck = check;
+    if (m_pAction) {
+        m_pAction->setCheckable(true);
+        m_pAction->setChecked(check != 0);
+    }
+}
+
+void CCmdUI::SetRadio(bool on)
+{
+    SetCheck(on ? 1 : 0);
+}
+
+void CCmdUI::SetText(const QString& text)
+{
+    if (m_pAction)
+        m_pAction->setText(text);
+}
+
+bool CCmdTarget::OnCmdMsg(UINT id, CCmdUI* update)
+{
+    if (update) {
+        const auto u = m_updates.find(id);
+        if (u != m_updates.end()) {
+            update->Enable(true);
+            u->second(update);
+            return true;
+        }
+        if (m_commands.count(id)) {
+            update->Enable(true);
+            return true;
+        }
+        return false;
+    }
+    const auto c = m_commands.find(id);
+    if (c == m_commands.end())
+        return false;
+    c->second();
+    return true;
+}
+
+void CCmdTarget::OnCommand(UINT id, std::function<void()> handler)
+{
+    m_commands[id] = std::move(handler);
+}
+
+void CCmdTarget::OnUpdateCommandUI(UINT id, std::function<void(CCmdUI*)> handler)
+{
+    m_updates[id] = std::move(handler);
+}
+
+void CRecentFileList::Add(const QString& path)
+{
+    m_files.removeAll(path);
+    m_files.prepend(path);
+    while (m_files.size() > m_nSize)
+        m_files.removeLast();
+}
+
+void CRecentFileList::Remove(int index)
+{
+    if (index >= 0 && index < m_files.size())
+        m_files.removeAt(index);
+}
+
+void CRecentFileList::ReadList(QSettings& profile)
+{
+    m_files.clear();
+    profile.beginGroup(QStringLiteral("Recent File List"));
+    for (int i = 1; i <= m_nSize; ++i) {
+        const QString file = profile.value(QStringLiteral("File%1").arg(i)).toString();
+        if (!file.isEmpty())
+            m_files.append(file);
+    }
+    profile.endGroup();
+}
+
+void CRecentFileList::WriteList(QSettings& profile) const
+{
+    profile.beginGroup(QStringLiteral("Recent File List"));
+    for (int i = 1; i <= m_nSize; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= m_files.size())
+            profile.setValue(key, m_files[i - 1]);
+        else
+            profile.remove(key);
+    }
+    profile.endGroup();
+}
+
+void CCommandLineInfo::ParseParam(const QString& param, bool isFlag, bool isLast)
+{
+    (void)isLast;
+    if (isFlag) {
+        const QString flag = param.toLower();
+        if (flag == QStringLiteral("p"))
+            m_nShellCommand = FilePrint;
+        else if (flag == QStringLiteral("pt"))
+            m_nShellCommand = FilePrintTo;
+        else if (flag == QStringLiteral("dde"))
+            m_nShellCommand = FileDDE;
+        else if (flag == QStringLiteral("nologo"))
+            m_bShowSplash = false;
+        return;
+    }
+    if (m_strFileName.isEmpty()) {
+        m_strFileName = param;
+        // A plain file name asks for it to be opened, unless a switch said otherwise
+        // or the command was set to nothing beforehand.
+        if (m_nShellCommand == FileNew)
+            m_nShellCommand = FileOpen;
+    } else if (m_nShellCommand == FilePrintTo && m_strPrinterName.isEmpty()) {
+        m_strPrinterName = param;
+    }
+}
+
+CWinApp::CWinApp()
+{
+    ASSERT(theApp == nullptr);
+    theApp = this;
+    m_pszAppName = LoadStringResource(57344);
+    if (m_pszAppName.isEmpty())
+        m_pszAppName = QStringLiteral("Tavo");
+    OnCommand(ID_APP_EXIT, [this] { OnAppExit(); });
+}
+
+CWinApp::~CWinApp()
+{
+    m_templates.clear();
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+int CWinApp::ExitInstance()
+{
+    SaveStdProfileSettings();
+    if (m_profile)
+        m_profile->sync();
+    return 0;
+}
+
+BOOL CWinApp::OnIdle(long count)
+{
+    (void)count;
+    if (m_pMainWnd)
+        m_pMainWnd->UpdateCommandUI();
+    return FALSE;
+}
+
+void CWinApp::WinHelp(DWORD data, UINT command)
+{
+    (void)data;
+    (void)command;
+}
+
+int CWinApp::Run()
+{
+    if (!InitInstance()) {
+        ExitInstance();
+        return 1;
+    }
+    // The first idle pass; the main frame's timer keeps them coming.
+    QTimer::singleShot(0, [this] { OnIdle(0); });
+    QApplication::exec();
+    delete m_pMainWnd; // when it has not gone yet; its destructor clears the pointer
+    m_pMainWnd = nullptr;
+    return ExitInstance();
+}
+
+void CWinApp::SetRegistryKey(const QString& company)
+{
+    m_pszRegistryKey = company;
+    m_profile = std::make_unique<QSettings>(company, m_pszAppName);
+    m_profile->setFallbacksEnabled(false);
+}
+
+int CWinApp::GetProfileInt(const QString& section, const QString& entry, int defaultValue) const
+{
+    if (!m_profile)
+        return defaultValue;
+    bool ok = false;
+    const int value = m_profile->value(section + QStringLiteral("/") + entry).toInt(&ok);
+    return ok ? value : defaultValue;
+}
+
+QString CWinApp::GetProfileString(const QString& section, const QString& entry,
+                                  const QString& defaultValue) const
+{
+    if (!m_profile)
+        return defaultValue;
+    const QVariant value = m_profile->value(section + QStringLiteral("/") + entry);
+    return value.isValid() ? value.toString() : defaultValue;
+}
+
+namespace {
+// The profile may hold a password: its file is created readable by the owner only
+// before anything is written, and the later atomic rewrites keep those permissions.
+void RestrictToOwner(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.exists()) {
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        file.close();
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+} // namespace
+
+BOOL CWinApp::WriteProfileValue(const QString& section, const QString& entry, const QVariant& value)
+{
+    if (!m_profile)
+        return FALSE;
+    RestrictToOwner(m_profile->fileName());
+    m_profile->setValue(section + QStringLiteral("/") + entry, value);
+    m_profile->sync();
+    return m_profile->status() == QSettings::NoError;
+}
+
+BOOL CWinApp::WriteProfileInt(const QString& section, const QString& entry, int value)
+{
+    return WriteProfileValue(section, entry, value);
+}
+
+BOOL CWinApp::WriteProfileString(const QString& section, const QString& entry, const QString& value)
+{
+    return WriteProfileValue(section, entry, value);
+}
+
+QString CWinApp::GetProfilePath() const
+{
+    return m_profile ? m_profile->fileName() : QString();
+}
+
+void CWinApp::LoadStdProfileSettings(int maxMRU)
+{
+    m_pRecentFileList = std::make_unique<CRecentFileList>(maxMRU);
+    if (m_profile)
+        m_pRecentFileList->ReadList(*m_profile);
+}
+
+void CWinApp::SaveStdProfileSettings()
+{
+    if (!m_profile || !m_pRecentFileList)
+        return;
+    RestrictToOwner(m_profile->fileName());
+    m_pRecentFileList->WriteList(*m_profile);
+    m_profile->sync();
+}
+
+CDocTemplate* CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
+{
+    m_templates.push_back(std::move(docTemplate));
+    return m_templates.back().get();
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) const
+{
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool isFlag = arg.size() > 1 && (arg[0] == QLatin1Char('/') || arg[0] == QLatin1Char('-'))
+                            && !QFileInfo::exists(arg);
+        info.ParseParam(isFlag ? arg.mid(1) : arg, isFlag, i + 1 == args.size());
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
+{
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNothing:
+        return TRUE;
+    case CCommandLineInfo::FileNew:
+        OnFileNew();
+        return TRUE;
+    case CCommandLineInfo::FileOpen:
+    case CCommandLineInfo::FileDDE:
+        if (!info.m_strFileName.isEmpty() && !m_templates.empty())
+            m_templates.front()->OpenDocumentFile(info.m_strFileName);
+        return TRUE;
+    default:
+        // Printing from the command line needs the printed view; nothing to do yet.
+        return TRUE;
+    }
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->close();
+}
+
+QPrinter* CWinApp::GetPrinter()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return m_printer.get();
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    QPageSetupDialog dialog(GetPrinter(), m_pMainWnd);
+    dialog.exec();
+}
+
+void CWinApp::OnFileNew()
+{
+    if (!m_templates.empty())
+        m_templates.front()->OpenDocumentFile(QString());
+}

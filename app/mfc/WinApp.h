@@ -1,0 +1,149 @@
+// The application object of the framework: command routing with enabling and check
+// marks, the profile (QSettings), document templates, the recent-file list, the
+// command line, help and the run loop with idle processing.
+#pragma once
+
+#include "Afx.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QPrinter;
+class QSettings;
+class QVariant;
+class CDocTemplate;
+class CFrameWnd;
+
+// The state of one command's user interface while it is being updated: a menu item
+// or toolbar button (an action), or nothing when only the routing is asked.
+class CCmdUI {
+public:
+    explicit CCmdUI(UINT id, QAction* action = nullptr) : m_nID(id), m_pAction(action) {}
+    void Enable(bool on = true);
+    void SetCheck(int check = 1);
+    void SetRadio(bool on = true);
+    void SetText(const QString& text);
+
+    UINT m_nID;
+    QAction* m_pAction;
+    bool m_bEnabled = false;
+    int m_nCheck = 0;
+};
+
+// Receives commands by id, with an optional update handler per id that sets the
+// command's enabling, check mark or text.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+    // Runs the command (update null) or its update handler; false when this target
+    // handles neither. A command without an update handler is enabled.
+    virtual bool OnCmdMsg(UINT id, CCmdUI* update);
+
+protected:
+    void OnCommand(UINT id, std::function<void()> handler);
+    void OnUpdateCommandUI(UINT id, std::function<void(CCmdUI*)> handler);
+
+private:
+    std::map<UINT, std::function<void()>> m_commands;
+    std::map<UINT, std::function<void(CCmdUI*)>> m_updates;
+};
+
+// The most recently used files, most recent first, kept in the profile section
+// "Recent File List" as "File1" to "FileN".
+class CRecentFileList {
+public:
+    explicit CRecentFileList(int size) : m_nSize(size) {}
+    void Add(const QString& path);
+    void Remove(int index);
+    const QStringList& Files() const { return m_files; }
+    void ReadList(QSettings& profile);
+    void WriteList(QSettings& profile) const;
+
+private:
+    int m_nSize;
+    QStringList m_files;
+};
+
+// What the command line asks the framework to do.
+class CCommandLineInfo {
+public:
+    enum { FileNew = 0, FileOpen, FilePrint, FilePrintTo, FileDDE, FileNothing = -1 };
+    virtual ~CCommandLineInfo() = default;
+    virtual void ParseParam(const QString& param, bool isFlag, bool isLast);
+
+    int m_nShellCommand = FileNew;
+    QString m_strFileName;
+    QString m_strPrinterName;
+    bool m_bShowSplash = true;
+};
+
+class CWinApp : public CCmdTarget {
+public:
+    CWinApp();
+    ~CWinApp() override;
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance();
+    virtual BOOL OnIdle(long count);
+    virtual void WinHelp(DWORD data, UINT command);
+    // InitInstance, the event loop while the main window lives, then ExitInstance.
+    int Run();
+
+    // Profile: the section and entry names are the profile's own; a missing value
+    // gives the default. Writes reach the disk at once, readable by the owner only.
+    void SetRegistryKey(const QString& company);
+    int GetProfileInt(const QString& section, const QString& entry, int defaultValue) const;
+    QString GetProfileString(const QString& section, const QString& entry,
+                             const QString& defaultValue = QString()) const;
+    BOOL WriteProfileInt(const QString& section, const QString& entry, int value);
+    BOOL WriteProfileString(const QString& section, const QString& entry, const QString& value);
+    // The file that holds the profile; empty before SetRegistryKey.
+    QString GetProfilePath() const;
+
+    void LoadStdProfileSettings(int maxMRU);
+    void SaveStdProfileSettings();
+    CRecentFileList* GetRecentFileList() { return m_pRecentFileList.get(); }
+
+    CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
+    const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
+
+    void ParseCommandLine(CCommandLineInfo& info) const;
+    BOOL ProcessShellCommand(CCommandLineInfo& info);
+    void EnableShellOpen() { m_bShellOpen = true; }
+
+    CFrameWnd* GetMainWnd() const { return m_pMainWnd; }
+    void OnAppExit();
+    void OnFileNew();
+    // The printer dialog; its choices stay with the application's printer.
+    void OnFilePrintSetup();
+    QPrinter* GetPrinter();
+
+    QString m_pszAppName;
+    QString m_pszRegistryKey;
+    CFrameWnd* m_pMainWnd = nullptr;
+    int m_nCmdShow = 1;
+
+private:
+    BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
+
+    std::unique_ptr<QSettings> m_profile;
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<CRecentFileList> m_pRecentFileList;
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    bool m_bShellOpen = false;
+};
+
+// The one application object of the process, null when there is none.
+CWinApp* AfxGetApp();
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr int SW_RESTORE = 9;

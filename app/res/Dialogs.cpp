@@ -1,0 +1,206 @@
+// The dialog templates: each builds its controls, in tab order, into a dialog and
+// files them under their ids.
+#include "Icons.h"
+#include "Resource.h"
+#include "mfc/Dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+namespace {
+
+QLineEdit* Edit(CDialog& dialog, int id)
+{
+    auto* edit = new QLineEdit(&dialog);
+    edit->setObjectName(QStringLiteral("control%1").arg(id));
+    dialog.AddControl(id, edit);
+    return edit;
+}
+
+QPushButton* Button(CDialog& dialog, int id, const QString& text, bool isDefault = false)
+{
+    auto* button = new QPushButton(text, &dialog);
+    button->setObjectName(QStringLiteral("control%1").arg(id));
+    button->setDefault(isDefault);
+    button->setAutoDefault(isDefault);
+    dialog.AddControl(id, button);
+    return button;
+}
+
+QLabel* Text(CDialog& dialog, const QString& text, int id = -1)
+{
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
+    if (id >= 0) {
+        label->setObjectName(QStringLiteral("control%1").arg(id));
+        dialog.AddControl(id, label);
+    }
+    return label;
+}
+
+// A group box with radio buttons; the first one's id names the group.
+QGroupBox* RadioGroup(CDialog& dialog, const QString& title,
+                      std::initializer_list<std::pair<int, const char*>> buttons)
+{
+    auto* box = new QGroupBox(title, &dialog);
+    auto* layout = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    const int first = buttons.begin()->first;
+    for (const auto& entry : buttons) {
+        auto* radio = new QRadioButton(QString::fromUtf8(entry.second), box);
+        radio->setObjectName(QStringLiteral("control%1_%2").arg(first).arg(entry.first));
+        group->addButton(radio);
+        layout->addWidget(radio);
+        dialog.AddRadio(first, entry.first, radio);
+    }
+    return box;
+}
+
+// OK (the default button) and, unless `okOnly`, Cancel in a column at the right.
+QVBoxLayout* ButtonColumn(CDialog& dialog, bool okOnly = false)
+{
+    auto* column = new QVBoxLayout;
+    column->addWidget(Button(dialog, IDOK, QStringLiteral("OK"), true));
+    if (!okOnly)
+        column->addWidget(Button(dialog, IDCANCEL, QStringLiteral("Cancel")));
+    return column;
+}
+
+void BuildConnect(CDialog& dialog)
+{
+    dialog.setWindowTitle(QStringLiteral("GGS Connect"));
+    auto* grid = new QGridLayout;
+    grid->addWidget(Text(dialog, QStringLiteral("Login")), 0, 0);
+    QLineEdit* login = Edit(dialog, IDC_LOGIN);
+    grid->addWidget(login, 0, 1);
+    grid->addWidget(Text(dialog, QStringLiteral("Password")), 1, 0);
+    QLineEdit* password = Edit(dialog, IDC_PASSWORD);
+    password->setEchoMode(QLineEdit::Password);
+    grid->addWidget(password, 1, 1);
+    auto* save = new QCheckBox(QStringLiteral("Remember password"), &dialog);
+    save->setObjectName(QStringLiteral("control%1").arg(IDC_SAVE_PASSWORD));
+    dialog.AddControl(IDC_SAVE_PASSWORD, save);
+    grid->addWidget(save, 2, 1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(grid);
+    QVBoxLayout* buttons = ButtonColumn(dialog);
+    buttons->addStretch();
+    top->addLayout(buttons);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(top);
+    layout->addWidget(Text(dialog, QStringLiteral(
+        "Enter your GGS login and password. If you have never logged onto GGS before, enter a "
+        "login and password you would like to use.")));
+}
+
+// A label, one edit and the buttons: the shape of several small dialogs.
+void BuildOneEdit(CDialog& dialog, const QString& title, const QString& label, int editId)
+{
+    dialog.setWindowTitle(title);
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addWidget(Text(dialog, label));
+    layout->addWidget(Edit(dialog, editId));
+    QVBoxLayout* buttons = ButtonColumn(dialog);
+    if (editId == IDC_SERVER)
+        buttons->addWidget(Button(dialog, IDC_DEFAULT, QStringLiteral("Default")));
+    layout->addLayout(buttons);
+}
+
+void BuildAutopass(CDialog& dialog)
+{
+    dialog.setWindowTitle(QStringLiteral("Autopass"));
+    auto* groups = new QVBoxLayout;
+    groups->addWidget(RadioGroup(dialog, QStringLiteral("Autopass"), {
+        {IDC_AUTOPASS_OFF, "Off"}, {IDC_AUTOPASS_NOTIFY, "Notify"}, {IDC_AUTOPASS_INSTANT, "Instant"}}));
+    groups->addWidget(RadioGroup(dialog, QStringLiteral("Autoforce"), {
+        {IDC_AUTOFORCE_OFF, "Off"}, {IDC_AUTOFORCE_NOTIFY, "Notify"}, {IDC_AUTOFORCE_INSTANT, "Instant"}}));
+    groups->addWidget(Text(dialog, QStringLiteral(
+        "Autopass automatically plays passes for you. Autoforce automatically plays when you have "
+        "only one legal move.")));
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addLayout(groups);
+    QVBoxLayout* buttons = ButtonColumn(dialog);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+}
+
+void BuildAutosave(CDialog& dialog)
+{
+    dialog.setWindowTitle(QStringLiteral("Autosave"));
+    auto* groups = new QVBoxLayout;
+    groups->addWidget(Text(dialog, QStringLiteral("Save games you played or watched")));
+    auto* row = new QHBoxLayout;
+    row->addWidget(RadioGroup(dialog, QStringLiteral("Played"), {
+        {IDC_AUTOSAVE_MINE_NEVER, "Never"}, {IDC_AUTOSAVE_MINE_ASK, "Ask"},
+        {IDC_AUTOSAVE_MINE_ALWAYS, "Always"}}));
+    row->addWidget(RadioGroup(dialog, QStringLiteral("Watched"), {
+        {IDC_AUTOSAVE_OTHERS_NEVER, "Never"}, {IDC_AUTOSAVE_OTHERS_ASK, "Ask"},
+        {IDC_AUTOSAVE_OTHERS_ALWAYS, "Always"}}));
+    groups->addLayout(row);
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addLayout(groups);
+    QVBoxLayout* buttons = ButtonColumn(dialog);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+}
+
+void BuildAbout(CDialog& dialog)
+{
+    dialog.setWindowTitle(QStringLiteral("About Tavo"));
+    auto* icon = new QLabel(&dialog);
+    icon->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(Text(dialog, QStringLiteral("Tavo"), IDC_VERSION));
+    texts->addWidget(Text(dialog, QStringLiteral(
+        "A client for GGS, the internet game server, and its Reversi service.")));
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addLayout(texts);
+    QVBoxLayout* buttons = ButtonColumn(dialog, true);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+}
+
+} // namespace
+
+bool BuildDialogResource(UINT id, CDialog& dialog)
+{
+    switch (id) {
+    case IDD_ABOUTBOX:
+        BuildAbout(dialog);
+        return true;
+    case IDD_GGS_CONNECT:
+        BuildConnect(dialog);
+        return true;
+    case IDD_TALK_TO:
+        BuildOneEdit(dialog, QStringLiteral("Create talk window"), QStringLiteral("Talk to:"), IDC_TALK_TO);
+        return true;
+    case IDD_GET_KOMI:
+        BuildOneEdit(dialog, QStringLiteral("Komi Value"), QStringLiteral("Komi Value:"), IDC_KOMI);
+        return true;
+    case IDD_SERVER_NAME:
+        BuildOneEdit(dialog, QStringLiteral("Set server name"), QStringLiteral("Server Name:"), IDC_SERVER);
+        return true;
+    case IDD_REVERSI_AUTOPASS:
+        BuildAutopass(dialog);
+        return true;
+    case IDD_REVERSI_AUTOSAVE:
+        BuildAutosave(dialog);
+        return true;
+    case IDD_GET_LOGIN:
+        BuildOneEdit(dialog, QStringLiteral("Login"), QStringLiteral("Login:"), IDC_LOGIN);
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,98 @@
+// Support for the client's tests: a private home for profile, data and logs, the one
+// QApplication, an application object per test, and a driver that answers the modal
+// dialogs and message boxes through their widgets.
+#pragma once
+
+#include "Tavo.h"
+#include "TavoGGSStream.h"
+#include "mfc/Doc.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QMessageBox;
+class CDialog;
+
+// Sets up the process once: a private temporary home (XDG config and data folders,
+// working directory) and the QApplication. Returns the temporary folder.
+QString TestHome();
+
+// Processes events until the condition holds or the time is up; returns the condition.
+bool ProcessEventsUntil(const std::function<bool()>& condition,
+                        std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+
+// Types text into a widget key by key, as a user would.
+void TypeText(QWidget* widget, const QString& text);
+void PressKey(QWidget* widget, int key);
+QLineEdit* EditOf(CDialog* dialog, int id);
+void ClickButton(CDialog* dialog, int id);
+
+// Answers modal windows in order: each step waits until the top modal window matches,
+// then acts on it. Every message box that appears is recorded with its text.
+class ModalDriver {
+public:
+    ModalDriver();
+    ~ModalDriver();
+    void OnDialog(std::function<void(CDialog*)> act);
+    void OnMessageBox(std::function<void(QMessageBox*)> act);
+    // Clicks OK on the next message box.
+    void AcceptMessageBox();
+    bool Done() const { return m_steps.empty() && m_lastStarted; }
+    std::vector<QString> messageBoxes;
+
+private:
+    struct Step {
+        std::function<bool(QWidget*)> match;
+        std::function<void(QWidget*)> act;
+    };
+    void Poll();
+    std::deque<Step> m_steps;
+    bool m_lastStarted = true;
+    int m_timer = 0;
+    std::unique_ptr<QObject> m_context;
+};
+
+// Prepares the home and empties the profile before the application object exists.
+struct TestHomeSetup {
+    TestHomeSetup();
+};
+
+// An application object with an empty profile, started or not.
+class TestApp : private TestHomeSetup, public CTavoApp {
+public:
+    TestApp();
+    ~TestApp() override;
+    // InitInstance; false when it failed.
+    bool Start();
+    // Destroys the main frame as closing the program does (it takes "shutdown").
+    void DestroyMainFrame();
+
+    std::function<tavostream*()> streamFactory;
+
+protected:
+    tavostream* NewStream() override;
+};
+
+// A stream that records what reaches the window thread and when it is deleted.
+class RecordingStream : public tavostream {
+public:
+    explicit RecordingStream(std::shared_ptr<std::atomic<bool>> deleted) : m_deleted(std::move(deleted)) {}
+    ~RecordingStream() override { *m_deleted = true; }
+    void ParseMessage(const std::string& text) override;
+
+    // Read and written on the window thread only.
+    std::vector<std::string> texts;
+    bool allOnWindowThread = true;
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_deleted;
+};

@@ -1,0 +1,247 @@
+// Connecting and logging in against the stand-in server, and the hand-off of the
+// server's messages from the reader thread to the window thread.
+#include "AppTestSupport.h"
+
+#include "MainFrm.h"
+#include "res/Resource.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+#if __has_include("StandinServer.h")
+#include "StandinServer.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// An application that connects to a stand-in server with a recording stream.
+struct Connection {
+    explicit Connection(const std::string& script = std::string())
+        : deleted(std::make_shared<std::atomic<bool>>(false))
+    {
+        server.SetPassword("alice", "secret");
+        server.SetScript(script);
+        port = server.Start();
+        app.nServerPort = port;
+        app.streamFactory = [this] {
+            stream = new RecordingStream(deleted);
+            return stream;
+        };
+    }
+    bool Start()
+    {
+        if (!app.Start())
+            return false;
+        app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
+        return true;
+    }
+    // Stores login and password so that the dialog only needs OK.
+    void Remember(const QString& password)
+    {
+        app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), QStringLiteral("alice"));
+        app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), password);
+    }
+    // Connects with the right password remembered: the dialog only needs OK.
+    bool LogIn()
+    {
+        Remember(QStringLiteral("secret"));
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+        app.Connect();
+        return driver.Done() && app.pStream != nullptr;
+    }
+    bool WaitForTexts(size_t count)
+    {
+        return ProcessEventsUntil([&] { return *deleted || stream->texts.size() >= count; }) && !*deleted;
+    }
+    bool WaitUntilDeleted()
+    {
+        return ProcessEventsUntil([&] { return bool(*deleted); });
+    }
+
+    CStandinServer server;
+    uint16_t port = 0;
+    TestApp app;
+    RecordingStream* stream = nullptr;
+    std::shared_ptr<std::atomic<bool>> deleted;
+};
+
+CMainFrame* Frame(CTavoApp& app)
+{
+    return dynamic_cast<CMainFrame*>(app.GetMainWnd());
+}
+
+} // namespace
+
+TEST(Connect, WrongThenRightPassword)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) {
+        TypeText(EditOf(d, IDC_LOGIN), QStringLiteral("alice"));
+        TypeText(EditOf(d, IDC_PASSWORD), QStringLiteral("wrong"));
+        ClickButton(d, IDOK);
+    });
+    driver.AcceptMessageBox();
+    driver.OnDialog([](CDialog* d) {
+        EXPECT_EQ(EditOf(d, IDC_LOGIN)->text(), QStringLiteral("alice"));
+        EXPECT_EQ(EditOf(d, IDC_PASSWORD)->text(), QStringLiteral("wrong"));
+        EditOf(d, IDC_PASSWORD)->clear();
+        TypeText(EditOf(d, IDC_PASSWORD), QStringLiteral("secret"));
+        PressKey(EditOf(d, IDC_PASSWORD), Qt::Key_Return);
+    });
+    Frame(c.app)->UpdateCommandUI();
+    Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->trigger();
+    EXPECT_TRUE(driver.Done());
+    ASSERT_EQ(driver.messageBoxes.size(), 1u);
+    EXPECT_TRUE(driver.messageBoxes[0].startsWith(QStringLiteral("Your password is incorrect.")));
+
+    // Logged in on the one connection; the login and password are remembered.
+    ASSERT_NE(c.app.pStream, nullptr);
+    EXPECT_EQ(c.app.pStream, c.stream);
+    EXPECT_TRUE(c.stream->IsLoggedIn());
+    EXPECT_EQ(c.server.GetClientCount(), 1u);
+    QSettings profile(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/login")).toString(), QStringLiteral("alice"));
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/password")).toString(), QStringLiteral("secret"));
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/fSavePassword")).toInt(), 1);
+
+    // The login message crosses to the window thread and the login commands go out.
+    ASSERT_TRUE(c.WaitForTexts(1));
+    EXPECT_EQ(c.stream->texts.front(), ": ~login");
+    EXPECT_TRUE(c.server.WaitForClientText("ve -ack\nnotify + /os\n", milliseconds(5000)));
+    Frame(c.app)->UpdateCommandUI();
+    EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("Disconnect"));
+
+    // Disconnect: "quit" goes out, the end of input comes back, and the stream goes.
+    Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->trigger();
+    EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000)));
+    ASSERT_TRUE(c.WaitUntilDeleted());
+    EXPECT_EQ(c.app.pStream, nullptr);
+    Frame(c.app)->UpdateCommandUI();
+    EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
+}
+
+TEST(Connect, CancelShowsNothingAndLeavesNoStream)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    c.Remember(QStringLiteral("wrong"));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+    driver.AcceptMessageBox();
+    driver.OnDialog([](CDialog* d) { ClickButton(d, IDCANCEL); });
+    c.app.Connect();
+    EXPECT_TRUE(driver.Done());
+    EXPECT_EQ(driver.messageBoxes.size(), 1u); // the wrong password; nothing for Cancel
+    EXPECT_EQ(c.app.pStream, nullptr);
+    EXPECT_TRUE(*c.deleted);
+    EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(5000)));
+    Frame(c.app)->UpdateCommandUI();
+    EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
+}
+
+TEST(Connect, FailuresShowTheirText)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    c.server.Stop();
+    ModalDriver driver;
+    driver.AcceptMessageBox();
+    c.app.Connect(); // nobody listens any more
+    EXPECT_TRUE(driver.Done());
+    ASSERT_EQ(driver.messageBoxes.size(), 1u);
+    EXPECT_EQ(driver.messageBoxes[0], QStringLiteral("Can't connect to the computer hosting the GGS."));
+    EXPECT_EQ(c.app.pStream, nullptr);
+    EXPECT_TRUE(*c.deleted);
+}
+
+TEST(HandOff, MessagesArriveOnTheWindowThreadInOrder)
+{
+    std::string script;
+    for (int i = 0; i < 200; ++i)
+        script += ": note " + std::to_string(i) + "\n|more of " + std::to_string(i) + "\n";
+    script += "READY\n";
+    Connection c(script);
+    ASSERT_TRUE(c.Start());
+    c.Remember(QStringLiteral("secret"));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) { PressKey(d->GetFocusControl(), Qt::Key_Return); });
+    c.app.Connect();
+    ASSERT_NE(c.app.pStream, nullptr);
+    ASSERT_TRUE(c.WaitForTexts(201));
+    EXPECT_TRUE(c.stream->allOnWindowThread);
+    ASSERT_EQ(c.stream->texts.size(), 201u);
+    EXPECT_EQ(c.stream->texts[0], ": ~login");
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(c.stream->texts[size_t(i) + 1], ": note " + std::to_string(i) + "\nmore of " + std::to_string(i));
+
+    c.app.pStream->Logout();
+    ASSERT_TRUE(c.WaitUntilDeleted());
+}
+
+TEST(HandOff, ServerClosingReleasesTheStreamFromBothSides)
+{
+    Connection c(": bye\nREADY\n@close\n");
+    ASSERT_TRUE(c.Start());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitUntilDeleted());
+    EXPECT_EQ(c.app.pStream, nullptr);
+
+    // Either side may let go first; the second deletes the stream.
+    for (const int first : {0, 1}) {
+        auto deleted = std::make_shared<std::atomic<bool>>(false);
+        auto* stream = new RecordingStream(deleted);
+        tavostream::Finished(stream, first);
+        EXPECT_FALSE(*deleted);
+        tavostream::Finished(stream, 1 - first);
+        EXPECT_TRUE(*deleted);
+    }
+}
+
+TEST(HandOff, PacketsOfAnotherStreamAreNotParsed)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    auto deleted = std::make_shared<std::atomic<bool>>(false);
+    RecordingStream other(deleted);
+    Frame(c.app)->SendMessage(WM_APP, 0, reinterpret_cast<LPARAM>(new CServerLinePacket{&other, ": x"}));
+    EXPECT_TRUE(other.texts.empty());
+    c.app.pStream = &other;
+    Frame(c.app)->SendMessage(WM_APP, 0, reinterpret_cast<LPARAM>(new CServerLinePacket{&other, ": y"}));
+    c.app.pStream = nullptr;
+    EXPECT_EQ(other.texts, std::vector<std::string>{": y"});
+}
+
+TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
+{
+    std::string script;
+    for (int i = 0; i < 400; ++i)
+        script += ": tick " + std::to_string(i) + "\nREADY\n@pause 2\n";
+    script += "@close\n";
+    Connection c(script);
+    ASSERT_TRUE(c.Start());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitForTexts(10));
+
+    // The main frame goes while messages keep coming: none is parsed after it, and
+    // those still queued for it are freed unread.
+    c.app.DestroyMainFrame();
+    const size_t parsed = c.stream->texts.size();
+    EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(20000)));
+    ProcessEventsUntil([] { return false; }, milliseconds(100));
+    EXPECT_EQ(c.stream->texts.size(), parsed);
+    EXPECT_LT(parsed, 400u);
+
+    // The end of input was dropped too, so the application side never let go; the
+    // program would end here. Let go now so that the stream is not leaked.
+    ASSERT_NE(c.app.pStream, nullptr);
+    c.app.ReleaseStream(c.app.pStream);
+    EXPECT_TRUE(c.WaitUntilDeleted());
+}
+#endif

@@ -1,0 +1,358 @@
+// Start-up, the settings profile, board styles, the main frame and its commands.
+#include "AppTestSupport.h"
+
+#include "Bitmap2.h"
+#include "MainFrm.h"
+#include "mfc/Resource.h"
+#include "res/Resource.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ReadFile(const QString& path)
+{
+    std::ifstream in(path.toStdString());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+QSettings Profile()
+{
+    return QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+}
+
+} // namespace
+
+TEST(Startup, WritesTheStartLogAndRegistersTheFileType)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(ReadFile(TestHome() + QStringLiteral("/startlog.txt")),
+              "CTavoApp::CTavoApp()\n"
+              "CTavoApp::InitInstance()\n"
+              "Enabled 3d controls\n"
+              "Got MFN\n"
+              "Version: Version 0.75\n"
+              "Successfully completed startup\n");
+    EXPECT_EQ(app.pStartLog, nullptr);
+    EXPECT_EQ(app.pStream, nullptr);
+    EXPECT_TRUE(app.fComCtl471);
+    EXPECT_NE(app.GetShutdownMutex(), nullptr);
+
+    // The program's own path, and its folder with the trailing separator.
+    EXPECT_EQ(QFileInfo(ToQ(app.GetModulePath())).fileName(), QStringLiteral("app_tests"));
+    EXPECT_EQ(app.GetModuleDir() + "app_tests", app.GetModulePath());
+
+    // The ".ggf" type is registered for the user with the program's icon.
+    const QString data = TestHome() + QStringLiteral("/data");
+    const std::string mime = ReadFile(data + QStringLiteral("/mime/packages/tavo-ggf.xml"));
+    EXPECT_NE(mime.find("<glob pattern=\"*.ggf\"/>"), std::string::npos);
+    EXPECT_NE(mime.find("Generic Game Format"), std::string::npos);
+    const std::string desktop = ReadFile(data + QStringLiteral("/applications/tavo.desktop"));
+    EXPECT_NE(desktop.find("MimeType=application/x-ggf;"), std::string::npos);
+    EXPECT_NE(desktop.find(app.GetModulePath()), std::string::npos);
+    EXPECT_TRUE(QFileInfo::exists(data + QStringLiteral("/icons/hicolor/48x48/apps/tavo.png")));
+
+    // One game template with its document string.
+    ASSERT_NE(app.pGameTemplate, nullptr);
+    EXPECT_EQ(app.pGameTemplate->GetDocString(CDocTemplate::filterExt), QStringLiteral(".ggf"));
+    EXPECT_EQ(app.pGameTemplate->GetDocString(CDocTemplate::regFileTypeName),
+              QStringLiteral("Generic Game Format"));
+    EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
+}
+
+TEST(Startup, EmptyProfileGivesTheDefaults)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.fShowValidMoves);
+    EXPECT_TRUE(app.fShowLastMove);
+    EXPECT_TRUE(app.fShowNextMove);
+    EXPECT_TRUE(app.fShowEvals);
+    EXPECT_FALSE(app.fMoveBeep);
+    EXPECT_EQ(app.nAutopass, 1);
+    EXPECT_EQ(app.nAutoforce, 0);
+    EXPECT_EQ(app.nAutosaveMine, 1);
+    EXPECT_EQ(app.nAutosaveOthers, 1);
+    EXPECT_EQ(app.fnAutosave, "");
+    EXPECT_FALSE(app.fShowServers);
+    EXPECT_FALSE(app.fUnifiedChat);
+    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::space);
+    EXPECT_EQ(app.GetServerLogin(), "/os");
+}
+
+TEST(Startup, SettingsRoundTripThroughTheProfile)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    app.fShowValidMoves = false;
+    app.fShowLastMove = false;
+    app.fShowNextMove = false;
+    app.fShowEvals = false;
+    app.fMoveBeep = true;
+    app.nAutopass = 2;
+    app.nAutoforce = 1;
+    app.nAutosaveMine = 0;
+    app.nAutosaveOthers = 2;
+    app.fnAutosave = "/home/someone/games";
+    app.fShowServers = true;
+    app.fUnifiedChat = true;
+    app.pBoardStyle = &CBoardStyle::wood;
+    app.sServerLogin = "/xs";
+    app.ExitInstance();
+
+    QSettings profile = Profile();
+    EXPECT_EQ(profile.value(QStringLiteral("Display/theme")).toString(), QStringLiteral("wood"));
+    EXPECT_EQ(profile.value(QStringLiteral("Reversi/nAutopass")).toInt(), 2);
+    EXPECT_EQ(profile.value(QStringLiteral("Display/fMoveBeep")).toInt(), 1);
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/sServerLogin")).toString(), QStringLiteral("/xs"));
+
+    // The profile holds a password: only its owner may read it.
+    const QFile::Permissions permissions = QFileInfo(profile.fileName()).permissions();
+    EXPECT_TRUE(permissions & QFile::ReadOwner);
+    EXPECT_FALSE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
+
+    // The next start reads every value back.
+    app.fShowValidMoves = app.fShowLastMove = app.fShowNextMove = app.fShowEvals = true;
+    app.fMoveBeep = app.fShowServers = app.fUnifiedChat = false;
+    app.nAutopass = app.nAutoforce = app.nAutosaveMine = app.nAutosaveOthers = 1;
+    app.fnAutosave.clear();
+    app.pBoardStyle = &CBoardStyle::space;
+    app.sServerLogin.clear();
+    app.LoadSettings();
+    EXPECT_FALSE(app.fShowValidMoves);
+    EXPECT_FALSE(app.fShowLastMove);
+    EXPECT_FALSE(app.fShowNextMove);
+    EXPECT_FALSE(app.fShowEvals);
+    EXPECT_TRUE(app.fMoveBeep);
+    EXPECT_EQ(app.nAutopass, 2);
+    EXPECT_EQ(app.nAutoforce, 1);
+    EXPECT_EQ(app.nAutosaveMine, 0);
+    EXPECT_EQ(app.nAutosaveOthers, 2);
+    EXPECT_EQ(app.fnAutosave, "/home/someone/games");
+    EXPECT_TRUE(app.fShowServers);
+    EXPECT_TRUE(app.fUnifiedChat);
+    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::wood);
+    EXPECT_EQ(app.GetServerLogin(), "/xs");
+}
+
+TEST(Startup, OddProfileValuesAreNormalised)
+{
+    TestApp app;
+    app.SetRegistryKey(QStringLiteral("Deziduva"));
+    {
+        QSettings profile = Profile();
+        profile.setValue(QStringLiteral("Display/fShowLastMove"), 2);
+        profile.setValue(QStringLiteral("Display/fMoveBeep"), -1);
+        profile.setValue(QStringLiteral("Display/theme"), QStringLiteral("Wood"));
+    }
+    app.LoadSettings();
+    EXPECT_TRUE(app.fShowLastMove);
+    EXPECT_TRUE(app.fMoveBeep);
+    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::space); // the name is compared exactly
+    app.SaveSettings();
+    QSettings profile = Profile();
+    EXPECT_EQ(profile.value(QStringLiteral("Display/fShowLastMove")).toInt(), 1);
+    EXPECT_EQ(profile.value(QStringLiteral("Display/fMoveBeep")).toInt(), 1);
+    EXPECT_EQ(profile.value(QStringLiteral("Display/theme")).toString(), QStringLiteral("space"));
+
+    EXPECT_EQ(CBoardStyle::FromName("standard"), &CBoardStyle::standard);
+    EXPECT_EQ(CBoardStyle::FromName("Standard"), &CBoardStyle::space);
+    EXPECT_EQ(CBoardStyle::FromName(""), &CBoardStyle::space);
+}
+
+TEST(BoardStyles, PresetsAndTheirPictures)
+{
+    EXPECT_EQ(CBoardStyle::standard.crBackground, 0x00FFFFFFu);
+    EXPECT_EQ(CBoardStyle::standard.crBoard, RGB(0, 128, 0));
+    EXPECT_EQ(CBoardStyle::space.crFrame, RGB(0, 255, 0));
+    EXPECT_EQ(CBoardStyle::space.fOutline, 1);
+    EXPECT_EQ(CBoardStyle::wood.crBackground, RGB(128, 96, 64));
+    EXPECT_EQ(CBoardStyle::wood.crText, 0x00FFFFFFu);
+
+    // Pictures are looked for beside the program: here a folder of the test's own.
+    TestApp app;
+    const QString folder = TestHome() + QStringLiteral("/program");
+    QDir().mkpath(folder);
+    app.sModulePath = ToStd(folder + QStringLiteral("/tavo"));
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(folder + QStringLiteral("/space.bmp"), "BMP"));
+
+    // "standard" has no file: plain colours, tried once only.
+    CBoardStyle standard(0x00FFFFFF, 0x00008000, 0, 0, 0, 1, "standard");
+    EXPECT_EQ(standard.GetBitmap(), nullptr);
+    EXPECT_TRUE(standard.UsesColours());
+    ASSERT_TRUE(picture.save(folder + QStringLiteral("/standard.bmp"), "BMP"));
+    EXPECT_EQ(standard.GetBitmap(), nullptr);
+    EXPECT_EQ(standard.fBitmapFailed, 1);
+    CBoardStyle standardAgain(0x00FFFFFF, 0x00008000, 0, 0, 0, 1, "standard");
+    ASSERT_NE(standardAgain.GetBitmap(), nullptr);
+    EXPECT_FALSE(standardAgain.UsesColours());
+    EXPECT_EQ(standardAgain.GetBitmap()->GetSize(), QSize(64, 48));
+
+    // "space" uses no picture for its panes, but loads one when it is there.
+    CBoardStyle space(0, 0, 0x0000FF00, 0x0000FF00, 1, 0, "space");
+    EXPECT_NE(space.GetBitmap(), nullptr);
+    EXPECT_TRUE(space.UsesColours());
+
+    // An unknown program folder.
+    app.sModulePath.clear();
+    CBoardStyle wood(0x00406080, 0x00008000, 0, 0x00FFFFFF, 0, 1, "wood");
+    EXPECT_EQ(wood.LoadBitmap(), 1);
+    app.sModulePath = ToStd(folder + QStringLiteral("/tavo"));
+    EXPECT_EQ(wood.LoadBitmap(), 4);
+
+    CBitmap2 bitmap;
+    EXPECT_FALSE(bitmap.LoadFromFile((folder + QStringLiteral("/missing.bmp")).toLocal8Bit().constData()));
+    EXPECT_TRUE(bitmap.LoadFromFile((folder + QStringLiteral("/space.bmp")).toLocal8Bit().constData()));
+    EXPECT_FALSE(bitmap.LoadFromFile((folder + QStringLiteral("/wood.bmp")).toLocal8Bit().constData()));
+    EXPECT_FALSE(bitmap.IsLoaded());
+}
+
+TEST(MainFrame, BarsTimerAndCommands)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tavo"));
+
+    ASSERT_NE(frame->toolBar.GetBar(), nullptr);
+    EXPECT_EQ(frame->toolBar.GetBar()->actions().size(), 16); // 12 buttons, 4 separators
+    EXPECT_EQ(frame->statusBar.GetCount(), 3);
+    EXPECT_NE(frame->findChild<QLabel*>(QStringLiteral("indicator59137")), nullptr);
+
+    // The idle timer: set once, the same id while it runs.
+    EXPECT_EQ(frame->idleTimer, 0u);
+    const UINT id = frame->StartIdleTimer();
+    EXPECT_NE(id, 0u);
+    EXPECT_EQ(frame->StartIdleTimer(), id);
+    EXPECT_EQ(app.OnIdle(0), FALSE);
+
+    // With no connection only these commands are enabled.
+    frame->UpdateCommandUI();
+    const std::set<UINT> enabled = {
+        ID_GGS_CONNECT, ID_GGS_SERVER, ID_REVERSI_AUTOPLAY, ID_REVERSI_AUTOSAVE,
+        ID_VIEW_MOVES_NEXT, ID_VIEW_MOVES_LAST, ID_VIEW_MOVES_VALID, ID_VIEW_MOVES_BEEP, ID_VIEW_EVALS,
+        ID_VIEW_THEME_STANDARD, ID_VIEW_THEME_SPACE, ID_VIEW_THEME_WOOD, ID_VIEW_UNIFIEDCHAT,
+        ID_APP_ABOUT, ID_HELP_USERGUIDE, ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FILE_PRINT_SETUP};
+    for (const UINT command : {ID_GGS_CONNECT, ID_GGS_WHO, ID_GGS_TALKTO, ID_GGS_CHAT, ID_GGS_REGISTER,
+                               ID_GGS_SERVER, ID_GGS_CONSOLE, ID_REVERSI_NEWGAME, ID_REVERSI_WATCH,
+                               ID_REVERSI_STORED, ID_REVERSI_AUTOPLAY, ID_REVERSI_AUTOSAVE,
+                               ID_REVERSI_RATINGS, ID_REVERSI_RANK, ID_REVERSI_TOPLIST,
+                               ID_REVERSI_HISTORY, ID_REVERSI_INFO, ID_VIEW_MOVES_NEXT, ID_VIEW_MOVES_LAST,
+                               ID_VIEW_MOVES_VALID, ID_VIEW_MOVES_BEEP, ID_VIEW_THEME_STANDARD,
+                               ID_VIEW_THEME_SPACE, ID_VIEW_THEME_WOOD, ID_VIEW_EVALS, ID_VIEW_UNIFIEDCHAT,
+                               ID_APP_ABOUT, ID_HELP_USERGUIDE, ID_APP_EXIT, ID_EDIT_CUT, ID_EDIT_COPY,
+                               ID_EDIT_PASTE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FILE_PRINT_SETUP,
+                               ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, ID_WINDOW_NEW})
+        EXPECT_EQ(frame->GetCommandAction(command)->isEnabled(), enabled.count(command) == 1) << command;
+    QAction* connect = frame->GetCommandAction(ID_GGS_CONNECT);
+    EXPECT_EQ(connect->text(), QStringLiteral("&Connect..."));
+    EXPECT_EQ(connect->statusTip(), QStringLiteral("Connect to the GGS server"));
+    EXPECT_EQ(frame->GetCommandAction(ID_VIEW_START)->toolTip(), QStringLiteral("Start position"));
+
+    // Toggles and themes with their marks.
+    QAction* valid = frame->GetCommandAction(ID_VIEW_MOVES_VALID);
+    EXPECT_TRUE(valid->isChecked());
+    valid->trigger();
+    EXPECT_FALSE(app.fShowValidMoves);
+    EXPECT_FALSE(valid->isChecked());
+    QAction* wood = frame->GetCommandAction(ID_VIEW_THEME_WOOD);
+    EXPECT_FALSE(wood->isChecked());
+    wood->trigger();
+    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::wood);
+    EXPECT_TRUE(wood->isChecked());
+    EXPECT_FALSE(frame->GetCommandAction(ID_VIEW_THEME_SPACE)->isChecked());
+
+    // The five menus of the main window.
+    QStringList menus;
+    for (QAction* menu : frame->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&GGS"),
+                                  QStringLiteral("&Reversi"), QStringLiteral("&Help")}));
+}
+
+TEST(MainFrame, HelpPagesAndTheirFailures)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    // No page beside the test program: the shell's "not found" becomes message 48017.
+    ModalDriver driver;
+    driver.AcceptMessageBox();
+    app.WinHelp(HID_BASE_PROMPT + IDR_GAMETYPE, HELP_CONTEXT);
+    ASSERT_EQ(driver.messageBoxes.size(), 1u);
+    EXPECT_EQ(driver.messageBoxes[0], QStringLiteral("The help file could not be found!"));
+
+    // Other help commands do nothing.
+    app.WinHelp(IDR_MAINFRAME, 2);
+    EXPECT_EQ(driver.messageBoxes.size(), 1u);
+
+    // The help key, in the main window and in a game window, asks for the same page.
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    ASSERT_NE(frame, nullptr);
+    driver.AcceptMessageBox();
+    frame->OnHelpKey();
+    EXPECT_EQ(driver.messageBoxes.size(), 2u);
+    ASSERT_NE(app.pGameTemplate->OpenDocumentFile(QString()), nullptr);
+    EXPECT_EQ(frame->GetActiveChildResource(), IDR_GAMETYPE);
+    driver.AcceptMessageBox();
+    frame->OnHelpKey();
+    ASSERT_EQ(driver.messageBoxes.size(), 3u);
+    EXPECT_EQ(driver.messageBoxes[2], QStringLiteral("The help file could not be found!"));
+
+    // The pages named by the string table.
+    EXPECT_EQ(LoadStdString(IDH_INDEX), "Help/Index.html");
+    EXPECT_EQ(LoadStdString(IDH_COMCTL), "Help/Err/Comctl.html");
+    EXPECT_EQ(LoadStdString(IDH_MATCH_TYPES), "Help/Os/MatchTypes.html");
+}
+
+TEST(Startup, CommandLine)
+{
+    // The program presets the shell command to nothing: a plain file name opens nothing,
+    // while the switches keep their meaning.
+    const auto parse = [](const QStringList& args) {
+        CCommandLineInfo info;
+        info.m_nShellCommand = CCommandLineInfo::FileNothing;
+        for (int i = 0; i < args.size(); ++i) {
+            const bool flag = args[i].startsWith(QLatin1Char('/'));
+            info.ParseParam(flag ? args[i].mid(1) : args[i], flag, i + 1 == args.size());
+        }
+        return info;
+    };
+    CCommandLineInfo plain = parse({QStringLiteral("game.ggf")});
+    EXPECT_EQ(plain.m_nShellCommand, int(CCommandLineInfo::FileNothing));
+    EXPECT_EQ(plain.m_strFileName, QStringLiteral("game.ggf"));
+    EXPECT_EQ(parse({QStringLiteral("/dde"), QStringLiteral("game.ggf")}).m_nShellCommand,
+              int(CCommandLineInfo::FileDDE));
+    EXPECT_EQ(parse({QStringLiteral("/p"), QStringLiteral("game.ggf")}).m_nShellCommand,
+              int(CCommandLineInfo::FilePrint));
+    CCommandLineInfo printTo = parse({QStringLiteral("/pt"), QStringLiteral("game.ggf"), QStringLiteral("lp0")});
+    EXPECT_EQ(printTo.m_nShellCommand, int(CCommandLineInfo::FilePrintTo));
+    EXPECT_EQ(printTo.m_strPrinterName, QStringLiteral("lp0"));
+
+    // Without the preset a file name would be opened.
+    CCommandLineInfo framework;
+    framework.ParseParam(QStringLiteral("game.ggf"), false, true);
+    EXPECT_EQ(framework.m_nShellCommand, int(CCommandLineInfo::FileOpen));
+
+    // Started that way, the program opens no game window.
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
+}
