@@ -87,10 +87,13 @@ public:
         is >> gameId;
         textinput::SkipBlanks(is);
         is >> game;
+        gameRead = !is.fail();
     }
 
     std::string gameId;
     TGame game;
+    // The game text could be read; a join without one leaves the service state alone.
+    bool gameRead = false;
 };
 
 // A look reply holds one or two games. Any other count reads no more than two, so
@@ -147,10 +150,13 @@ public:
         : CMsg(text, from)
     {
         is >> gameId >> item;
+        itemRead = !is.fail();
     }
 
     std::string gameId;
     TMoveListItem item{};
+    // The move could be read; an update without one is not played.
+    bool itemRead = false;
 };
 
 template <class TMatchType>

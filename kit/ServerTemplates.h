@@ -224,14 +224,15 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyJoin(const CMsgJoin& msg)
 {
-    games[msg.gameId] = msg.game;
+    if (msg.gameRead)
+        games[msg.gameId] = msg.game;
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyUpdate(const CMsgUpdate& msg)
 {
     const auto it = games.find(msg.gameId);
-    if (it != games.end())
+    if (it != games.end() && msg.itemRead)
         it->second.Play(msg.item);
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -243,6 +244,17 @@ TEST(Service, JoinUpdateAndReplacement)
     Send(service, "/os: update .4 D6");
     EXPECT_EQ(service.FindGame(".4"), nullptr);
 
+    // Texts that hold no move or no game leave the state alone.
+    Send(service, "/os: update .3");
+    Send(service, "/os: update .3 \n");
+    Send(service, "/os: update .3 /");
+    EXPECT_EQ(service.FindGame(".3")->moves.size(), 2u);
+    Send(service, "/os: join .3");
+    Send(service, "/os: join .3 no game here");
+    EXPECT_EQ(service.FindGame(".3")->moves.size(), 2u);
+    Send(service, "/os: join .4 (oops");
+    EXPECT_EQ(service.FindGame(".4"), nullptr);
+
     // A second join replaces the whole record.
     Send(service, "/os: join .3 " + Game("8", "carl", "dan"));
     const COsGame* game = service.FindGame(".3");
@@ -352,4 +364,63 @@ TEST(Service, RequestsAndConcernsLogin)
     EXPECT_TRUE(request(".r1 1800 ann 5:00//2:00 8 R 1700 me 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 me 5:00//2:00 8 R 1700 bob 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 ann 5:00//2:00 8 R 1700 Me 5:00//2:00").ConcernsLogin(stream));
+}
+
+// Real tournament games through the service: each is joined after 20 moves, the rest
+// arrive as updates, and the match end gives the final result from black's view.
+TEST(Service, RealGamesPlayedThroughUpdates)
+{
+    std::ifstream file(TAVO_GAMES_DIR "/wthor-2001.ggf");
+    ASSERT_TRUE(file.is_open());
+    CTestStream stream;
+    struct CFinisher : CServerOs {
+        using CServerOs::CServerOs;
+        std::vector<COsGame> finished;
+        void RemoveGame(const CMsgMatchDelta& msg, const std::string& id) override
+        {
+            finished.push_back(*FindGame(id));
+            CServerOs::RemoveGame(msg, id);
+        }
+    } service(&stream);
+
+    std::string line;
+    for (int n = 1; n <= 300 && std::getline(file, line); ++n) {
+        SCOPED_TRACE(line);
+        std::istringstream is(line);
+        COsGame expected;
+        is >> expected;
+        ASSERT_FALSE(is.fail());
+        ASSERT_GT(expected.moves.size(), 20u);
+
+        COsGame start = expected;
+        start.moves.resize(20);
+        start.result.Clear();
+        start.UpdatePosition();
+        std::ostringstream join;
+        join << "/os: join ." << n << "\n" << start;
+        Send(service, "/os: + match ." + std::to_string(n) + " 1 " + expected.players[1].login + " 2 " +
+                          expected.players[0].login + " 8 R");
+        Send(service, join.str());
+        for (size_t m = 20; m < expected.moves.size(); ++m) {
+            std::ostringstream update;
+            update << "/os: update ." << n << " " << expected.moves[m];
+            Send(service, update.str());
+        }
+        const COsGame* game = service.FindGame("." + std::to_string(n));
+        ASSERT_NE(game, nullptr);
+        ASSERT_EQ(game->moves.size(), expected.moves.size());
+        EXPECT_EQ(game->posCurrent.board.squares, expected.posCurrent.board.squares);
+        EXPECT_EQ(game->result.kind, CGGResult::kOverOnBoard);
+        EXPECT_EQ(game->result.score, expected.result.score);
+
+        std::ostringstream end;
+        end << "/os: - match ." << n << " 1 " << expected.players[1].login << " 2 " << expected.players[0].login
+            << " 8 R " << expected.result;
+        Send(service, end.str());
+        ASSERT_EQ(service.finished.size(), static_cast<size_t>(n));
+        EXPECT_EQ(service.finished.back().result.kind, CGGResult::kScore);
+        EXPECT_EQ(service.finished.back().result.score, expected.result.score);
+    }
+    EXPECT_TRUE(service.games.empty());
+    EXPECT_TRUE(service.matches.empty());
 }
