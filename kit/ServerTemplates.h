@@ -1,0 +1,323 @@
+#pragma once
+// A game service: reads each message's keyword, builds its record, keeps the service's
+// games, matches and requests up to date and raises one virtual event per message.
+
+#include "GGMessage.h"
+#include "GGMessageTemplates.h"
+#include "KitAssert.h"
+#include "OsObjects.h"
+#include "Server.h"
+#include "ggsstream.h"
+
+#include <istream>
+#include <map>
+#include <string>
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+class CServerGG : public CServer {
+public:
+    using CMoveItem = CGGMoveListItem<TMove>;
+    using CMatch = CGGMatch<TMatchType>;
+    using CRequest = CGGRequest<TMatchType>;
+    using CMsgJoin = CMsgGGJoin<TGame>;
+    using CMsgLook = CMsgGGLook<TGame>;
+    using CMsgUpdate = CMsgGGUpdate<CMoveItem>;
+    using CMsgFinger = CMsgGGFinger<TRatingType>;
+    using CMsgHistory = CMsgGGHistory<TMatchType>;
+    using CMsgMatch = CMsgGGMatch<TMatchType>;
+    using CMsgStored = CMsgGGStored<TMatchType>;
+    using CMsgMatchDelta = CMsgGGMatchDelta<TMatchType>;
+    using CMsgRequestDelta = CMsgGGRequestDelta<TMatchType>;
+
+    // Sends the two set-up tells and flushes once.
+    CServerGG(ggsstream* connection, const std::string& name);
+    ~CServerGG() override;
+
+    void HandleMessage(const std::string& text, const std::string& from, std::istream& is) override;
+
+    // Every event but OnWho forwards its message here by default; this passes it on to
+    // the connection's generic handler.
+    virtual void OnMessage(const CMsg& msg);
+    virtual void OnAbortRequest(const CMsgGGAbortRequest& msg) { OnMessage(msg); }
+    virtual void OnComment(const CMsgGGComment& msg) { OnMessage(msg); }
+    virtual void OnEnd(const CMsgGGEnd& msg)
+    {
+        ApplyEnd(msg);
+        OnMessage(msg);
+    }
+    virtual void OnErr(const CMsgGGErr& msg) { OnMessage(msg); }
+    virtual void OnFatalTimeout(const CMsgGGFatalTimeout& msg) { OnMessage(msg); }
+    virtual void OnFinger(const CMsgFinger& msg) { OnMessage(msg); }
+    virtual void RemoveGame(const CMsgMatchDelta& msg, const std::string& gameId) { EraseGame(msg, gameId); }
+    virtual void OnHistory(const CMsgHistory& msg) { OnMessage(msg); }
+    virtual void OnJoin(const CMsgJoin& msg)
+    {
+        ApplyJoin(msg);
+        OnMessage(msg);
+    }
+    virtual void OnLook(const CMsgLook& msg) { OnMessage(msg); }
+    virtual void OnMatch(const CMsgMatch& msg)
+    {
+        ApplyMatchList(msg);
+        OnMessage(msg);
+    }
+    virtual void OnMatchDelta(const CMsgMatchDelta& msg)
+    {
+        ApplyMatchDelta(msg);
+        OnMessage(msg);
+    }
+    virtual void OnRank(const CMsgGGRank& msg) { OnMessage(msg); }
+    virtual void OnRatingUpdate(const CMsgGGRatingUpdate& msg) { OnMessage(msg); }
+    virtual void OnRequestDelta(const CMsgRequestDelta& msg)
+    {
+        ApplyRequestDelta(msg);
+        OnMessage(msg);
+    }
+    virtual void OnStored(const CMsgStored& msg) { OnMessage(msg); }
+    virtual void OnTDStart(const CMsgGGTDStart& msg) { OnMessage(msg); }
+    virtual void OnTimeout(const CMsgGGTimeout& msg) { OnMessage(msg); }
+    virtual void OnTop(const CMsgGGTop& msg) { OnMessage(msg); }
+    virtual void OnTrustViolation(const CMsgGGTrustViolation& msg) { OnMessage(msg); }
+    virtual void OnUndoRequest(const CMsgGGUndoRequest& msg) { OnMessage(msg); }
+    virtual void OnUnknownDelta(const CMsgGGUnknown& msg) { OnMessage(msg); }
+    virtual void OnUpdate(const CMsgUpdate& msg)
+    {
+        ApplyUpdate(msg);
+        OnMessage(msg);
+    }
+    virtual void OnWatch(const CMsgGGWatch& msg) { OnMessage(msg); }
+    virtual void OnWatchDelta(const CMsgGGWatchDelta& msg) { OnMessage(msg); }
+    virtual void OnWho(const CMsgGGWho&) {}
+    virtual TGame* FindGame(const std::string& id) { return Find(games, id); }
+    virtual CMatch* FindMatch(const std::string& id) { return Find(matches, id); }
+    virtual CRequest* FindRequest(const std::string& id) { return Find(requests, id); }
+    // Gives a game of an ended match its result and removes it.
+    virtual void FinishGame(const CMsgMatchDelta& msg, const std::string& gameId);
+
+    // The state updates; an override of the matching event calls them itself.
+    void ApplyJoin(const CMsgJoin& msg);
+    void ApplyUpdate(const CMsgUpdate& msg);
+    void ApplyEnd(const CMsgGGEnd& msg);
+    void ApplyMatchList(const CMsgMatch& msg);
+    void ApplyMatchDelta(const CMsgMatchDelta& msg);
+    void ApplyRequestDelta(const CMsgRequestDelta& msg);
+    void EraseGame(const CMsgMatchDelta& msg, const std::string& gameId);
+
+    std::map<std::string, TGame> games;
+    std::map<std::string, CMatch> matches;
+    std::map<std::string, CRequest> requests;
+
+private:
+    template <class TMap>
+    static typename TMap::mapped_type* Find(TMap& map, const std::string& id)
+    {
+        const auto it = map.find(id);
+        return it == map.end() ? nullptr : &it->second;
+    }
+};
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::CServerGG(ggsstream* connection,
+                                                                              const std::string& name)
+    : CServer(connection, name)
+{
+    *connection << "tell " << name << " client +\n";
+    *connection << "tell " << name << " notify + *\n";
+    connection->flush();
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::~CServerGG() = default;
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::OnMessage(const CMsg& msg)
+{
+    connection->OnMessage(msg);
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::HandleMessage(
+    const std::string& text, const std::string& from, std::istream& is)
+{
+    std::string keyword;
+    is >> keyword;
+    textinput::SkipBlanks(is);
+
+    if (!keyword.empty() && keyword[0] == '.') {
+        OnComment(CMsgGGComment(text, from, is, keyword));
+    } else if (keyword == "abort") {
+        OnAbortRequest(CMsgGGAbortRequest(text, from, is));
+    } else if (keyword == "end") {
+        OnEnd(CMsgGGEnd(text, from, is));
+    } else if (keyword == "ERR") {
+        OnErr(CMsgGGErr(text, from, is));
+    } else if (keyword == "fatal-timeout") {
+        OnFatalTimeout(CMsgGGFatalTimeout(text, from, is));
+    } else if (keyword == "finger") {
+        OnFinger(CMsgFinger(text, from, is));
+    } else if (keyword == "history") {
+        if (textinput::Peek(is) == 'E')
+            OnErr(CMsgGGErr(text, from, is));
+        else
+            OnHistory(CMsgHistory(text, from, is));
+    } else if (keyword == "illegal") {
+        OnErr(CMsgGGErr(text, from, is));
+    } else if (keyword == "join") {
+        OnJoin(CMsgJoin(text, from, is));
+    } else if (keyword == "look") {
+        OnLook(CMsgLook(text, from, is));
+    } else if (keyword == "match") {
+        OnMatch(CMsgMatch(text, from, is));
+    } else if (keyword == "rank") {
+        OnRank(CMsgGGRank(text, from, is));
+    } else if (keyword == "rating_update") {
+        OnRatingUpdate(CMsgGGRatingUpdate(text, from, is));
+    } else if (keyword == "stored") {
+        OnStored(CMsgStored(text, from, is));
+    } else if (keyword == "tdstart") {
+        OnTDStart(CMsgGGTDStart(text, from, is));
+    } else if (keyword == "timeout") {
+        OnTimeout(CMsgGGTimeout(text, from, is));
+    } else if (keyword == "top") {
+        OnTop(CMsgGGTop(text, from, is));
+    } else if (keyword == "trust-violation") {
+        OnTrustViolation(CMsgGGTrustViolation(text, from, is));
+    } else if (keyword == "undo") {
+        OnUndoRequest(CMsgGGUndoRequest(text, from, is));
+    } else if (keyword == "update") {
+        OnUpdate(CMsgUpdate(text, from, is));
+    } else if (keyword == "watch") {
+        textinput::SkipBlanks(is);
+        const int next = textinput::Peek(is);
+        if (next == '+' || next == '-')
+            OnErr(CMsgGGErr(text, from, is));
+        else
+            OnWatch(CMsgGGWatch(text, from, is));
+    } else if (keyword == "who") {
+        OnWho(CMsgGGWho(text, from, is));
+    } else if (keyword == "+" || keyword == "-") {
+        // A delta: a request id begins with '.', a match change has the word "match",
+        // a watch change is "<login> watch"; anything else is unknown.
+        const bool plus = keyword == "+";
+        textinput::SkipBlanks(is);
+        if (textinput::Peek(is) == '.') {
+            OnRequestDelta(CMsgRequestDelta(text, from, is, plus));
+        } else {
+            std::string x;
+            is >> x;
+            if (x == "match") {
+                OnMatchDelta(CMsgMatchDelta(text, from, is, plus));
+            } else {
+                std::string y;
+                is >> y;
+                if (y == "watch")
+                    OnWatchDelta(CMsgGGWatchDelta(text, from, is, plus, x));
+                else
+                    OnUnknownDelta(CMsgGGUnknown(text, from, is, "--"));
+            }
+        }
+    } else {
+        OnMessage(CMsgGGUnknown(text, from, is, keyword));
+    }
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyJoin(const CMsgJoin& msg)
+{
+    if (msg.gameRead)
+        games[msg.gameId] = msg.game;
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyUpdate(const CMsgUpdate& msg)
+{
+    const auto it = games.find(msg.gameId);
+    if (it != games.end() && msg.itemRead)
+        it->second.Play(msg.item);
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyEnd(const CMsgGGEnd& msg)
+{
+    // Only the games of a synchro match are expected to end this way; any game found
+    // takes the result, which the line gives from its first login's view.
+    if (TGame* game = FindGame(msg.matchId)) {
+        KIT_ASSERT(game->matchType.kind == 's');
+        game->SetResult(msg.result, msg.logins[0]);
+    }
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyMatchList(const CMsgMatch& msg)
+{
+    matches.clear();
+    for (const CMatch& match : msg.matches)
+        matches[match.id] = match;
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyMatchDelta(
+    const CMsgMatchDelta& msg)
+{
+    const std::string id = msg.match.id;
+    if (msg.plus) {
+        KIT_ASSERT(matches.find(id) == matches.end());
+        matches[id] = msg.match;
+        return;
+    }
+    if (matches.find(id) == matches.end())
+        return;
+    if (msg.match.matchType.kind == 's') {
+        FinishGame(msg, id + ".0");
+        FinishGame(msg, id + ".1");
+    } else {
+        FinishGame(msg, id);
+    }
+    matches.erase(id);
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::FinishGame(const CMsgMatchDelta& msg,
+                                                                                    const std::string& gameId)
+{
+    TGame* game = FindGame(gameId);
+    if (game == nullptr)
+        return;
+    // A synchro game scored by its own "end" keeps that result; otherwise the match
+    // line's result counts, read from the view of the first player it lists.
+    if (game->result.kind == CGGResult::kScore)
+        KIT_ASSERT(game->matchType.kind == 's');
+    else
+        game->SetResult(msg.result, msg.match.players[1].login);
+    RemoveGame(msg, gameId);
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyRequestDelta(
+    const CMsgRequestDelta& msg)
+{
+    if (msg.plus) {
+        KIT_ASSERT(requests.find(msg.requestId) == requests.end());
+        requests[msg.requestId] = msg.request;
+    } else {
+        requests.erase(msg.requestId);
+    }
+}
+
+template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
+void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::EraseGame(const CMsgMatchDelta&,
+                                                                                   const std::string& gameId)
+{
+    games.erase(gameId);
+}
+
+// The Reversi service "/os".
+class CServerOs
+    : public CServerGG<COsGame, CGGPosition<COsBoard, COsMove>, COsBoard, COsMove, COsMatchType, COsRatingType> {
+public:
+    explicit CServerOs(ggsstream* connection);
+    ~CServerOs() override;
+};
+
+extern template class CServerGG<COsGame, CGGPosition<COsBoard, COsMove>, COsBoard, COsMove, COsMatchType,
+                                COsRatingType>;
