@@ -5,14 +5,29 @@
 
 #include "NetSupport.h"
 #include "OsObjects.h"
+#include "Server.h"
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <sstream>
 
-// A user's connection. The reader thread routes each text (so the service object, when
-// the kit has one, keeps its state) under the client's lock, then records the text.
+// The kit's "/os" service object, which also keeps every game as its match's end left it
+// (the kit drops a game from its map when its match ends).
+class CTestService : public CServerOs {
+public:
+    explicit CTestService(ggsstream* connection) : CServerOs(connection) {}
+    void RemoveGame(const CMsgMatchDelta& msg, const std::string& gameId) override
+    {
+        if (const COsGame* game = FindGame(gameId))
+            ended[gameId] = *game;
+        CServerOs::RemoveGame(msg, gameId);
+    }
+    std::map<std::string, COsGame> ended;
+};
+
+// A user's connection. The reader thread routes each text (so the service object keeps
+// its state) under the client's lock, then records the text.
 class CTestClient : public ggsstream {
 public:
     explicit CTestClient(const std::string& login) : name(login) {}
@@ -27,6 +42,41 @@ public:
         changed.notify_all();
     }
     void OnMessage(const CMsg&) override {}
+    void CreateService(const std::string& name) override
+    {
+        if (name == "/os" && !HasService(name))
+            services[name].reset(new CTestService(this));
+    }
+    // The service object, null before "/os" was reported; read it with the lock held.
+    CTestService* Service() { return static_cast<CTestService*>(FindService("/os")); }
+    // Waits until the server has reported "/os" and the service object exists (its
+    // set-up tells are then sent).
+    bool WaitForService()
+    {
+        std::unique_lock<std::recursive_mutex> guard(lock);
+        return changed.wait_for(guard, kNetTimeout, [&] { return Service() != nullptr; });
+    }
+    // Sizes of the service's maps of requests, matches and games, in that order.
+    std::vector<size_t> Held()
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        CTestService* service = Service();
+        if (!service)
+            return {};
+        return {service->requests.size(), service->matches.size(), service->games.size()};
+    }
+    // The game as the end of its match left it in the service state (a cleared record
+    // when the service holds none).
+    COsGame Ended(const std::string& id)
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        COsGame game;
+        game.Clear();
+        CTestService* service = Service();
+        if (service && service->ended.count(id))
+            game = service->ended[id];
+        return game;
+    }
 
     bool Start(uint16_t port, const std::string& password = "pw")
     {
@@ -149,8 +199,8 @@ protected:
             client->Stop();
         server.Stop();
     }
-    // Logs a user in the way the client does, with notifications of everyone and the
-    // service in client mode, and waits until the server has reported the user's level.
+    // Logs a user in the way the client does, with notifications of everyone, and waits until the server has reported the user's level
+    // and has done all of this.
     CTestClient& User(const std::string& login, int level = 0)
     {
         if (level != 0)
@@ -158,11 +208,12 @@ protected:
         clients.push_back(std::make_unique<CTestClient>(login));
         CTestClient& client = *clients.back();
         EXPECT_TRUE(client.Start(port));
+        // The kit's service object tells "/os" "client +" and "notify + *" itself.
         client.Send("notify + *");
-        client.Os("client +");
-        client.Os("notify + *");
         client.Os(level >= 1 ? "rated +" : "open 1");
         EXPECT_NE(client.Next(": + " + login + " "), "");
+        EXPECT_TRUE(client.WaitForService());
+        client.Sync();
         return client;
     }
     // "a" asks "b"; "b" accepts; returns the match id once both have the start.

@@ -22,6 +22,18 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
     EXPECT_EQ(alice.Next("/os: + ."), "/os: + .1 1500 alice 10:00//1:00 8b R 1500 bob 10:00/0:05/1:00");
     EXPECT_EQ(bob.Next("/os: + ."), "/os: + .1 1500 alice 10:00//1:00 8b R 1500 bob 10:00/0:05/1:00");
     EXPECT_FALSE(carol.Has("/os: + ."));
+    {
+        // Both clients hold the request; the asked one is its second player.
+        std::lock_guard<std::recursive_mutex> guard(bob.lock);
+        ASSERT_NE(bob.Service(), nullptr);
+        const auto* request = bob.Service()->FindRequest(".1");
+        ASSERT_NE(request, nullptr);
+        EXPECT_EQ(request->players[0].login, "alice");
+        EXPECT_EQ(request->players[1].login, "bob");
+        EXPECT_EQ(request->rated, 'R');
+        EXPECT_EQ(request->clocks[1].increment, 5);
+    }
+    EXPECT_EQ(alice.Held(), (std::vector<size_t>{1, 0, 0}));
     bob.Os("accept .1");
     EXPECT_EQ(alice.Next("/os: - ."), "/os: - .1 1500 alice 10:00//1:00 8b R 1500 bob 10:00/0:05/1:00");
     EXPECT_EQ(bob.Next("/os: - ."), "/os: - .1 1500 alice 10:00//1:00 8b R 1500 bob 10:00/0:05/1:00");
@@ -36,6 +48,8 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
               "--------------------------- *];)");
     CJoinedGame game = ReadJoin(join);
     EXPECT_EQ(game.black, "alice");
+    EXPECT_EQ(alice.Held(), (std::vector<size_t>{0, 1, 1}));
+    EXPECT_EQ(carol.Held(), (std::vector<size_t>{0, 1, 0}));
 
     // The third login watches: the game comes to it, and everyone hears of the watcher.
     carol.Os("watch + .2");
@@ -63,8 +77,16 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
 
     const COsBoard end = PlayOut(game, alice, bob, {&carol});
     const std::string result = Score(end.Result(false));
-    for (CTestClient* each : {&alice, &bob, &carol})
+    for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob 8b R " + result) << each->name;
+        // Every client played every update on its record and ends with the server's result.
+        const COsGame ended = each->Ended(".2");
+        EXPECT_EQ(ended.posCurrent.board.squares, end.squares) << each->name;
+        EXPECT_EQ(ended.result.kind, CGGResult::kScore) << each->name;
+        EXPECT_EQ(ended.result.score, end.Result(false)) << each->name;
+        EXPECT_DOUBLE_EQ(ended.posCurrent.clocks[1].timeLeft, 600 - 2.5) << each->name;
+        EXPECT_EQ(each->Held(), (std::vector<size_t>{0, 0, 0})) << each->name;
+    }
     const bool aliceWon = end.Result(false) > 0;
     const std::string winner = aliceWon ? "alice" : "bob", loser = aliceWon ? "bob" : "alice";
     const std::string update = aliceWon ? "alice 1500@350 +16 -> 1516@315 bob 1500@350 -16 -> 1484@315"
@@ -139,8 +161,17 @@ TEST_F(StandinMatchTest, SynchroMatchIsTwoGames)
         EXPECT_EQ(each->Next("/os: end .2.1"), "/os: end .2.1 ( bob vs. alice ) " + score1) << each->name;
     // The match's result is alice's: her score as black less bob's as black.
     const std::string total = Score(end0.Result(false) - end1.Result(false));
-    for (CTestClient* each : {&alice, &bob, &carol})
+    for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob s6 U " + total) << each->name;
+        // Each game keeps the result of its own end, from black's view.
+        const COsGame first = each->Ended(".2.0"), second = each->Ended(".2.1");
+        EXPECT_EQ(first.result.kind, CGGResult::kScore) << each->name;
+        EXPECT_EQ(first.result.score, end0.Result(false)) << each->name;
+        EXPECT_EQ(second.result.kind, CGGResult::kScore) << each->name;
+        EXPECT_EQ(second.result.score, end1.Result(false)) << each->name;
+        EXPECT_EQ(second.posCurrent.board.squares, end1.squares) << each->name;
+        EXPECT_EQ(each->Held(), (std::vector<size_t>{0, 0, 0})) << each->name;
+    }
     EXPECT_FALSE(alice.Has("/os: rating_update"));
     alice.Os("history");
     EXPECT_EQ(alice.Next("/os: history"), "/os: history 2 alice\n.2.1 28 May 2026 20:26:40 1500 bob 1500 alice " +
@@ -185,8 +216,15 @@ TEST_F(StandinMatchTest, KomiMatchWithBothBids)
 
     const COsBoard end = PlayOut(game, bob, alice);
     const std::string result = Score(end.Result(false) - 1.75);
-    EXPECT_EQ(alice.Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
-    EXPECT_EQ(bob.Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
+    for (CTestClient* each : {&alice, &bob}) {
+        EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
+        const COsGame ended = each->Ended(id);
+        EXPECT_DOUBLE_EQ(ended.result.score, end.Result(false) - 1.75) << each->name;
+        EXPECT_DOUBLE_EQ(ended.komiMoves[1].eval, 2.5) << each->name;
+        EXPECT_DOUBLE_EQ(ended.komiMoves[0].eval, 1) << each->name;
+        EXPECT_EQ(ended.players[1].login, "bob") << each->name;
+        EXPECT_EQ(ended.posCurrent.board.squares, end.squares) << each->name;
+    }
 }
 
 TEST_F(StandinMatchTest, TimeRunsIntoTheExtensionThenOut)
@@ -217,6 +255,8 @@ TEST_F(StandinMatchTest, TimeRunsIntoTheExtensionThenOut)
     for (CTestClient* each : {&alice, &bob}) {
         EXPECT_EQ(each->Next("/os: fatal-timeout"), "/os: fatal-timeout " + id + " alice");
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 8w U 64:t");
+        EXPECT_EQ(each->Ended(id).result.kind, CGGResult::kTimeout);
+        EXPECT_EQ(each->Ended(id).result.score, 64);
     }
     alice.Os("play " + id + " F4");
     EXPECT_EQ(alice.Next("/os: ERR"), "/os: ERR game " + id + " not found.");
@@ -235,8 +275,11 @@ TEST_F(StandinMatchTest, BreakStoresARatedMatchToContinueLater)
     EXPECT_EQ(alice.Next("/os: update " + id + " F6"), "/os: update " + id + " F6");
 
     bob.Os("break " + id);
-    for (CTestClient* each : {&alice, &bob})
+    for (CTestClient* each : {&alice, &bob}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 alice 1500 bob 8b R 0:l");
+        EXPECT_EQ(each->Ended(id).result.kind, CGGResult::kAdjourned);
+        EXPECT_EQ(each->Ended(id).moves.size(), 2u);
+    }
     EXPECT_FALSE(alice.Has("/os: rating_update"));
     alice.Os("stored");
     EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 1 alice\n" + id + " 28 May 2026 20:26:40 alice bob 8b :l");
@@ -265,6 +308,8 @@ TEST_F(StandinMatchTest, BreakStoresARatedMatchToContinueLater)
     // An unrated match is not stored; leaving adjourns a match.
     bob.Os("resign .4");
     EXPECT_EQ(alice.Next("/os: - match .4"), "/os: - match .4 1500 alice 1500 bob 8b R 64:r");
+    EXPECT_EQ(alice.Ended(".4").result.kind, CGGResult::kResigned);
+    EXPECT_EQ(alice.Ended(".4").result.score, 64);
     alice.Os("rated -");
     StartMatch(alice, carol, "8 5:00//0:00 5:00//0:00");
     carol.Os("break .6");
@@ -319,8 +364,10 @@ TEST_F(StandinMatchTest, AbortUndoAndResignTakeTheirCourse)
     carol.Os("abort " + id);
     EXPECT_EQ(carol.Next("/os: ERR"), "/os: ERR game " + id + " not found.");
     bob.Os("abort " + id);
-    for (CTestClient* each : {&alice, &bob, &carol})
+    for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 alice 1500 bob 8b U aborted");
+        EXPECT_EQ(each->Ended(id).result.kind, CGGResult::kAborted) << each->name;
+    }
     alice.Os("history");
     EXPECT_EQ(alice.Next("/os: history"), "/os: history 0 alice");
 
