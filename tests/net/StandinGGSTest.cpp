@@ -32,6 +32,13 @@ TEST_F(StandinMatchTest, UsersAreNotifiedAndListed)
     EXPECT_EQ(std::count(texts.begin(), texts.end(), ": + bob 1"), 1);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), ": + /os 2"), 1);
 
+    // Logins that could pass for a service or a channel, or that do not fit, are refused.
+    for (const char* login : {"/os", ".chat", "_x", "a", "ninechars", "a,b", "a b"}) {
+        CTestClient refused(login);
+        ASSERT_EQ(refused.Connect("127.0.0.1", port), 0);
+        EXPECT_EQ(refused.Login(login, "pw"), ggsstream::kErrBadPassword) << login;
+    }
+
     // A login used again on a new connection ends the old one.
     CTestClient again("alice");
     ASSERT_TRUE(again.Start(port));

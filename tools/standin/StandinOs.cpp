@@ -132,7 +132,7 @@ void CStandinOs::Command(const std::string& login, const std::string& line, doub
         else
             user.rated = first == "+";
     } else if (verb == "open") {
-        user.open = std::atoi(first.c_str());
+        user.open = first == "0" ? 0 : 1;
     } else if (verb == "ask") {
         Ask(login, words, now);
     } else if (verb == "accept") {

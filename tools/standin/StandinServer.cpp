@@ -24,6 +24,7 @@ const char kBanner[] = "Welcome to the GGS stand-in.\n";
 const char kLoginPrompt[] = "Enter login (yours, or one you'd like to use).\n";
 const char kPasswordPrompt[] = "Enter your password.\n";
 const char kRefusal[] = ": Wrong password.\n";
+const char kIllegalLogin[] = ": Illegal login.\n";
 const char kReady[] = "READY\n";
 constexpr int kSplitPause = 30;   // ms: long enough for the client to take the first part alone
 constexpr size_t kMaxLine = 1 << 16;   // a longer line from a client ends its connection
@@ -37,6 +38,16 @@ int HexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Logins of 2 to 8 printable characters, not beginning with '.' or '_' (channels), without
+// ',' or '/' (so that no user can take the name of a service).
+bool IsValidLogin(const std::string& login)
+{
+    if (login.size() < 2 || login.size() > 8 || login[0] == '.' || login[0] == '_')
+        return false;
+    return std::all_of(login.begin(), login.end(),
+                       [](char c) { return c > ' ' && c < 127 && c != ',' && c != '/'; });
 }
 
 bool StartsWith(const std::string& text, const char* prefix)
@@ -434,8 +445,13 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
         client.state = Client::kPassword;
         break;
     case Client::kPassword: {
-        bool accepted;
+        bool accepted = false;
         int level = 0;
+        if (ggs && !IsValidLogin(client.login)) {
+            client.out += std::string(kIllegalLogin) + kLoginPrompt;
+            client.state = Client::kLogin;
+            break;
+        }
         {
             std::lock_guard<std::mutex> guard(lock);
             auto found = passwords.find(client.login);

@@ -9,7 +9,8 @@
 // through the public operations, which are safe to call at any time.
 //
 // Logins: a login not in the password store is registered with the first password it
-// uses. Levels: "admin" is level 2, logins given to SetLevel have that level, every other
+// uses; as the GGS server, logins must have 2 to 8 characters, must not begin with '.' or
+// '_' and must not hold ',' or '/'. Levels: "admin" is level 2, logins given to SetLevel have that level, every other
 // login is level 0 (unregistered); rated matches need level 1 or more.
 //
 // Script text, one line per entry:
