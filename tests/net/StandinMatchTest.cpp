@@ -350,11 +350,17 @@ TEST_F(StandinMatchTest, AbortUndoAndResignTakeTheirCourse)
         EXPECT_EQ(joined.game.moves.size(), 1u) << each->name;
         EXPECT_FALSE(joined.board.fBlackMove);
     }
+    // The watcher stops watching: no more updates for it.
+    carol.Os("watch - " + id);
+    for (CTestClient* each : {&alice, &bob, &carol})
+        EXPECT_EQ(each->Next("/os: - carol"), "/os: - carol watch " + id) << each->name;
     // A move in between forgets an undo request.
     alice.Os("undo " + id);
     EXPECT_EQ(bob.Next("/os: undo"), "/os: undo " + id + " alice is asking");
     bob.Os("play " + id + " D6");
     EXPECT_EQ(alice.Next("/os: update " + id + " D6"), "/os: update " + id + " D6");
+    carol.Sync();
+    EXPECT_FALSE(carol.Has("/os: update " + id + " D6"));
     bob.Os("undo " + id);
     EXPECT_EQ(alice.Next("/os: undo"), "/os: undo " + id + " bob is asking");
 
@@ -480,7 +486,7 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
         const char* type;
         int discs;   // on the start board
     };
-    for (const Kind kind : {Kind{"4", 4}, Kind{"10w", 4}, Kind{"88", 4}, Kind{"6a", 4}, Kind{"14", 4},
+    for (const Kind kind : {Kind{"4", 4}, Kind{"10w", 4}, Kind{"88", 4}, Kind{"6a", 4}, Kind{"14", 4}, Kind{"12b", 4},
                             Kind{"s8r20", 20}, Kind{"8kr12", 12}}) {
         SCOPED_TRACE(kind.type);
         const std::string id = StartMatch(alice, bob, std::string(kind.type) + " 9:00 9:00");
