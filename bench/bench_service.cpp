@@ -4,20 +4,15 @@
 // assembled, routed to the service object and applied to its state. Beside it, the floor:
 // the same bytes received through the socket buffer and only split into lines.
 #include "StandinServer.h"
+#include "BenchSupport.h"
 #include "ggsstream.h"
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Counts what reaches the generic handler.
 class CCountingStream : public ggsstream {
@@ -132,47 +127,6 @@ Transcript MakeTranscript(const std::vector<GameText>& games)
     return t;
 }
 
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
-double RunStream(uint16_t port, size_t& messages)
-{
-    CCountingStream stream;
-    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
-        std::fprintf(stderr, "cannot log in to the stand-in\n");
-        std::exit(1);
-    }
-    const auto start = Clock::now();
-    stream.Run();
-    const double seconds = Seconds(Clock::now() - start);
-    messages = stream.messages;
-    return seconds;
-}
-
-double RunFloor(uint16_t port, size_t& lines)
-{
-    ggsstream stream;
-    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
-        std::fprintf(stderr, "cannot log in to the stand-in\n");
-        std::exit(1);
-    }
-    std::streambuf* buffer = stream.rdbuf();
-    std::string line;
-    lines = 0;
-    const auto start = Clock::now();
-    for (int c; (c = buffer->sbumpc()) != EOF;) {
-        if (c == '\n') {
-            ++lines;
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
-    }
-    return Seconds(Clock::now() - start);
-}
-
 } // namespace
 
 int main()
@@ -189,12 +143,7 @@ int main()
             games.push_back(std::move(g));
     }
 
-    // The traffic log goes to the working directory: keep it out of the caller's.
-    std::string folder = (std::filesystem::temp_directory_path() / "tavo-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr)
-        return 1;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+    const bench::ScratchFolder scratch;
 
     const Transcript transcript = MakeTranscript(games);
     CStandinServer server;
@@ -211,8 +160,8 @@ int main()
     size_t messages = 0;
     size_t lines = 0;
     for (int round = 0; round < 3; ++round) {
-        best = std::min(best, RunStream(port, messages));
-        bestFloor = std::min(bestFloor, RunFloor(port, lines));
+        best = std::min(best, bench::RunStream<CCountingStream>(port, messages));
+        bestFloor = std::min(bestFloor, bench::RunFloor(port, lines));
     }
     // The user notification that creates the service reaches the handler too.
     const size_t serviceMessages = messages - 1 + transcript.who;
@@ -225,7 +174,5 @@ int main()
         std::printf("warning: %zu messages forwarded, %zu sent\n", messages - 1, transcript.messages);
 
     server.Stop();
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(folder);
     return 0;
 }

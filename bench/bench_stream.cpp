@@ -3,18 +3,13 @@
 // loop, assembled into messages and routed to a counting handler. Beside it, the floor:
 // the same bytes received through the socket buffer and only split into lines.
 #include "StandinServer.h"
+#include "BenchSupport.h"
 #include "ggsstream.h"
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 class CCountingStream : public ggsstream {
 public:
@@ -86,59 +81,11 @@ Transcript MakeTranscript(size_t minimumBytes)
     return t;
 }
 
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
-// The whole road: reader loop, assembly, routing, records and handlers.
-double RunStream(uint16_t port, size_t& messages)
-{
-    CCountingStream stream;
-    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
-        std::fprintf(stderr, "cannot log in to the stand-in\n");
-        std::exit(1);
-    }
-    const auto start = Clock::now();
-    stream.Run();
-    const double seconds = Seconds(Clock::now() - start);
-    messages = stream.messages;
-    return seconds;
-}
-
-// The floor: the same bytes through the socket buffer, only split into lines.
-double RunFloor(uint16_t port, size_t& lines)
-{
-    ggsstream stream;
-    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
-        std::fprintf(stderr, "cannot log in to the stand-in\n");
-        std::exit(1);
-    }
-    std::streambuf* buffer = stream.rdbuf();
-    std::string line;
-    lines = 0;
-    const auto start = Clock::now();
-    for (int c; (c = buffer->sbumpc()) != EOF;) {
-        if (c == '\n') {
-            ++lines;
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
-    }
-    return Seconds(Clock::now() - start);
-}
-
 } // namespace
 
 int main()
 {
-    // The traffic log goes to the working directory: keep it out of the caller's.
-    std::string folder = (std::filesystem::temp_directory_path() / "tavo-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr)
-        return 1;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+    const bench::ScratchFolder scratch;
 
     const Transcript transcript = MakeTranscript(10 * 1024 * 1024);
     CStandinServer server;
@@ -154,8 +101,8 @@ int main()
     size_t messages = 0;
     size_t lines = 0;
     for (int round = 0; round < 3; ++round) {
-        best = std::min(best, RunStream(port, messages));
-        bestFloor = std::min(bestFloor, RunFloor(port, lines));
+        best = std::min(best, bench::RunStream<CCountingStream>(port, messages));
+        bestFloor = std::min(bestFloor, bench::RunFloor(port, lines));
     }
     std::printf("stream (read, assemble, route): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",
                 messages / best, megabytes / best, messages, best);
@@ -166,7 +113,5 @@ int main()
         std::printf("warning: %zu messages routed, %zu sent\n", messages, transcript.messages);
 
     server.Stop();
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(folder);
     return 0;
 }

@@ -6,10 +6,6 @@
 #include <new>
 #include <sstream>
 
-// The service object of "/os" comes with Server.h. Until the kit has it, no service is
-// ever filed: CreateService builds nothing and routing finds no service. (A build tree
-// made before Server.h existed must rebuild this file once it appears.)
-#if __has_include("Server.h")
 #include "Server.h"
 
 void ggsstream::ServiceDeleter::operator()(CServer* service) const
@@ -19,38 +15,13 @@ void ggsstream::ServiceDeleter::operator()(CServer* service) const
 
 namespace {
 
+// The one service the client knows: the Reversi service "/os".
 CServer* NewService(ggsstream* connection, const std::string& name)
 {
     return name == "/os" ? new CServerOs(connection) : nullptr;
 }
 
-void DispatchToService(CServer* service, const std::string& text, const std::string& word,
-                       std::istream& is)
-{
-    service->HandleMessage(text, word, is);
-}
-
 } // namespace
-#else
-void ggsstream::ServiceDeleter::operator()(CServer*) const
-{
-    KIT_ASSERT(false);
-}
-
-namespace {
-
-CServer* NewService(ggsstream*, const std::string&)
-{
-    return nullptr;
-}
-
-void DispatchToService(CServer*, const std::string&, const std::string&, std::istream&)
-{
-    KIT_ASSERT(false);
-}
-
-} // namespace
-#endif
 
 ggsstream::ggsstream() : std::iostream(nullptr) {}
 
@@ -293,7 +264,7 @@ void ggsstream::ParseMessage(const std::string& text)
     if (word.back() == ':')
         word.pop_back();
     if (CServer* service = FindService(word)) {
-        DispatchToService(service, text, word, is);
+        service->HandleMessage(text, word, is);
     } else if (word.empty()) {
         HandleGGSMessage(text, word, is);
     } else {

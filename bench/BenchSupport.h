@@ -1,0 +1,90 @@
+#pragma once
+// What the network benchmarks share: a scratch folder for the traffic log, logging in to
+// the stand-in, timing the reader loop, and the floor that only receives and splits lines.
+#include "ggsstream.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// Makes a fresh temporary folder the working directory for the life of the object, so
+// that the traffic log "recv.txt" stays out of the caller's folder.
+class ScratchFolder {
+public:
+    ScratchFolder() : previous(std::filesystem::current_path())
+    {
+        std::string name = (std::filesystem::temp_directory_path() / "tavo-bench-XXXXXX").string();
+        if (::mkdtemp(name.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        folder = name;
+        std::filesystem::current_path(folder);
+    }
+    ~ScratchFolder()
+    {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
+    std::filesystem::path folder;
+};
+
+inline void LoginOrExit(ggsstream& stream, uint16_t port)
+{
+    if (stream.Connect("127.0.0.1", port) != 0 || stream.Login("bench", "pw") != 0) {
+        std::fprintf(stderr, "cannot log in to the stand-in\n");
+        std::exit(1);
+    }
+}
+
+// The whole road: reader loop, assembly, routing, records and handlers. Returns seconds.
+template <class Stream>
+double RunStream(uint16_t port, size_t& messages)
+{
+    Stream stream;
+    LoginOrExit(stream, port);
+    const auto start = Clock::now();
+    stream.Run();
+    const double seconds = Seconds(Clock::now() - start);
+    messages = stream.messages;
+    return seconds;
+}
+
+// The floor: the same bytes through the socket buffer, only split into lines.
+inline double RunFloor(uint16_t port, size_t& lines)
+{
+    ggsstream stream;
+    LoginOrExit(stream, port);
+    std::streambuf* buffer = stream.rdbuf();
+    std::string line;
+    lines = 0;
+    const auto start = Clock::now();
+    for (int c; (c = buffer->sbumpc()) != EOF;) {
+        if (c == '\n') {
+            ++lines;
+            line.clear();
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    return Seconds(Clock::now() - start);
+}
+
+} // namespace bench
