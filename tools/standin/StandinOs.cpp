@@ -283,41 +283,36 @@ void CStandinOs::AskStored(const std::string& login, const std::string& storedId
     Send(opponent, text);
 }
 
-CStandinOs::Request* CStandinOs::FindRequest(const std::string& id)
+// Takes a request away, telling both of its logins; false when the login may not (only the
+// asked one accepts, either one declines).
+bool CStandinOs::TakeRequest(const std::string& login, const std::string& id, bool accepting, Request& taken)
 {
-    auto found = requests.find(id);
-    return found == requests.end() ? nullptr : &found->second;
+    const auto found = requests.find(id);
+    const bool allowed = found != requests.end() && (found->second.logins[1] == login ||
+                                                     (!accepting && found->second.logins[0] == login));
+    if (!allowed) {
+        SendErr(login, "request " + id + " not found.");
+        return false;
+    }
+    taken = found->second;
+    requests.erase(found);
+    const std::string text = "- " + RequestText(taken);
+    Send(taken.logins[0], text);
+    Send(taken.logins[1], text);
+    return true;
 }
 
 void CStandinOs::Accept(const std::string& login, const std::string& id, double now)
 {
-    Request* request = FindRequest(id);
-    if (!request || request->logins[1] != login) {
-        SendErr(login, "request " + id + " not found.");
-        return;
-    }
-    const Request accepted = *request;
-    const std::string text = "- " + RequestText(accepted);
-    requests.erase(id);
-    Send(accepted.logins[0], text);
-    Send(accepted.logins[1], text);
-    if (!IsPresent(accepted.logins[0]))
-        return;
-    StartMatch(accepted, now);
+    Request accepted;
+    if (TakeRequest(login, id, true, accepted) && IsPresent(accepted.logins[0]))
+        StartMatch(accepted, now);
 }
 
 void CStandinOs::Decline(const std::string& login, const std::string& id)
 {
-    Request* request = FindRequest(id);
-    if (!request || (request->logins[0] != login && request->logins[1] != login)) {
-        SendErr(login, "request " + id + " not found.");
-        return;
-    }
-    const Request declined = *request;
-    const std::string text = "- " + RequestText(declined);
-    requests.erase(id);
-    Send(declined.logins[0], text);
-    Send(declined.logins[1], text);
+    Request declined;
+    TakeRequest(login, id, false, declined);
 }
 
 // ---------------------------------------------------------------- matches

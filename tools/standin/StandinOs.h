@@ -125,7 +125,7 @@ private:
     Match* FindMatch(const std::string& id);
     // The match of a game id, or of a match id (game = null then).
     Match* FindGame(const std::string& id, CStandinGame*& game);
-    Request* FindRequest(const std::string& id);
+    bool TakeRequest(const std::string& login, const std::string& id, bool accepting, Request& taken);
     bool IsPresent(const std::string& login) const { return users.count(login) != 0; }
     bool IsKnown(const std::string& login) const;
     Rating& RatingOf(const std::string& login, const COsMatchType& type);
