@@ -199,8 +199,8 @@ protected:
             client->Stop();
         server.Stop();
     }
-    // Logs a user in the way the client does, with notifications of everyone, and waits until the server has reported the user's level
-    // and has done all of this.
+    // Logs a user in the way the client does, with notifications of everyone, and waits
+    // until the server has reported the user's level and has done all of this.
     CTestClient& User(const std::string& login, int level = 0)
     {
         if (level != 0)

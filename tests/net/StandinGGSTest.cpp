@@ -88,7 +88,8 @@ TEST_F(StandinMatchTest, TellsChannelsFingerAndAliases)
     alice.Send("alias .log_off c - .chat ; t bob bye ; alias .log_off");
     alice.Send("alias .hi t bob hi");
     alice.Send("alias");
-    EXPECT_EQ(alice.Next(": alias"), ": alias alice 2/2\n.hi t bob hi\n.log_off c - .chat ; t bob bye ; alias .log_off");
+    EXPECT_EQ(alice.Next(": alias"),
+              ": alias alice 2/2\n.hi t bob hi\n.log_off c - .chat ; t bob bye ; alias .log_off");
     alice.Send(".log_off");
     EXPECT_EQ(bob.Next("alice"), "alice: bye");
     alice.Send(".log_off");

@@ -118,7 +118,8 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
                                         (aliceWon ? "" : " <=") + "\n2 " + loser +
                                         " 1484@315 = 8 + @ 1484 1500 0 0 1" + (aliceWon ? " <=" : ""));
     carol.Os("rank 8 bob");
-    EXPECT_NE(carol.Next("/os: rank").find("bob 1" + std::string(aliceWon ? "484" : "516") + "@315"), std::string::npos);
+    EXPECT_NE(carol.Next("/os: rank").find("bob 1" + std::string(aliceWon ? "484" : "516") + "@315"),
+              std::string::npos);
     carol.Os("rank 8");
     EXPECT_EQ(carol.Next("/os: rank"), "/os: rank 1500@350 of 2 players in 8 2\n1 " + winner +
                                             " 1516@315 = 8 + @ 1500 1516 1 0 0\n2 " + loser +
@@ -321,7 +322,8 @@ TEST_F(StandinMatchTest, BreakStoresARatedMatchToContinueLater)
     bob.Send("quit");
     const bool aliceBlack = ReadJoin(alice.Next("/os: join .8 ")).black == "alice";
     EXPECT_EQ(alice.Next("/os: - match .8 "),
-              aliceBlack ? "/os: - match .8 1516 alice 1484 bob 8 R 0:l" : "/os: - match .8 1484 bob 1516 alice 8 R 0:l");
+              aliceBlack ? "/os: - match .8 1516 alice 1484 bob 8 R 0:l"
+                         : "/os: - match .8 1484 bob 1516 alice 8 R 0:l");
     alice.Os("stored");
     EXPECT_EQ(alice.Next("/os: stored").substr(0, 25), "/os: stored 1 alice\n.8 28");
 }

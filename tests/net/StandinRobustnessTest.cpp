@@ -103,11 +103,14 @@ TEST(StandinRobustness, RandomCommandsKeepTheWireForm)
         } else if (shape == 1) {
             line = "t /os accept " + id();
         } else if (shape <= 4) {
-            line = "t /os play " + (games.empty() ? id() : games[games.size() - 1 - random() % std::min<size_t>(games.size(), 4)]) + " " + move();
+            const std::string game =
+                games.empty() ? id() : games[games.size() - 1 - random() % std::min<size_t>(games.size(), 4)];
+            line = "t /os play " + game + " " + move();
         } else if (shape == 5) {
             line = server[random() % server.size()];
             if (line == "t" || line == "tell")
-                line += " " + (random() % 2 ? std::string("/os ") + verbs[random() % verbs.size()] : logins[random() % 4]);
+                line += " " + (random() % 2 ? std::string("/os ") + verbs[random() % verbs.size()]
+                                            : logins[random() % 4]);
         } else {
             line = "t /os " + verbs[random() % verbs.size()];
         }
