@@ -382,11 +382,15 @@ TEST_F(StandinMatchTest, AbortUndoAndResignTakeTheirCourse)
     // Resigning gives the other side the whole board; in a synchro match, one game.
     const std::string synchro = StartMatch(bob, alice, "s4 5:00//0:00 5:00//0:00");
     alice.Os("resign " + synchro + ".1");
-    EXPECT_EQ(bob.Next("/os: end " + synchro + ".1"), "/os: end " + synchro + ".1 ( alice vs. bob ) -16:r");
+    EXPECT_EQ(bob.Next("/os: end " + synchro + ".1"), "/os: end " + synchro + ".1 ( alice vs. bob ) -16");
     EXPECT_FALSE(bob.Has("/os: - match"));
     bob.Os("resign " + synchro + ".0");
-    EXPECT_EQ(alice.Next("/os: end " + synchro + ".0"), "/os: end " + synchro + ".0 ( bob vs. alice ) -16:r");
+    EXPECT_EQ(alice.Next("/os: end " + synchro + ".0"), "/os: end " + synchro + ".0 ( bob vs. alice ) -16");
     EXPECT_EQ(alice.Next("/os: - match"), "/os: - match " + synchro + " 1500 bob 1500 alice s4 U 0:r");
+    // Each game keeps its own score in the client's state.
+    EXPECT_EQ(alice.Ended(synchro + ".0").result.score, -16);
+    EXPECT_EQ(alice.Ended(synchro + ".1").result.score, -16);
+    EXPECT_EQ(alice.Ended(synchro + ".1").result.kind, CGGResult::kScore);
 }
 
 TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)

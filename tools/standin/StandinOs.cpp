@@ -577,9 +577,13 @@ void CStandinOs::TimeUp(Match& match, CStandinGame& game, const std::string& log
 
 void CStandinOs::GameEnded(Match& match, CStandinGame& game)
 {
-    if (match.games.size() == 2)
-        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " +
-                           ResultText(game.record.result));
+    // The end of a synchro game carries its score alone: the client keeps a scored result
+    // of an "end" line when the match ends, and takes the match's result for any other.
+    if (match.games.size() == 2) {
+        CGGResult score = game.record.result;
+        score.kind = CGGResult::kScore;
+        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " + ResultText(score));
+    }
     for (const auto& each : match.games)
         if (!each.IsOver())
             return;
