@@ -123,7 +123,7 @@ void CStandinOs::Command(const std::string& login, const std::string& line, doub
     User& user = users[login];
 
     if (verb == "client") {
-        user.client = first != "-";
+        // Every reply is in the client's form already.
     } else if (verb == "notify") {
         user.notify = first != "-";
     } else if (verb == "rated") {
@@ -134,7 +134,7 @@ void CStandinOs::Command(const std::string& login, const std::string& line, doub
     } else if (verb == "open") {
         user.open = first == "0" ? 0 : 1;
     } else if (verb == "ask") {
-        Ask(login, words, now);
+        Ask(login, words);
     } else if (verb == "accept") {
         Accept(login, first, now);
     } else if (verb == "decline") {
@@ -189,9 +189,8 @@ std::string CStandinOs::RequestText(const Request& request) const
     return text.str();
 }
 
-void CStandinOs::Ask(const std::string& login, const Words& words, double now)
+void CStandinOs::Ask(const std::string& login, const Words& words)
 {
-    (void)now;
     if (words.size() == 2 && words[1][0] == '.') {
         AskStored(login, words[1]);
         return;

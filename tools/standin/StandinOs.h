@@ -40,7 +40,6 @@ private:
         int level = 0;
         bool rated = false;   // the user's requests are rated
         int open = 1;         // 0: takes no new requests
-        bool client = false;
         bool notify = false;  // wants the "+ match" and "- match" notices
     };
     struct Rating {
@@ -95,7 +94,7 @@ private:
     void ToMatch(const Match& match, const std::string& message);
     void ToNotified(const Match& match, const std::string& message);
 
-    void Ask(const std::string& login, const Words& words, double now);
+    void Ask(const std::string& login, const Words& words);
     void AskStored(const std::string& login, const std::string& storedId);
     void Accept(const std::string& login, const std::string& id, double now);
     void Decline(const std::string& login, const std::string& id);
