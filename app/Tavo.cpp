@@ -453,7 +453,8 @@ void CTavoApp::DeclareCommands()
             if (!pStream || !pStream->FindService(sServerLogin))
                 return;
             const std::string request = text();
-            if (request.empty())
+            // The connection may have ended while a dialog asked for the request.
+            if (request.empty() || !pStream || !pStream->FindService(sServerLogin))
                 return;
             *pStream << "tell " << sServerLogin << "  " << request << "\n";
             pStream->flush();

@@ -57,10 +57,8 @@ constexpr UINT WM_APP = 0x8000;
 void AfxAssertFailed(const char* file, int line);
 #ifdef NDEBUG
 #define ASSERT(cond) ((void)0)
-#define VERIFY(expr) ((void)(expr))
 #else
 #define ASSERT(cond) ((cond) ? (void)0 : AfxAssertFailed(__FILE__, __LINE__))
-#define VERIFY(expr) ASSERT(expr)
 #endif
 // Counts the assertions that have failed in this process (for the tests).
 int AfxAssertFailures();

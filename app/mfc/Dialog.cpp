@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <cmath>
 
 void CDataExchange::Fail()
 {
@@ -56,7 +57,8 @@ void DDX_Text(CDataExchange* dx, int id, double& value)
     }
     bool ok = false;
     const double read = edit->text().trimmed().toDouble(&ok);
-    if (!ok) {
+    // "nan" and "inf" read as numbers here, but they are none.
+    if (!ok || !std::isfinite(read)) {
         AfxMessageBox(QStringLiteral("Please enter a number."), MB_OK | MB_ICONEXCLAMATION, 0);
         dx->Fail();
         return;

@@ -239,17 +239,6 @@ UINT CFrameWnd::SetTimer(UINT id, UINT elapse)
     return id;
 }
 
-BOOL CFrameWnd::KillTimer(UINT id)
-{
-    for (const auto& timer : m_qtTimers)
-        if (timer.second == id) {
-            killTimer(timer.first);
-            m_qtTimers.erase(timer.first);
-            return TRUE;
-        }
-    return FALSE;
-}
-
 void CFrameWnd::timerEvent(QTimerEvent* e)
 {
     const auto timer = m_qtTimers.find(e->timerId());
@@ -372,12 +361,6 @@ void CFrameWnd::DockControlBar(CToolBar* bar)
 {
     if (bar && bar->GetBar())
         addToolBar(Qt::TopToolBarArea, bar->GetBar());
-}
-
-void CFrameWnd::SetMessageText(const QString& text)
-{
-    if (QStatusBar* bar = findChild<QStatusBar*>())
-        bar->showMessage(text);
 }
 
 CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))

@@ -108,7 +108,6 @@ public:
 
     // A window timer: WM_TIMER with the id every `elapse` ms; 0 when it cannot be set.
     UINT SetTimer(UINT id, UINT elapse);
-    BOOL KillTimer(UINT id);
 
     // The action that stands for a command id in menus, toolbar and accelerators.
     QAction* GetCommandAction(UINT id);
@@ -119,14 +118,12 @@ public:
     void UpdateCommandUI();
     // Shows a menu resource as the menu bar.
     void SetMenuResource(UINT id);
-    UINT GetMenuResource() const { return m_nMenuId; }
 
     virtual CView* GetActiveView() const { return nullptr; }
     // The resource id of the active child frame, or 0.
     virtual UINT GetActiveChildResource() const { return 0; }
     void EnableDocking(DWORD align) { m_dwDockStyle = align; }
     void DockControlBar(CToolBar* bar);
-    void SetMessageText(const QString& text);
     // The help key: the help of the active game window's frame, else of this one.
     void OnHelpKey();
     UINT GetResourceId() const { return m_nIDResource; }

@@ -263,11 +263,6 @@ BOOL CWinApp::WriteProfileString(const QString& section, const QString& entry, c
     return WriteProfileValue(section, entry, value);
 }
 
-QString CWinApp::GetProfilePath() const
-{
-    return m_profile ? m_profile->fileName() : QString();
-}
-
 void CWinApp::LoadStdProfileSettings(int maxMRU)
 {
     m_pRecentFileList = std::make_unique<CRecentFileList>(maxMRU);

@@ -104,8 +104,6 @@ public:
                              const QString& defaultValue = QString()) const;
     BOOL WriteProfileInt(const QString& section, const QString& entry, int value);
     BOOL WriteProfileString(const QString& section, const QString& entry, const QString& value);
-    // The file that holds the profile; empty before SetRegistryKey.
-    QString GetProfilePath() const;
 
     void LoadStdProfileSettings(int maxMRU);
     void SaveStdProfileSettings();
@@ -144,6 +142,4 @@ private:
 CWinApp* AfxGetApp();
 
 constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOW = 5;
 constexpr int SW_RESTORE = 9;

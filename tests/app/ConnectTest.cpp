@@ -243,3 +243,51 @@ TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
     c.app.ReleaseStream(c.app.pStream);
     EXPECT_TRUE(c.WaitUntilDeleted());
 }
+
+TEST(Commands, ServiceListRequests)
+{
+    Connection c(": + /os 2\nREADY\n");
+    ASSERT_TRUE(c.Start());
+    CMainFrame* frame = Frame(c.app);
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(frame->GetCommandAction(ID_REVERSI_STORED)->isEnabled());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return c.app.pStream && c.app.pStream->FindService("/os"); }));
+    frame->UpdateCommandUI();
+    for (const UINT command : {ID_REVERSI_STORED, ID_REVERSI_RATINGS, ID_REVERSI_RANK, ID_REVERSI_TOPLIST,
+                               ID_REVERSI_HISTORY, ID_REVERSI_INFO})
+        EXPECT_TRUE(frame->GetCommandAction(command)->isEnabled()) << command;
+
+    // Two blanks between the service and the request.
+    frame->GetCommandAction(ID_REVERSI_STORED)->trigger();
+    EXPECT_TRUE(c.server.WaitForClientText("tell /os  stored\n", milliseconds(5000)));
+
+    // History asks for a login, the own one first; an emptied field is sent as it is.
+    {
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) {
+            EXPECT_EQ(EditOf(d, IDC_LOGIN)->text(), QStringLiteral("alice"));
+            EditOf(d, IDC_LOGIN)->clear();
+            ClickButton(d, IDOK);
+        });
+        frame->GetCommandAction(ID_REVERSI_HISTORY)->trigger();
+        EXPECT_TRUE(driver.Done());
+        EXPECT_TRUE(c.server.WaitForClientText("tell /os  history \n", milliseconds(5000)));
+    }
+
+    // The connection ends while the dialog is open: OK then sends nothing anywhere.
+    {
+        ModalDriver driver;
+        driver.OnDialog([&c](CDialog* d) {
+            c.server.Stop();
+            EXPECT_TRUE(ProcessEventsUntil([&c] { return c.app.pStream == nullptr; }));
+            TypeText(EditOf(d, IDC_LOGIN), QStringLiteral("x"));
+            ClickButton(d, IDOK);
+        });
+        frame->GetCommandAction(ID_REVERSI_INFO)->trigger();
+        EXPECT_TRUE(driver.Done());
+    }
+    EXPECT_EQ(c.app.pStream, nullptr);
+    EXPECT_EQ(c.server.GetClientBytes().find("finger"), std::string::npos);
+    EXPECT_TRUE(c.WaitUntilDeleted());
+}

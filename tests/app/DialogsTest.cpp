@@ -128,6 +128,15 @@ TEST(Dialogs, KomiTalkToLoginAndAbout)
             ClickButton(d, IDOK);
         });
         driver.AcceptMessageBox();
+        // Neither is "nan" or "inf" a komi.
+        for (const QString& text : {QStringLiteral("nan"), QStringLiteral("-inf")}) {
+            driver.OnDialog([text](CDialog* d) {
+                EditOf(d, IDC_KOMI)->selectAll();
+                TypeText(EditOf(d, IDC_KOMI), text);
+                ClickButton(d, IDOK);
+            });
+            driver.AcceptMessageBox();
+        }
         driver.OnDialog([](CDialog* d) {
             EditOf(d, IDC_KOMI)->selectAll();
             TypeText(EditOf(d, IDC_KOMI), QStringLiteral("3.5"));
@@ -136,7 +145,7 @@ TEST(Dialogs, KomiTalkToLoginAndAbout)
         CDialogGetKomi dialog;
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_DOUBLE_EQ(dialog.m_dKomi, 3.5);
-        EXPECT_EQ(driver.messageBoxes.size(), 1u);
+        EXPECT_EQ(driver.messageBoxes.size(), 3u);
     }
     {
         // At most eight characters can be typed.
