@@ -109,8 +109,7 @@ TEST_F(StandinMatchTest, TellsChannelsFingerAndAliases)
 TEST_F(StandinMatchTest, ClientProtocolShapesOnTheWire)
 {
     // Every message ends with "READY"; continuation lines begin with '|'.
-    CTestClient& alice = User("alice");
-    (void)alice;
+    User("alice");
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;

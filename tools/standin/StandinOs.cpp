@@ -423,6 +423,16 @@ CStandinOs::Match* CStandinOs::FindMatch(const std::string& id)
     return found == matches.end() ? nullptr : &found->second;
 }
 
+CStandinOs::Match* CStandinOs::FindPlayed(const std::string& login, const std::string& id, CStandinGame*& game)
+{
+    Match* match = FindGame(id, game);
+    if (!match || (match->logins[0] != login && match->logins[1] != login)) {
+        SendErr(login, "game " + id + " not found.");
+        return nullptr;
+    }
+    return match;
+}
+
 CStandinOs::Match* CStandinOs::FindGame(const std::string& id, CStandinGame*& game)
 {
     game = nullptr;
@@ -496,11 +506,9 @@ void CStandinOs::Play(const std::string& login, const Words& words, double now)
 void CStandinOs::Resign(const std::string& login, const std::string& id)
 {
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (!match || (match->logins[0] != login && match->logins[1] != login)) {
-        SendErr(login, "game " + id + " not found.");
+    Match* match = FindPlayed(login, id, game);
+    if (!match)
         return;
-    }
     // A match id resigns every game of the match that is still played.
     std::vector<CStandinGame*> resigned;
     for (auto& candidate : match->games)
@@ -518,22 +526,18 @@ void CStandinOs::Resign(const std::string& login, const std::string& id)
 void CStandinOs::Break(const std::string& login, const std::string& id)
 {
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (!match || (match->logins[0] != login && match->logins[1] != login)) {
-        SendErr(login, "game " + id + " not found.");
+    Match* match = FindPlayed(login, id, game);
+    if (!match)
         return;
-    }
     StopMatch(match->id, true);
 }
 
 void CStandinOs::Abort(const std::string& login, const std::string& id)
 {
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (!match || (match->logins[0] != login && match->logins[1] != login)) {
-        SendErr(login, "game " + id + " not found.");
+    Match* match = FindPlayed(login, id, game);
+    if (!match)
         return;
-    }
     match->abortAskers.insert(login);
     if (match->abortAskers.size() == 2) {
         StopMatch(match->id, false);

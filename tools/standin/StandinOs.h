@@ -124,6 +124,8 @@ private:
     Match* FindMatch(const std::string& id);
     // The match of a game id, or of a match id (game = null then).
     Match* FindGame(const std::string& id, CStandinGame*& game);
+    // The same for a match that the login plays; an error reply when there is none.
+    Match* FindPlayed(const std::string& login, const std::string& id, CStandinGame*& game);
     bool TakeRequest(const std::string& login, const std::string& id, bool accepting, Request& taken);
     bool IsPresent(const std::string& login) const { return users.count(login) != 0; }
     bool IsKnown(const std::string& login) const;
