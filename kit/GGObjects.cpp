@@ -68,7 +68,6 @@ void CGGClock::ReadOld(std::istream& is) {
     Expect(is, '(');
     double minutes = 0, seconds = 0, extensionMinutes = 0;
     is >> minutes >> seconds >> extensionMinutes;
-    if (is.fail()) return;
     timeLeft = minutes * 60;
     increment = seconds;
     extension = extensionMinutes * 60;

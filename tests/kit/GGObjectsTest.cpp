@@ -104,6 +104,13 @@ TEST(GGClock, TextForms) {
     EXPECT_EQ(old.extension, 120);
     EXPECT_EQ(old.state, CGGClock::kInExtension);
     EXPECT_EQ(oldText.get(), 'x');
+    // A record cut short keeps the numbers it holds; the missing ones are 0.
+    std::istringstream shortText("(20 7");
+    old.ReadOld(shortText);
+    EXPECT_TRUE(shortText.fail());
+    EXPECT_EQ(old.timeLeft, 1200);
+    EXPECT_EQ(old.increment, 7);
+    EXPECT_EQ(old.extension, 0);
 }
 
 TEST(GGClock, ElapseAndCompare) {
