@@ -14,26 +14,16 @@ void DiscardPacket(LPARAM packet)
     delete reinterpret_cast<CServerLinePacket*>(packet);
 }
 
-// The process-wide mutexes, opened by name once and kept to the very end of the
-// process: a reader thread may still use them while the program shuts down.
-const HANDLE& NamedMutex(const char* name)
-{
-    if (std::string(name) == "shutdown") {
-        static const HANDLE* shutdown = new HANDLE(CreateMutex(false, name));
-        return *shutdown;
-    }
-    static const HANDLE* finished = new HANDLE(CreateMutex(false, name));
-    return *finished;
-}
-
 } // namespace
 
 void tavostream::HandleText(const std::string& text)
 {
     // The application's own "shutdown" mutex, found by its name: nothing of the
     // application is touched before it is held, since once the main frame has gone the
-    // application object may be going too.
-    const HANDLE& shutdown = NamedMutex("shutdown");
+    // application object may be going too. Like "finished" below, it is opened once and
+    // kept to the very end of the process: a reader thread may still use it while the
+    // program shuts down.
+    static const HANDLE& shutdown = *new HANDLE(CreateMutex(false, "shutdown"));
     if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
         return;
     // While "shutdown" is held here the main frame cannot be destroyed.
@@ -61,7 +51,7 @@ void tavostream::OnDisconnected()
 
 void tavostream::Finished(tavostream* stream, int side)
 {
-    const HANDLE& finished = NamedMutex("finished");
+    static const HANDLE& finished = *new HANDLE(CreateMutex(false, "finished"));
     ASSERT(finished != nullptr);
     // A waiting acquire: with a zero wait a side that met the other inside this
     // section would return with its flag still set, and the stream would never go.
