@@ -1,5 +1,6 @@
 #include "Shell.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -35,14 +36,20 @@ int ShellExecuteOpen(const QString& path)
 
 namespace {
 
-bool WriteTextFile(const QString& path, const QString& text)
+enum class FileWrite { Same, Written, Failed };
+
+// Writes the file unless it holds these very bytes already, so that a start with
+// everything registered writes nothing.
+FileWrite WriteIfDifferent(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.readAll() == bytes)
+        return FileWrite::Same;
+    file.close();
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size();
+        return FileWrite::Failed;
+    return file.write(bytes) == bytes.size() ? FileWrite::Written : FileWrite::Failed;
 }
 
 // Runs a desktop database tool when it is installed; its outcome does not matter.
@@ -59,8 +66,13 @@ bool RegisterShellIcon(const QString& appId, const QImage& icon)
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         return false;
-    const QString iconDir = data + QStringLiteral("/icons/hicolor/%1x%1/apps").arg(icon.width());
-    return QDir().mkpath(iconDir) && icon.save(iconDir + QStringLiteral("/") + appId + QStringLiteral(".png"), "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !icon.save(&buffer, "PNG"))
+        return false;
+    const QString path = data + QStringLiteral("/icons/hicolor/%1x%1/apps/").arg(icon.width()) + appId
+                         + QStringLiteral(".png");
+    return WriteIfDifferent(path, png) != FileWrite::Failed;
 }
 
 bool RegisterShellFileType(const ShellFileType& type)
@@ -71,7 +83,6 @@ bool RegisterShellFileType(const ShellFileType& type)
     const QString appId = type.appName.toLower();
     const QString mimeType = QStringLiteral("application/x-") + type.typeId.toLower();
     const QString pattern = QStringLiteral("*") + type.extension;
-    bool ok = true;
 
     const QString mime = QStringLiteral(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -83,8 +94,8 @@ bool RegisterShellFileType(const ShellFileType& type)
         "  </mime-type>\n"
         "</mime-info>\n").arg(mimeType, type.typeName, appId, pattern);
     const QString mimeDir = data + QStringLiteral("/mime");
-    ok = WriteTextFile(mimeDir + QStringLiteral("/packages/") + appId + QStringLiteral("-")
-                       + type.typeId.toLower() + QStringLiteral(".xml"), mime) && ok;
+    const FileWrite mimeWrite = WriteIfDifferent(mimeDir + QStringLiteral("/packages/") + appId + QStringLiteral("-")
+                                                 + type.typeId.toLower() + QStringLiteral(".xml"), mime.toUtf8());
 
     // The shell's open request reaches the program through its "/dde" switch.
     const QString desktop = QStringLiteral(
@@ -98,11 +109,15 @@ bool RegisterShellFileType(const ShellFileType& type)
         "Categories=Game;BoardGame;\n"
         "Terminal=false\n").arg(type.appName, type.program, appId, mimeType);
     const QString appsDir = data + QStringLiteral("/applications");
-    ok = WriteTextFile(appsDir + QStringLiteral("/") + appId + QStringLiteral(".desktop"), desktop) && ok;
+    const FileWrite desktopWrite = WriteIfDifferent(appsDir + QStringLiteral("/") + appId + QStringLiteral(".desktop"),
+                                                    desktop.toUtf8());
 
-    RunIfPresent(QStringLiteral("update-mime-database"), {mimeDir});
-    RunIfPresent(QStringLiteral("update-desktop-database"), {appsDir});
-    return ok;
+    // The databases are brought up to date only when a file of theirs has changed.
+    if (mimeWrite != FileWrite::Same)
+        RunIfPresent(QStringLiteral("update-mime-database"), {mimeDir});
+    if (desktopWrite != FileWrite::Same)
+        RunIfPresent(QStringLiteral("update-desktop-database"), {appsDir});
+    return mimeWrite != FileWrite::Failed && desktopWrite != FileWrite::Failed;
 }
 
 std::intptr_t BeginThread(void (*proc)(void*), unsigned stackSize, void* arg)

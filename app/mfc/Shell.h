@@ -26,9 +26,11 @@ struct ShellFileType {
     QString appName;    // "Tavo"
 };
 // Installs the program's icon for the user under the name `appId`. False on failure.
+// Files that already hold what would be written are left alone (as with the type).
 bool RegisterShellIcon(const QString& appId, const QImage& icon);
 // Registers the type for the user: a shared-mime-info package and a desktop entry that
-// opens such files with the program, both naming the program's icon. False on failure.
+// opens such files with the program, both naming the program's icon; the desktop
+// databases are updated when one of the two has changed. False on failure.
 bool RegisterShellFileType(const ShellFileType& type);
 
 // Starts a thread that runs proc(arg) and is not joined; -1 with errno set (EAGAIN,

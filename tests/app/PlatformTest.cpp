@@ -4,9 +4,14 @@
 
 #include "MainFrm.h"
 #include "TavoDoc.h"
+#include "mfc/Shell.h"
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QMdiArea>
 #include <QPainter>
 #include <QSettings>
@@ -178,4 +183,57 @@ TEST(Platform, RecentFileList)
     read.ReadList(profile);
     EXPECT_EQ(read.Files(), (QStringList{QStringLiteral("e.ggf"), QStringLiteral("d.ggf"), QStringLiteral("b.ggf")}));
     EXPECT_FALSE(profile.contains(QStringLiteral("Recent File List/File4")));
+}
+
+TEST(Platform, ShellRegistrationWritesOnlyWhatDiffers)
+{
+    const QString data = TestHome() + QStringLiteral("/data");
+    const QString xml = data + QStringLiteral("/mime/packages/shelltest-ggf.xml");
+    const QString desktop = data + QStringLiteral("/applications/shelltest.desktop");
+    const QString png = data + QStringLiteral("/icons/hicolor/16x16/apps/shelltest.png");
+    ShellFileType type;
+    type.typeId = QStringLiteral("GGF");
+    type.typeName = QStringLiteral("Generic Game Format");
+    type.extension = QStringLiteral(".ggf");
+    type.program = QStringLiteral("/opt/shelltest/tavo");
+    type.appName = QStringLiteral("ShellTest");
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::green);
+
+    // Missing files are written.
+    ASSERT_TRUE(RegisterShellFileType(type));
+    ASSERT_TRUE(RegisterShellIcon(QStringLiteral("shelltest"), icon));
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray written = contents(desktop);
+    EXPECT_TRUE(written.contains("Exec=\"/opt/shelltest/tavo\" /dde %f"));
+    EXPECT_FALSE(contents(xml).isEmpty());
+    EXPECT_FALSE(contents(png).isEmpty());
+
+    // Files that hold what would be written are left untouched.
+    const QDateTime old = QDateTime::currentDateTime().addDays(-3);
+    for (const QString& path : {xml, desktop, png}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(RegisterShellFileType(type));
+    EXPECT_TRUE(RegisterShellIcon(QStringLiteral("shelltest"), icon));
+    for (const QString& path : {xml, desktop, png})
+        EXPECT_EQ(QFileInfo(path).lastModified(), old) << path.toStdString();
+
+    // A file that differs is written again.
+    {
+        QFile file(desktop);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write("Hidden=true\n");
+    }
+    EXPECT_TRUE(RegisterShellFileType(type));
+    EXPECT_EQ(contents(desktop), written);
+    type.program = QStringLiteral("/opt/elsewhere/tavo");
+    EXPECT_TRUE(RegisterShellFileType(type));
+    EXPECT_TRUE(contents(desktop).contains("/opt/elsewhere/tavo"));
+    EXPECT_EQ(QFileInfo(xml).lastModified(), old);
 }
