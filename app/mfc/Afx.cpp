@@ -6,23 +6,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 
-namespace {
-std::atomic<int> assertFailures{0};
-}
-
 void AfxAssertFailed(const char* file, int line)
 {
-    ++assertFailures;
     std::fprintf(stderr, "Assertion failed: %s, line %d\n", file, line);
-}
-
-int AfxAssertFailures()
-{
-    return assertFailures;
 }
 
 void AfxTrace(const char* text)

@@ -31,7 +31,6 @@ constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 // Results of a modal run and of a message box.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
-constexpr int IDHELP = 9;
 
 // Message box styles (only those used here).
 constexpr UINT MB_OK = 0x0000;
@@ -60,8 +59,6 @@ void AfxAssertFailed(const char* file, int line);
 #else
 #define ASSERT(cond) ((cond) ? (void)0 : AfxAssertFailed(__FILE__, __LINE__))
 #endif
-// Counts the assertions that have failed in this process (for the tests).
-int AfxAssertFailures();
 
 // A debug trace line.
 void AfxTrace(const char* text);

@@ -61,7 +61,6 @@ public:
     void AddRadio(int groupFirstId, int id, QRadioButton* button);
     QWidget* GetDlgItem(int id) const;
     const std::vector<QRadioButton*>* GetRadioGroup(int firstId) const;
-    UINT GetTemplateId() const { return m_nIDTemplate; }
 
 protected:
     // Calls `handler` when button `id` is clicked.

@@ -122,13 +122,10 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
         delete frame; // the view goes with it, and the document with its last view
         return nullptr;
     }
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         document->SetTitle(GetDocString(docName) + QString::number(++m_nUntitledCount));
-    } else {
-        document->SetPathName(path);
-        if (app->GetRecentFileList())
-            app->GetRecentFileList()->Add(path);
-    }
+    else if (app->GetRecentFileList())
+        app->GetRecentFileList()->Add(path);
     view->OnInitialUpdate();
     if (makeVisible)
         frame->show();

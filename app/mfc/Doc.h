@@ -29,10 +29,6 @@ public:
 
     void SetTitle(const QString& title);
     const QString& GetTitle() const { return m_strTitle; }
-    void SetPathName(const QString& path) { m_strPathName = path; }
-    const QString& GetPathName() const { return m_strPathName; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
-    bool IsModified() const { return m_bModified; }
     CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 
 private:
@@ -40,8 +36,6 @@ private:
     CDocTemplate* m_pDocTemplate = nullptr;
     std::vector<CView*> m_views;
     QString m_strTitle;
-    QString m_strPathName;
-    bool m_bModified = false;
 };
 
 // A view of a document inside a child frame; painting goes through OnDraw.

@@ -122,7 +122,8 @@ public:
     virtual CView* GetActiveView() const { return nullptr; }
     // The resource id of the active child frame, or 0.
     virtual UINT GetActiveChildResource() const { return 0; }
-    void EnableDocking(DWORD align) { m_dwDockStyle = align; }
+    // The toolbar's own allowed areas decide where it docks.
+    void EnableDocking(DWORD align) { (void)align; }
     void DockControlBar(CToolBar* bar);
     // The help key: the help of the active game window's frame, else of this one.
     void OnHelpKey();
@@ -140,7 +141,6 @@ private:
 
     UINT m_nIDResource = 0;
     UINT m_nMenuId = 0;
-    DWORD m_dwDockStyle = 0;
     std::map<UINT, QAction*> m_actions;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_messageMap;
     std::map<int, UINT> m_qtTimers; // Qt timer id to window timer id

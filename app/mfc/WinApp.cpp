@@ -32,7 +32,6 @@ void CCmdUI::Enable(bool on)
 
 void CCmdUI::SetCheck(int check)
 {
-    m_nCheck = check;
     if (m_pAction) {
         m_pAction->setCheckable(true);
         m_pAction->setChecked(check != 0);
@@ -132,8 +131,6 @@ void CCommandLineInfo::ParseParam(const QString& param, bool isFlag, bool isLast
             m_nShellCommand = FilePrintTo;
         else if (flag == QStringLiteral("dde"))
             m_nShellCommand = FileDDE;
-        else if (flag == QStringLiteral("nologo"))
-            m_bShowSplash = false;
         return;
     }
     if (m_strFileName.isEmpty()) {
@@ -202,7 +199,6 @@ int CWinApp::Run()
 
 void CWinApp::SetRegistryKey(const QString& company)
 {
-    m_pszRegistryKey = company;
     m_profile = std::make_unique<QSettings>(company, m_pszAppName);
     m_profile->setFallbacksEnabled(false);
 }

@@ -32,7 +32,6 @@ public:
     UINT m_nID;
     QAction* m_pAction;
     bool m_bEnabled = false;
-    int m_nCheck = 0;
 };
 
 // Receives commands by id, with an optional update handler per id that sets the
@@ -79,7 +78,6 @@ public:
     int m_nShellCommand = FileNew;
     QString m_strFileName;
     QString m_strPrinterName;
-    bool m_bShowSplash = true;
 };
 
 class CWinApp : public CCmdTarget {
@@ -114,7 +112,8 @@ public:
 
     void ParseCommandLine(CCommandLineInfo& info) const;
     BOOL ProcessShellCommand(CCommandLineInfo& info);
-    void EnableShellOpen() { m_bShellOpen = true; }
+    // The shell's open request arrives as the "/dde" switch: nothing to switch on.
+    void EnableShellOpen() {}
 
     CFrameWnd* GetMainWnd() const { return m_pMainWnd; }
     void OnAppExit();
@@ -124,7 +123,6 @@ public:
     QPrinter* GetPrinter();
 
     QString m_pszAppName;
-    QString m_pszRegistryKey;
     CFrameWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = 1;
 
@@ -135,7 +133,6 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
-    bool m_bShellOpen = false;
 };
 
 // The one application object of the process, null when there is none.
