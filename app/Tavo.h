@@ -70,7 +70,6 @@ public:
     CBoardStyle* GetBoardStyle() const { return pBoardStyle; }
     void ReleaseStream(tavostream* stream);
     bool IsCurrentStream(const tavostream* stream) const { return stream && stream == pStream; }
-    tavostream* GetStream() const { return pStream; }
     const HANDLE& GetShutdownMutex() const { return hShutdownMutex; }
 
     bool fShowValidMoves = true;
