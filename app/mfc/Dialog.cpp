@@ -26,6 +26,25 @@ QWidget* CDataExchange::PrepareCtrl(int id)
     return control;
 }
 
+namespace {
+
+// The control of `id` as a W; null when the exchange has failed already or the control
+// is of another kind.
+template <class W>
+W* PrepareCtrlAs(CDataExchange* dx, int id)
+{
+    return dx->m_bFailed ? nullptr : qobject_cast<W*>(dx->PrepareCtrl(id));
+}
+
+// Refuses what was entered: the message, then the focus back on the control.
+void Refuse(CDataExchange* dx, const QString& message)
+{
+    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION, 0);
+    dx->Fail();
+}
+
+} // namespace
+
 void DDX_Text(CDataExchange* dx, int id, QString& value)
 {
     if (dx->m_bFailed)
@@ -46,9 +65,7 @@ void DDX_Text(CDataExchange* dx, int id, QString& value)
 
 void DDX_Text(CDataExchange* dx, int id, double& value)
 {
-    if (dx->m_bFailed)
-        return;
-    auto* edit = qobject_cast<QLineEdit*>(dx->PrepareCtrl(id));
+    auto* edit = PrepareCtrlAs<QLineEdit>(dx, id);
     if (!edit)
         return;
     if (!dx->m_bSaveAndValidate) {
@@ -58,12 +75,10 @@ void DDX_Text(CDataExchange* dx, int id, double& value)
     bool ok = false;
     const double read = edit->text().trimmed().toDouble(&ok);
     // "nan" and "inf" read as numbers here, but they are none.
-    if (!ok || !std::isfinite(read)) {
-        AfxMessageBox(QStringLiteral("Please enter a number."), MB_OK | MB_ICONEXCLAMATION, 0);
-        dx->Fail();
-        return;
-    }
-    value = read;
+    if (!ok || !std::isfinite(read))
+        Refuse(dx, QStringLiteral("Please enter a number."));
+    else
+        value = read;
 }
 
 void DDV_MaxChars(CDataExchange* dx, const QString& value, int count)
@@ -75,17 +90,13 @@ void DDV_MaxChars(CDataExchange* dx, const QString& value, int count)
         if (edit)
             edit->setMaxLength(count);
     } else if (value.size() > count) {
-        AfxMessageBox(QStringLiteral("Enter no more than %1 characters.").arg(count),
-                      MB_OK | MB_ICONEXCLAMATION, 0);
-        dx->Fail();
+        Refuse(dx, QStringLiteral("Enter no more than %1 characters.").arg(count));
     }
 }
 
 void DDX_Check(CDataExchange* dx, int id, BOOL& value)
 {
-    if (dx->m_bFailed)
-        return;
-    auto* box = qobject_cast<QCheckBox*>(dx->PrepareCtrl(id));
+    auto* box = PrepareCtrlAs<QCheckBox>(dx, id);
     if (!box)
         return;
     if (dx->m_bSaveAndValidate)
