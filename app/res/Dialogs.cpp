@@ -19,21 +19,25 @@
 
 namespace {
 
+// Files the control under its id, by which the dialog and the tests find it.
+template <class W>
+W* Filed(CDialog& dialog, int id, W* control)
+{
+    control->setObjectName(QStringLiteral("control%1").arg(id));
+    dialog.AddControl(id, control);
+    return control;
+}
+
 QLineEdit* Edit(CDialog& dialog, int id)
 {
-    auto* edit = new QLineEdit(&dialog);
-    edit->setObjectName(QStringLiteral("control%1").arg(id));
-    dialog.AddControl(id, edit);
-    return edit;
+    return Filed(dialog, id, new QLineEdit(&dialog));
 }
 
 QPushButton* Button(CDialog& dialog, int id, const QString& text, bool isDefault = false)
 {
-    auto* button = new QPushButton(text, &dialog);
-    button->setObjectName(QStringLiteral("control%1").arg(id));
+    auto* button = Filed(dialog, id, new QPushButton(text, &dialog));
     button->setDefault(isDefault);
     button->setAutoDefault(isDefault);
-    dialog.AddControl(id, button);
     return button;
 }
 
@@ -41,11 +45,7 @@ QLabel* Text(CDialog& dialog, const QString& text, int id = -1)
 {
     auto* label = new QLabel(text, &dialog);
     label->setWordWrap(true);
-    if (id >= 0) {
-        label->setObjectName(QStringLiteral("control%1").arg(id));
-        dialog.AddControl(id, label);
-    }
-    return label;
+    return id >= 0 ? Filed(dialog, id, label) : label;
 }
 
 // A group box with radio buttons; the first one's id names the group.
@@ -76,6 +76,14 @@ QVBoxLayout* ButtonColumn(CDialog& dialog, bool okOnly = false)
     return column;
 }
 
+// The button column at the end of `layout`, its buttons at the top.
+void AddButtonColumn(CDialog& dialog, QBoxLayout* layout, bool okOnly = false)
+{
+    QVBoxLayout* buttons = ButtonColumn(dialog, okOnly);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+}
+
 void BuildConnect(CDialog& dialog)
 {
     dialog.setWindowTitle(QStringLiteral("GGS Connect"));
@@ -87,15 +95,11 @@ void BuildConnect(CDialog& dialog)
     QLineEdit* password = Edit(dialog, IDC_PASSWORD);
     password->setEchoMode(QLineEdit::Password);
     grid->addWidget(password, 1, 1);
-    auto* save = new QCheckBox(QStringLiteral("Remember password"), &dialog);
-    save->setObjectName(QStringLiteral("control%1").arg(IDC_SAVE_PASSWORD));
-    dialog.AddControl(IDC_SAVE_PASSWORD, save);
-    grid->addWidget(save, 2, 1);
+    grid->addWidget(Filed(dialog, IDC_SAVE_PASSWORD, new QCheckBox(QStringLiteral("Remember password"), &dialog)),
+                    2, 1);
     auto* top = new QHBoxLayout;
     top->addLayout(grid);
-    QVBoxLayout* buttons = ButtonColumn(dialog);
-    buttons->addStretch();
-    top->addLayout(buttons);
+    AddButtonColumn(dialog, top);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addLayout(top);
     layout->addWidget(Text(dialog, QStringLiteral(
@@ -103,17 +107,17 @@ void BuildConnect(CDialog& dialog)
         "login and password you would like to use.")));
 }
 
-// A label, one edit and the buttons: the shape of several small dialogs.
-void BuildOneEdit(CDialog& dialog, const QString& title, const QString& label, int editId)
+// A label, one edit and the buttons: the shape of several small dialogs. Returns the
+// button column, to which a dialog may add its own buttons.
+QVBoxLayout* BuildOneEdit(CDialog& dialog, const QString& title, const QString& label, int editId)
 {
     dialog.setWindowTitle(title);
     auto* layout = new QHBoxLayout(&dialog);
     layout->addWidget(Text(dialog, label));
     layout->addWidget(Edit(dialog, editId));
     QVBoxLayout* buttons = ButtonColumn(dialog);
-    if (editId == IDC_SERVER)
-        buttons->addWidget(Button(dialog, IDC_DEFAULT, QStringLiteral("Default")));
     layout->addLayout(buttons);
+    return buttons;
 }
 
 void BuildAutopass(CDialog& dialog)
@@ -129,9 +133,7 @@ void BuildAutopass(CDialog& dialog)
         "only one legal move.")));
     auto* layout = new QHBoxLayout(&dialog);
     layout->addLayout(groups);
-    QVBoxLayout* buttons = ButtonColumn(dialog);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    AddButtonColumn(dialog, layout);
 }
 
 void BuildAutosave(CDialog& dialog)
@@ -149,9 +151,7 @@ void BuildAutosave(CDialog& dialog)
     groups->addLayout(row);
     auto* layout = new QHBoxLayout(&dialog);
     layout->addLayout(groups);
-    QVBoxLayout* buttons = ButtonColumn(dialog);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    AddButtonColumn(dialog, layout);
 }
 
 void BuildAbout(CDialog& dialog)
@@ -166,9 +166,7 @@ void BuildAbout(CDialog& dialog)
     auto* layout = new QHBoxLayout(&dialog);
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addLayout(texts);
-    QVBoxLayout* buttons = ButtonColumn(dialog, true);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    AddButtonColumn(dialog, layout, true);
 }
 
 } // namespace
@@ -189,7 +187,8 @@ bool BuildDialogResource(UINT id, CDialog& dialog)
         BuildOneEdit(dialog, QStringLiteral("Komi Value"), QStringLiteral("Komi Value:"), IDC_KOMI);
         return true;
     case IDD_SERVER_NAME:
-        BuildOneEdit(dialog, QStringLiteral("Set server name"), QStringLiteral("Server Name:"), IDC_SERVER);
+        BuildOneEdit(dialog, QStringLiteral("Set server name"), QStringLiteral("Server Name:"), IDC_SERVER)
+            ->addWidget(Button(dialog, IDC_DEFAULT, QStringLiteral("Default")));
         return true;
     case IDD_REVERSI_AUTOPASS:
         BuildAutopass(dialog);
