@@ -35,6 +35,58 @@ QSettings Profile()
     return QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
 }
 
+// The application's settings that the profile keeps.
+struct Settings {
+    bool showValidMoves, showLastMove, showNextMove, showEvals, moveBeep;
+    int autopass, autoforce, autosaveMine, autosaveOthers;
+    std::string autosaveFolder;
+    bool showServers, unifiedChat;
+    CBoardStyle* style;
+    std::string serverLogin;
+};
+
+const Settings kDefaults = {true, true, true, true, false, 1, 0, 1, 1, "", false, false,
+                            &CBoardStyle::space, "/os"};
+// Every value differs from its default.
+const Settings kChanged = {false, false, false, false, true, 2, 1, 0, 2, "/home/someone/games", true, true,
+                           &CBoardStyle::wood, "/xs"};
+
+void Apply(CTavoApp& app, const Settings& settings)
+{
+    app.fShowValidMoves = settings.showValidMoves;
+    app.fShowLastMove = settings.showLastMove;
+    app.fShowNextMove = settings.showNextMove;
+    app.fShowEvals = settings.showEvals;
+    app.fMoveBeep = settings.moveBeep;
+    app.nAutopass = settings.autopass;
+    app.nAutoforce = settings.autoforce;
+    app.nAutosaveMine = settings.autosaveMine;
+    app.nAutosaveOthers = settings.autosaveOthers;
+    app.fnAutosave = settings.autosaveFolder;
+    app.fShowServers = settings.showServers;
+    app.fUnifiedChat = settings.unifiedChat;
+    app.pBoardStyle = settings.style;
+    app.sServerLogin = settings.serverLogin;
+}
+
+void ExpectSettings(const CTavoApp& app, const Settings& expected)
+{
+    EXPECT_EQ(app.fShowValidMoves, expected.showValidMoves);
+    EXPECT_EQ(app.fShowLastMove, expected.showLastMove);
+    EXPECT_EQ(app.fShowNextMove, expected.showNextMove);
+    EXPECT_EQ(app.fShowEvals, expected.showEvals);
+    EXPECT_EQ(app.fMoveBeep, expected.moveBeep);
+    EXPECT_EQ(app.nAutopass, expected.autopass);
+    EXPECT_EQ(app.nAutoforce, expected.autoforce);
+    EXPECT_EQ(app.nAutosaveMine, expected.autosaveMine);
+    EXPECT_EQ(app.nAutosaveOthers, expected.autosaveOthers);
+    EXPECT_EQ(app.fnAutosave, expected.autosaveFolder);
+    EXPECT_EQ(app.fShowServers, expected.showServers);
+    EXPECT_EQ(app.fUnifiedChat, expected.unifiedChat);
+    EXPECT_EQ(app.GetBoardStyle(), expected.style);
+    EXPECT_EQ(app.GetServerLogin(), expected.serverLogin);
+}
+
 } // namespace
 
 TEST(Startup, WritesTheStartLogAndRegistersTheFileType)
@@ -79,40 +131,14 @@ TEST(Startup, EmptyProfileGivesTheDefaults)
 {
     TestApp app;
     ASSERT_TRUE(app.Start());
-    EXPECT_TRUE(app.fShowValidMoves);
-    EXPECT_TRUE(app.fShowLastMove);
-    EXPECT_TRUE(app.fShowNextMove);
-    EXPECT_TRUE(app.fShowEvals);
-    EXPECT_FALSE(app.fMoveBeep);
-    EXPECT_EQ(app.nAutopass, 1);
-    EXPECT_EQ(app.nAutoforce, 0);
-    EXPECT_EQ(app.nAutosaveMine, 1);
-    EXPECT_EQ(app.nAutosaveOthers, 1);
-    EXPECT_EQ(app.fnAutosave, "");
-    EXPECT_FALSE(app.fShowServers);
-    EXPECT_FALSE(app.fUnifiedChat);
-    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::space);
-    EXPECT_EQ(app.GetServerLogin(), "/os");
+    ExpectSettings(app, kDefaults);
 }
 
 TEST(Startup, SettingsRoundTripThroughTheProfile)
 {
     TestApp app;
     ASSERT_TRUE(app.Start());
-    app.fShowValidMoves = false;
-    app.fShowLastMove = false;
-    app.fShowNextMove = false;
-    app.fShowEvals = false;
-    app.fMoveBeep = true;
-    app.nAutopass = 2;
-    app.nAutoforce = 1;
-    app.nAutosaveMine = 0;
-    app.nAutosaveOthers = 2;
-    app.fnAutosave = "/home/someone/games";
-    app.fShowServers = true;
-    app.fUnifiedChat = true;
-    app.pBoardStyle = &CBoardStyle::wood;
-    app.sServerLogin = "/xs";
+    Apply(app, kChanged);
     app.ExitInstance();
 
     QSettings profile = Profile();
@@ -127,27 +153,9 @@ TEST(Startup, SettingsRoundTripThroughTheProfile)
     EXPECT_FALSE(permissions & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
 
     // The next start reads every value back.
-    app.fShowValidMoves = app.fShowLastMove = app.fShowNextMove = app.fShowEvals = true;
-    app.fMoveBeep = app.fShowServers = app.fUnifiedChat = false;
-    app.nAutopass = app.nAutoforce = app.nAutosaveMine = app.nAutosaveOthers = 1;
-    app.fnAutosave.clear();
-    app.pBoardStyle = &CBoardStyle::space;
-    app.sServerLogin.clear();
+    Apply(app, kDefaults);
     app.LoadSettings();
-    EXPECT_FALSE(app.fShowValidMoves);
-    EXPECT_FALSE(app.fShowLastMove);
-    EXPECT_FALSE(app.fShowNextMove);
-    EXPECT_FALSE(app.fShowEvals);
-    EXPECT_TRUE(app.fMoveBeep);
-    EXPECT_EQ(app.nAutopass, 2);
-    EXPECT_EQ(app.nAutoforce, 1);
-    EXPECT_EQ(app.nAutosaveMine, 0);
-    EXPECT_EQ(app.nAutosaveOthers, 2);
-    EXPECT_EQ(app.fnAutosave, "/home/someone/games");
-    EXPECT_TRUE(app.fShowServers);
-    EXPECT_TRUE(app.fUnifiedChat);
-    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::wood);
-    EXPECT_EQ(app.GetServerLogin(), "/xs");
+    ExpectSettings(app, kChanged);
 }
 
 TEST(Startup, OddProfileValuesAreNormalised)
