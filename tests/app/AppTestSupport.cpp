@@ -39,6 +39,11 @@ QString TestHome()
     return home->path();
 }
 
+QSettings TestProfile()
+{
+    return QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+}
+
 bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -134,7 +139,7 @@ void ModalDriver::Poll()
 TestHomeSetup::TestHomeSetup()
 {
     TestHome();
-    QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo")).clear();
+    TestProfile().clear();
 }
 
 TestApp::TestApp() = default;

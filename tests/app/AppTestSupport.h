@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QSettings>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -25,6 +26,9 @@ class CDialog;
 // Sets up the process once: a private temporary home (XDG config and data folders,
 // working directory) and the QApplication. Returns the temporary folder.
 QString TestHome();
+
+// The application's profile, as the tests read and prepare it.
+QSettings TestProfile();
 
 // Processes events until the condition holds or the time is up; returns the condition.
 bool ProcessEventsUntil(const std::function<bool()>& condition,

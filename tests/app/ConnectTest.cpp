@@ -105,7 +105,7 @@ TEST(Connect, WrongThenRightPassword)
     EXPECT_EQ(c.app.pStream, c.stream);
     EXPECT_TRUE(c.stream->IsLoggedIn());
     EXPECT_EQ(c.server.GetClientCount(), 1u);
-    QSettings profile(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+    QSettings profile = TestProfile();
     EXPECT_EQ(profile.value(QStringLiteral("GGS/login")).toString(), QStringLiteral("alice"));
     EXPECT_EQ(profile.value(QStringLiteral("GGS/password")).toString(), QStringLiteral("secret"));
     EXPECT_EQ(profile.value(QStringLiteral("GGS/fSavePassword")).toInt(), 1);

@@ -29,7 +29,7 @@ QRadioButton* Radio(CDialog* dialog, int id)
 
 QString ProfileString(const char* key)
 {
-    return QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo")).value(QString::fromLatin1(key)).toString();
+    return TestProfile().value(QString::fromLatin1(key)).toString();
 }
 
 } // namespace
@@ -66,7 +66,7 @@ TEST(Dialogs, ServerName)
         CDialogServerName dialog;
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_EQ(ProfileString("GGS/server"), name);
-        EXPECT_TRUE(QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo")).contains(QStringLiteral("GGS/server")));
+        EXPECT_TRUE(TestProfile().contains(QStringLiteral("GGS/server")));
     }
 }
 
@@ -231,7 +231,7 @@ TEST(Dialogs, ConnectLoginRuleAndFocus)
     }
 
     // The focus skips what is remembered: login only, then login and password.
-    QSettings profile(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+    QSettings profile = TestProfile();
     profile.setValue(QStringLiteral("GGS/login"), QStringLiteral("alice"));
     profile.sync();
     {

@@ -172,7 +172,7 @@ TEST(Platform, RecentFileList)
         list.Add(QString::fromLatin1(file));
     EXPECT_EQ(list.Files(), (QStringList{QStringLiteral("c.ggf"), QStringLiteral("e.ggf"),
                                          QStringLiteral("d.ggf"), QStringLiteral("b.ggf")}));
-    QSettings profile(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
+    QSettings profile = TestProfile();
     list.WriteList(profile);
     EXPECT_EQ(profile.value(QStringLiteral("Recent File List/File1")).toString(), QStringLiteral("c.ggf"));
     EXPECT_EQ(profile.value(QStringLiteral("Recent File List/File4")).toString(), QStringLiteral("b.ggf"));

@@ -30,11 +30,6 @@ std::string ReadFile(const QString& path)
     return text.str();
 }
 
-QSettings Profile()
-{
-    return QSettings(QStringLiteral("Deziduva"), QStringLiteral("Tavo"));
-}
-
 // The application's settings that the profile keeps.
 struct Settings {
     bool showValidMoves, showLastMove, showNextMove, showEvals, moveBeep;
@@ -141,7 +136,7 @@ TEST(Startup, SettingsRoundTripThroughTheProfile)
     Apply(app, kChanged);
     app.ExitInstance();
 
-    QSettings profile = Profile();
+    QSettings profile = TestProfile();
     EXPECT_EQ(profile.value(QStringLiteral("Display/theme")).toString(), QStringLiteral("wood"));
     EXPECT_EQ(profile.value(QStringLiteral("Reversi/nAutopass")).toInt(), 2);
     EXPECT_EQ(profile.value(QStringLiteral("Display/fMoveBeep")).toInt(), 1);
@@ -163,7 +158,7 @@ TEST(Startup, OddProfileValuesAreNormalised)
     TestApp app;
     app.SetRegistryKey(QStringLiteral("Deziduva"));
     {
-        QSettings profile = Profile();
+        QSettings profile = TestProfile();
         profile.setValue(QStringLiteral("Display/fShowLastMove"), 2);
         profile.setValue(QStringLiteral("Display/fMoveBeep"), -1);
         profile.setValue(QStringLiteral("Display/theme"), QStringLiteral("Wood"));
@@ -173,7 +168,7 @@ TEST(Startup, OddProfileValuesAreNormalised)
     EXPECT_TRUE(app.fMoveBeep);
     EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::space); // the name is compared exactly
     app.SaveSettings();
-    QSettings profile = Profile();
+    QSettings profile = TestProfile();
     EXPECT_EQ(profile.value(QStringLiteral("Display/fShowLastMove")).toInt(), 1);
     EXPECT_EQ(profile.value(QStringLiteral("Display/fMoveBeep")).toInt(), 1);
     EXPECT_EQ(profile.value(QStringLiteral("Display/theme")).toString(), QStringLiteral("space"));
