@@ -167,9 +167,7 @@ BOOL CFrameWnd::LoadFrame(UINT id, DWORD style)
 {
     (void)style;
     m_nIDResource = id;
-    QString title = LoadStringResource(id);
-    title = title.left(title.indexOf(QLatin1Char('\n')) < 0 ? title.size() : title.indexOf(QLatin1Char('\n')));
-    setWindowTitle(title);
+    setWindowTitle(LoadStringResource(id).section(QLatin1Char('\n'), 0, 0));
     setWindowIcon(LoadIconResource(id));
     SetMenuResource(id);
     ApplyAccelerators(id);
