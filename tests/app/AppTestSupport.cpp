@@ -5,6 +5,7 @@
 #include "mfc/Dialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -37,6 +38,12 @@ QString TestHome()
         application->setQuitOnLastWindowClosed(false);
     }
     return home->path();
+}
+
+std::string ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 QSettings TestProfile()

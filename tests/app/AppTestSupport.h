@@ -27,6 +27,9 @@ class CDialog;
 // working directory) and the QApplication. Returns the temporary folder.
 QString TestHome();
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const QString& path);
+
 // The application's profile, as the tests read and prepare it.
 QSettings TestProfile();
 

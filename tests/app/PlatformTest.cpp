@@ -203,14 +203,10 @@ TEST(Platform, ShellRegistrationWritesOnlyWhatDiffers)
     // Missing files are written.
     ASSERT_TRUE(RegisterShellFileType(type));
     ASSERT_TRUE(RegisterShellIcon(QStringLiteral("shelltest"), icon));
-    const auto contents = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    const QByteArray written = contents(desktop);
-    EXPECT_TRUE(written.contains("Exec=\"/opt/shelltest/tavo\" /dde %f"));
-    EXPECT_FALSE(contents(xml).isEmpty());
-    EXPECT_FALSE(contents(png).isEmpty());
+    const std::string written = ReadFile(desktop);
+    EXPECT_NE(written.find("Exec=\"/opt/shelltest/tavo\" /dde %f"), std::string::npos);
+    EXPECT_FALSE(ReadFile(xml).empty());
+    EXPECT_FALSE(ReadFile(png).empty());
 
     // Files that hold what would be written are left untouched.
     const QDateTime old = QDateTime::currentDateTime().addDays(-3);
@@ -231,9 +227,9 @@ TEST(Platform, ShellRegistrationWritesOnlyWhatDiffers)
         file.write("Hidden=true\n");
     }
     EXPECT_TRUE(RegisterShellFileType(type));
-    EXPECT_EQ(contents(desktop), written);
+    EXPECT_EQ(ReadFile(desktop), written);
     type.program = QStringLiteral("/opt/elsewhere/tavo");
     EXPECT_TRUE(RegisterShellFileType(type));
-    EXPECT_TRUE(contents(desktop).contains("/opt/elsewhere/tavo"));
+    EXPECT_NE(ReadFile(desktop).find("/opt/elsewhere/tavo"), std::string::npos);
     EXPECT_EQ(QFileInfo(xml).lastModified(), old);
 }

@@ -17,18 +17,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string ReadFile(const QString& path)
-{
-    std::ifstream in(path.toStdString());
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The application's settings that the profile keeps.
 struct Settings {
