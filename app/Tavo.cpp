@@ -39,12 +39,9 @@ CBoardStyle::~CBoardStyle() = default;
 
 CBitmap2* CBoardStyle::GetBitmap()
 {
-    if (!pBitmap && !fBitmapFailed) {
-        pBitmap = std::make_unique<CBitmap2>();
-        if (LoadBitmap() != 0) {
-            fBitmapFailed = 1;
-            pBitmap.reset();
-        }
+    if (!pBitmap && !fBitmapFailed && LoadBitmap() != 0) {
+        fBitmapFailed = 1;
+        pBitmap.reset();
     }
     return pBitmap.get();
 }
