@@ -64,7 +64,6 @@ private:
     void Poll();
     std::deque<Step> m_steps;
     bool m_lastStarted = true;
-    int m_timer = 0;
     std::unique_ptr<QObject> m_context;
 };
 
