@@ -455,7 +455,7 @@ void COsGame::StartStandard() {
 
 void COsGame::PlayWithPass(const COsMove& mv) {
     Play(Item(mv, 0, 0));
-    if (!IsOver() && !posCurrent.board.MoverHasLegalMove()) Play(Item(COsMove(), 0, 0));
+    if (posCurrent.board.GameState() == COsBoard::kMustPass) Play(Item(COsMove(), 0, 0));
 }
 
 void COsGame::ReadLogbook(std::istream& is) {
