@@ -16,41 +16,30 @@ int main() {
         std::fprintf(stderr, "cannot open %s\n", TAVO_GAMES_DIR "/wthor-2001.logbook");
         return 1;
     }
-    std::vector<std::vector<COsMove>> games;
+    // The logbook reader supplies the moves with their passes.
+    std::vector<CGGMoveList<COsMove>> games;
     std::string line;
     while (std::getline(logbook, line)) {
         std::istringstream is(line);
-        std::vector<COsMove> moves;
-        char c;
-        while (is >> c && (c == '+' || c == '-')) {
-            COsMove mv;
-            is >> mv;
-            moves.push_back(mv);
-        }
-        if (!moves.empty()) games.push_back(moves);
+        COsGame game;
+        game.ReadLogbook(is);
+        if (!game.moves.empty()) games.push_back(game.moves);
     }
 
     COsBoardType bt;
     bt.size = 8;
     bt.fOctagon = false;
-    const COsMove pass;
     long long nGames = 0, nMoves = 0, nLegal = 0;
     const auto start = std::chrono::steady_clock::now();
     double seconds = 0;
     do {
-        for (const std::vector<COsMove>& moves : games) {
+        for (const CGGMoveList<COsMove>& moves : games) {
             COsGame game;
             game.posStart.board.Initialize(bt);
             game.UpdatePosition();
-            for (const COsMove& mv : moves) {
-                std::vector<COsMove> legal = game.posCurrent.board.LegalMoves();
-                if (legal.empty()) {
-                    game.Play(CGGMoveListItem<COsMove>(pass, 0, 0));
-                    legal = game.posCurrent.board.LegalMoves();
-                    nMoves++;
-                }
-                nLegal += legal.size();
-                game.Play(CGGMoveListItem<COsMove>(mv, 0, 0));
+            for (const CGGMoveListItem<COsMove>& item : moves) {
+                nLegal += game.posCurrent.board.LegalMoves().size();
+                game.Play(item);
                 nMoves++;
             }
             nGames += game.IsOver();

@@ -155,14 +155,7 @@ int main()
     std::printf("transcript: %.1f MB, %zu service messages (%zu games joined, %zu who lists)\n", megabytes,
                 transcript.messages + transcript.who, transcript.games, transcript.who);
 
-    double best = 1e9;
-    double bestFloor = 1e9;
-    size_t messages = 0;
-    size_t lines = 0;
-    for (int round = 0; round < 3; ++round) {
-        best = std::min(best, bench::RunStream<CCountingStream>(port, messages));
-        bestFloor = std::min(bestFloor, bench::RunFloor(port, lines));
-    }
+    const auto [best, bestFloor, messages, lines] = bench::BestOfThree<CCountingStream>(port);
     // The user notification that creates the service reaches the handler too.
     const size_t serviceMessages = messages - 1 + transcript.who;
     std::printf("service (read, assemble, route, parse, state): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",

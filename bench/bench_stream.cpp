@@ -96,14 +96,7 @@ int main()
     const double megabytes = transcript.text.size() / (1024.0 * 1024.0);
     std::printf("transcript: %.1f MB, %zu messages\n", megabytes, transcript.messages);
 
-    double best = 1e9;
-    double bestFloor = 1e9;
-    size_t messages = 0;
-    size_t lines = 0;
-    for (int round = 0; round < 3; ++round) {
-        best = std::min(best, bench::RunStream<CCountingStream>(port, messages));
-        bestFloor = std::min(bestFloor, bench::RunFloor(port, lines));
-    }
+    const auto [best, bestFloor, messages, lines] = bench::BestOfThree<CCountingStream>(port);
     std::printf("stream (read, assemble, route): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",
                 messages / best, megabytes / best, messages, best);
     std::printf("floor  (read, split lines)     : %8.0f lines/s    %7.1f MB/s (%zu lines, %.3f s)\n",

@@ -3,10 +3,10 @@
 // and length whatever the moves.
 #include <cstddef>
 #include <cstdint>
-#include <iostream>
 #include <sstream>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "OsObjects.h"
 
 namespace {
@@ -27,10 +27,6 @@ void ReadOnly(const std::string& text) {
     }
 }
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 void PlayOnEveryBoard(const std::string& text) {
     static const int kSizes[] = {4, 6, 8, 10, 12, 14, 88};
     for (int size : kSizes) {
@@ -47,11 +43,8 @@ void PlayOnEveryBoard(const std::string& text) {
             game.Play(item);
         }
         const COsBoard& board = game.posCurrent.board;
-        Check(board.squares.size() == static_cast<size_t>(bt.NBorderedSquares()));
-        for (int row = -1; row <= bt.size; row++)
-            for (int col = -1; col <= bt.size; col++)
-                if (row < 0 || col < 0 || row == bt.size || col == bt.size || bt.IsCutCorner(row, col))
-                    Check(board.GetSquare(row, col) == 'd');
+        fuzz::Check(!board.squares.empty());
+        fuzz::CheckBoard(board);
         board.LegalMoves();
         game.GetPosition(game.moves.size() / 2);
     }
@@ -60,11 +53,7 @@ void PlayOnEveryBoard(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A move on an occupied square prints the board; keep the fuzzer's output quiet.
-    static std::ostringstream sink;
-    static std::streambuf* quiet = std::clog.rdbuf(sink.rdbuf());
-    (void)quiet;
-    sink.str("");
+    fuzz::QuietClog();
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     ReadAndWrite<COsMove>(text);

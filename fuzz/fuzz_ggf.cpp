@@ -3,34 +3,16 @@
 // writing the written text again gives the same text.
 #include <cstddef>
 #include <cstdint>
-#include <iostream>
 #include <sstream>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "OsObjects.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-// A cleared board, or one of its full length with the border intact and only the four
-// square characters.
-void CheckBoard(const COsBoard& board) {
-    if (board.squares.empty()) return;
-    const COsBoardType& bt = board.bt;
-    Check(board.squares.size() == static_cast<size_t>(bt.NBorderedSquares()));
-    for (int row = -1; row <= bt.size; row++) {
-        for (int col = -1; col <= bt.size; col++) {
-            const char c = board.GetSquare(row, col);
-            if (row < 0 || col < 0 || row == bt.size || col == bt.size || bt.IsCutCorner(row, col))
-                Check(c == 'd');
-            else
-                Check(c == '*' || c == 'O' || c == '-');
-        }
-    }
-}
+using fuzz::Check;
+using fuzz::CheckBoard;
 
 void CheckGame(const COsGame& game) {
     CheckBoard(game.posStart.board);
@@ -56,11 +38,7 @@ std::string Rewritten(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A move on an occupied square prints the board; keep the fuzzer's output quiet.
-    static std::ostringstream sink;
-    static std::streambuf* quiet = std::clog.rdbuf(sink.rdbuf());
-    (void)quiet;
-    sink.str("");
+    fuzz::QuietClog();
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::istringstream games(text);

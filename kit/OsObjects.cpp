@@ -270,28 +270,6 @@ void COsBoard::Set(int row, int col, char c) {
     if (IsOnBoard(row, col) && !bt.IsCutCorner(row, col)) squares[Index(row, col)] = c;
 }
 
-void COsBoard::Update(const COsMove& mv) {
-    // A square off the board places nothing: the position stays valid and the move
-    // still takes its turn, like a move on an occupied square.
-    KIT_ASSERT(mv.fPass || IsOnBoard(mv.row, mv.col));
-    if (!mv.fPass && IsOnBoard(mv.row, mv.col)) {
-        char& square = squares[Index(mv.row, mv.col)];
-        if (square == kEmpty) {
-            const char mover = SideChar();
-            const char opponent = fBlackMove ? kWhite : kBlack;
-            square = mover;
-            for (int dRow = -1; dRow <= 1; dRow++)
-                for (int dCol = -1; dCol <= 1; dCol++)
-                    if (dRow || dCol) FlipDirection(mv.row, mv.col, dRow, dCol, mover, opponent);
-        } else {
-            // An occupied square: a move list out of step with its board. Shown for
-            // whoever runs the program from a terminal; nothing is placed.
-            Write(std::clog);
-        }
-    }
-    fBlackMove = !fBlackMove;
-}
-
 // Walks from the square in one direction over the opponent's discs; returns the length
 // of the run when the mover's disc closes it, else 0. The border of 'd' ends every walk;
 // the index test only guards against a square string changed from outside.
@@ -307,17 +285,49 @@ static int RunLength(const std::string& squares, int start, int step, char mover
     return n;
 }
 
+// Turns the run that RunLength finds to the mover's colour; returns its length.
+static int FlipRun(std::string& squares, int start, int step, char mover, char opponent) {
+    const int n = RunLength(squares, start, step, mover, opponent);
+    for (int k = 1, i = start + step; k <= n; k++, i += step) squares[i] = mover;
+    return n;
+}
+
+// One of the eight steps to a neighbouring square.
+static bool IsDirection(int dRow, int dCol) {
+    return dRow >= -1 && dRow <= 1 && dCol >= -1 && dCol <= 1 && (dRow || dCol);
+}
+
+void COsBoard::Update(const COsMove& mv) {
+    // A square off the board places nothing: the position stays valid and the move
+    // still takes its turn, like a move on an occupied square.
+    KIT_ASSERT(mv.fPass || IsOnBoard(mv.row, mv.col));
+    if (!mv.fPass && IsOnBoard(mv.row, mv.col)) {
+        const int start = Index(mv.row, mv.col);
+        if (squares[start] == kEmpty) {
+            const char mover = SideChar();
+            const char opponent = fBlackMove ? kWhite : kBlack;
+            const int width = bt.size + 2;
+            squares[start] = mover;
+            for (int dRow = -1; dRow <= 1; dRow++)
+                for (int dCol = -1; dCol <= 1; dCol++)
+                    if (dRow || dCol) FlipRun(squares, start, dRow * width + dCol, mover, opponent);
+        } else {
+            // An occupied square: a move list out of step with its board. Shown for
+            // whoever runs the program from a terminal; nothing is placed.
+            Write(std::clog);
+        }
+    }
+    fBlackMove = !fBlackMove;
+}
+
 int COsBoard::CountDirection(int row, int col, int dRow, int dCol, char mover, char opponent) const {
-    if (!IsOnBoard(row, col) || dRow < -1 || dRow > 1 || dCol < -1 || dCol > 1 || (!dRow && !dCol))
-        return 0;
+    if (!IsOnBoard(row, col) || !IsDirection(dRow, dCol)) return 0;
     return RunLength(squares, Index(row, col), dRow * (bt.size + 2) + dCol, mover, opponent);
 }
 
 int COsBoard::FlipDirection(int row, int col, int dRow, int dCol, char mover, char opponent) {
-    const int n = CountDirection(row, col, dRow, dCol, mover, opponent);
-    const int step = dRow * (bt.size + 2) + dCol;
-    for (int k = 1, i = Index(row, col) + step; k <= n; k++, i += step) squares[i] = mover;
-    return n;
+    if (!IsOnBoard(row, col) || !IsDirection(dRow, dCol)) return 0;
+    return FlipRun(squares, Index(row, col), dRow * (bt.size + 2) + dCol, mover, opponent);
 }
 
 int COsBoard::CountFlips(int row, int col, bool black) const {
@@ -455,7 +465,7 @@ void COsGame::StartStandard() {
 
 void COsGame::PlayWithPass(const COsMove& mv) {
     Play(Item(mv, 0, 0));
-    if (!IsOver() && !posCurrent.board.MoverHasLegalMove()) Play(Item(COsMove(), 0, 0));
+    if (posCurrent.board.GameState() == COsBoard::kMustPass) Play(Item(COsMove(), 0, 0));
 }
 
 void COsGame::ReadLogbook(std::istream& is) {

@@ -187,7 +187,6 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
     } else if (keyword == "update") {
         OnUpdate(CMsgUpdate(text, from, is));
     } else if (keyword == "watch") {
-        textinput::SkipBlanks(is);
         const int next = textinput::Peek(is);
         if (next == '+' || next == '-')
             OnErr(CMsgGGErr(text, from, is));
@@ -199,7 +198,6 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
         // A delta: a request id begins with '.', a match change has the word "match",
         // a watch change is "<login> watch"; anything else is unknown.
         const bool plus = keyword == "+";
-        textinput::SkipBlanks(is);
         if (textinput::Peek(is) == '.') {
             OnRequestDelta(CMsgRequestDelta(text, from, is, plus));
         } else {

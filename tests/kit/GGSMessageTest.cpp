@@ -18,52 +18,54 @@ std::istringstream After(const std::string& text, int words)
     return is;
 }
 
+// A record of the server's own messages (": keyword ...") built from its whole text.
+template <class T, class... Extra>
+T ServerMessage(const std::string& text, Extra... extra)
+{
+    auto is = After(text, 2);
+    return T(text, "", is, extra...);
+}
+
 } // namespace
 
 TEST(GGSMessage, ErrClassifiesTheFirstLine)
 {
     {
         const std::string text = ": ERR command 'xyz' not recognized";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSNotRecognized);
         EXPECT_EQ(msg.text, text);
         EXPECT_EQ(msg.from, "");
     }
     {
         const std::string text = ": ERR user 'bob' not found.";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSUserNotFound);
         EXPECT_EQ(msg.user, "bob");
     }
     {
         // Without apostrophes the user stays empty.
         const std::string text = ": ERR user bob not found";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSUserNotFound);
         EXPECT_EQ(msg.user, "");
     }
     {
         // One apostrophe only.
         const std::string text = ": ERR user 'bob not found";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSUserNotFound);
         EXPECT_EQ(msg.user, "");
     }
     {
         // Only the first line counts.
         const std::string text = ": ERR something else\nuser 'x' not found";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSUnknown);
     }
     {
         const std::string text = ": ERR";
-        auto is = After(text, 2);
-        CMsgGGSErr msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSErr>(text);
         EXPECT_EQ(msg.id, kErrGGSUnknown);
     }
 }
@@ -72,8 +74,7 @@ TEST(GGSMessage, FingerJoinsRepeatedKeysAndStopsAtALineWithoutColon)
 {
     const std::string text =
         ": finger\n  login   : joe\nname:  Joe Smith\nemail: a@b\nemail:c@d\nno colon here\nlate: x";
-    auto is = After(text, 2);
-    CMsgGGSFinger msg(text, "", is);
+    auto msg = ServerMessage<CMsgGGSFinger>(text);
     ASSERT_EQ(msg.entries.size(), 3u);
     EXPECT_EQ(msg.entries["login"], "joe");
     EXPECT_EQ(msg.entries["name"], "Joe Smith");
@@ -82,8 +83,7 @@ TEST(GGSMessage, FingerJoinsRepeatedKeysAndStopsAtALineWithoutColon)
 
     // A value may itself hold colons; only the first one splits.
     const std::string timed = ": finger\nlast: 12:30:00";
-    auto is2 = After(timed, 2);
-    CMsgGGSFinger msg2(timed, "", is2);
+    auto msg2 = ServerMessage<CMsgGGSFinger>(timed);
     EXPECT_EQ(msg2.entries["last"], "12:30:00");
 }
 
@@ -91,8 +91,7 @@ TEST(GGSMessage, WhoReadsUsersUntilALineFails)
 {
     const std::string text =
         ": who 4\njoe + 1:00 2:00 a b\n/os s 0 9:00:00 - -\n\nann p 1 2 3 4";
-    auto is = After(text, 2);
-    CMsgGGSWho msg(text, "", is);
+    const auto msg = ServerMessage<CMsgGGSWho>(text);
     EXPECT_EQ(msg.count, 4);   // the server's number, whatever was read
     ASSERT_EQ(msg.users.size(), 2u);
     EXPECT_EQ(msg.users[0].login, "joe");
@@ -105,15 +104,13 @@ TEST(GGSMessage, WhoReadsUsersUntilALineFails)
 
     // Short lines keep the words they have.
     const std::string shortText = ": who 1\nbob h";
-    auto is2 = After(shortText, 2);
-    CMsgGGSWho msg2(shortText, "", is2);
+    const auto msg2 = ServerMessage<CMsgGGSWho>(shortText);
     ASSERT_EQ(msg2.users.size(), 1u);
     EXPECT_EQ(msg2.users[0].status, 'h');
     EXPECT_EQ(msg2.users[0].word1, "");
 
     const std::string bad = ": who many";
-    auto is3 = After(bad, 2);
-    CMsgGGSWho msg3(bad, "", is3);
+    const auto msg3 = ServerMessage<CMsgGGSWho>(bad);
     EXPECT_TRUE(msg3.users.empty());
 }
 
@@ -142,8 +139,7 @@ TEST(GGSMessage, AliasCountsOnlyWhenTheLineStartsWithADigit)
 {
     {
         const std::string text = ": alias 2/2\nhi tell everybody hi\nbye   quit";
-        auto is = After(text, 2);
-        CMsgGGSAlias msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSAlias>(text);
         EXPECT_EQ(msg.login, "");
         EXPECT_EQ(msg.count, 2);
         EXPECT_EQ(msg.total, 2);
@@ -155,8 +151,7 @@ TEST(GGSMessage, AliasCountsOnlyWhenTheLineStartsWithADigit)
     }
     {
         const std::string text = ": alias joe 3/5\nx y";
-        auto is = After(text, 2);
-        CMsgGGSAlias msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSAlias>(text);
         EXPECT_EQ(msg.login, "joe");
         EXPECT_EQ(msg.count, 0);
         EXPECT_EQ(msg.total, 0);
@@ -166,8 +161,7 @@ TEST(GGSMessage, AliasCountsOnlyWhenTheLineStartsWithADigit)
     {
         // An alias without expansion does not swallow the next line.
         const std::string text = ": alias 4/4\nempty\nfull a b\nlast\nblank   ";
-        auto is = After(text, 2);
-        CMsgGGSAlias msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSAlias>(text);
         ASSERT_EQ(msg.items.size(), 4u);
         EXPECT_EQ(msg.items[0].name, "empty");
         EXPECT_EQ(msg.items[0].expansion, "");
@@ -179,8 +173,7 @@ TEST(GGSMessage, AliasCountsOnlyWhenTheLineStartsWithADigit)
     }
     {
         const std::string text = ": alias 7";
-        auto is = After(text, 2);
-        CMsgGGSAlias msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSAlias>(text);
         EXPECT_EQ(msg.count, 7);
         EXPECT_TRUE(msg.items.empty());
     }
@@ -197,29 +190,25 @@ TEST(GGSMessage, RestOfTextRecordsAndUserDelta)
     }
     {
         const std::string text = ": help\ncommands:\n  who";
-        auto is = After(text, 2);
-        CMsgGGSHelp msg(text, "", is);
+        const auto msg = ServerMessage<CMsgGGSHelp>(text);
         EXPECT_EQ(msg.rest, "commands:\n  who");
     }
     {
         const std::string text = ": news x y";
-        auto is = After(text, 2);
-        CMsgGGSUnknown msg(text, "", is, "news");
+        const auto msg = ServerMessage<CMsgGGSUnknown>(text, "news");
         EXPECT_EQ(msg.keyword, "news");
         EXPECT_EQ(msg.rest, "x y");
     }
     {
         const std::string text = ": + joe 1";
-        auto is = After(text, 2);
-        CMsgGGSUserDelta msg(text, "", is, true);
+        const auto msg = ServerMessage<CMsgGGSUserDelta>(text, true);
         EXPECT_TRUE(msg.plus);
         EXPECT_EQ(msg.login, "joe");
         EXPECT_EQ(msg.level, 1);
     }
     {
         const std::string text = ": - joe";
-        auto is = After(text, 2);
-        CMsgGGSUserDelta msg(text, "", is, false);
+        const auto msg = ServerMessage<CMsgGGSUserDelta>(text, false);
         EXPECT_FALSE(msg.plus);
         EXPECT_EQ(msg.login, "joe");
         EXPECT_EQ(msg.level, 0);

@@ -16,8 +16,7 @@ Item Entry(const std::string& text) { return ReadFrom<Item>(text); }
 COsGame NewGame(const std::string& matchType = "8", COsBoardType bt = Type(8)) {
     COsGame game;
     game.Clear();
-    std::istringstream is(matchType);
-    is >> game.matchType;
+    game.matchType = ReadFrom<COsMatchType>(matchType);
     game.players[0].login = "white";
     game.players[1].login = "black";
     game.posStart.board.Initialize(bt);

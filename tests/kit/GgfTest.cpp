@@ -13,15 +13,7 @@ namespace {
 
 using Item = CGGMoveListItem<COsMove>;
 
-const std::string kStart8 = "8 " + std::string(27, '-') + "O*" + std::string(6, '-') + "*O" + std::string(27, '-') + " *";
-
-COsGame Game(const std::string& ggf, bool* failed = nullptr) {
-    COsGame game;
-    std::istringstream is(ggf);
-    is >> game;
-    if (failed) *failed = is.fail();
-    return game;
-}
+COsGame Game(const std::string& ggf, bool* failed = nullptr) { return ReadFrom<COsGame>(ggf, failed); }
 
 COsGame ReadBack(const COsGame& game) { return Game(Text(game)); }
 
@@ -29,8 +21,7 @@ COsGame ReadBack(const COsGame& game) { return Game(Text(game)); }
 COsGame NewGame(const std::string& matchType, const std::string& moves = "") {
     COsGame game;
     game.Clear();
-    std::istringstream mt(matchType);
-    mt >> game.matchType;
+    game.matchType = ReadFrom<COsMatchType>(matchType);
     game.players[0] = {"white", 1650.5};
     game.players[1] = {"black", 1720};
     game.place = "GGS/os";

@@ -60,8 +60,7 @@ TEST(RealGames, GgfReadsReplaysAndWritesBack) {
         EXPECT_FALSE(game.players[0].login.empty());
         EXPECT_FALSE(game.players[1].login.empty());
         EXPECT_EQ(game.matchType.bt.size, 8);
-        EXPECT_EQ(game.posStart.board.squares, ReadFrom<COsBoard>(
-            "8 ---------------------------O*------*O--------------------------- *").squares);
+        EXPECT_EQ(game.posStart.board.squares, ReadFrom<COsBoard>(kStart8).squares);
         // Every move legal, the game over at its end, RE its score.
         COsGame replay = game;
         replay.moves.clear();

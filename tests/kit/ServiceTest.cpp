@@ -1,6 +1,8 @@
 // The "/os" service object: keyword dispatch, events, set-up and the service state.
 
 #include "ServerTemplates.h"
+#include "ServiceRecordParse.h"
+#include "TextForms.h"
 #include "ggsstream.h"
 
 #include <gtest/gtest.h>
@@ -109,16 +111,11 @@ void Send(CServer& service, const std::string& text)
     service.HandleMessage(text, word, is);
 }
 
-std::string Board8()
-{
-    return "8 " + std::string(27, '-') + "O*" + std::string(6, '-') + "*O" + std::string(27, '-') + " *";
-}
-
 std::string Game(const std::string& type, const std::string& black, const std::string& white,
                  const std::string& moves = "")
 {
     return "(;GM[Othello]PC[GGS/os]PB[" + black + "]PW[" + white + "]RE[?]TI[5:00//2:00]TY[" + type + "]BO[" +
-           Board8() + "]" + moves + ";)";
+           kStart8 + "]" + moves + ";)";
 }
 
 } // namespace
@@ -357,10 +354,7 @@ TEST(Service, RequestsAndConcernsLogin)
     EXPECT_EQ(service.FindRequest(".r1"), nullptr);
     EXPECT_EQ(service.requests.size(), 1u);
 
-    auto request = [](const std::string& text) {
-        std::istringstream is(text);
-        return CMsgGGRequestDelta<COsMatchType>(text, "/os", is, true);
-    };
+    auto request = [](const std::string& text) { return Parse<CMsgGGRequestDelta<COsMatchType>>(text, true); };
     EXPECT_TRUE(request(".r1 1800 ann 5:00//2:00 8 R 1700 me 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 me 5:00//2:00 8 R 1700 bob 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 ann 5:00//2:00 8 R 1700 Me 5:00//2:00").ConcernsLogin(stream));

@@ -22,6 +22,10 @@ std::string Text(const T& value) {
     return os.str();
 }
 
+// The standard 8x8 start position as a GGF board value.
+const std::string kStart8 =
+    "8 " + std::string(27, '-') + "O*" + std::string(6, '-') + "*O" + std::string(27, '-') + " *";
+
 inline COsBoardType Type(int size, bool octagon = false) {
     COsBoardType bt;
     bt.size = size;
