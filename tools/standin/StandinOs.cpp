@@ -62,20 +62,23 @@ void CStandinOs::SendErr(const std::string& login, const std::string& text)
     Send(login, "ERR " + text);
 }
 
-void CStandinOs::ToMatch(const Match& match, const std::string& message)
+std::set<std::string> CStandinOs::Audience(const Match& match)
 {
     std::set<std::string> to(match.watchers);
     to.insert(match.logins[0]);
     to.insert(match.logins[1]);
-    for (const auto& login : to)
+    return to;
+}
+
+void CStandinOs::ToMatch(const Match& match, const std::string& message)
+{
+    for (const auto& login : Audience(match))
         Send(login, message);
 }
 
 void CStandinOs::ToNotified(const Match& match, const std::string& message)
 {
-    std::set<std::string> to(match.watchers);
-    to.insert(match.logins[0]);
-    to.insert(match.logins[1]);
+    std::set<std::string> to = Audience(match);
     for (const auto& [login, user] : users)
         if (user.notify)
             to.insert(login);

@@ -90,6 +90,8 @@ private:
 
     void Send(const std::string& login, const std::string& message);
     void SendErr(const std::string& login, const std::string& text);
+    // The players and the watchers of a match.
+    static std::set<std::string> Audience(const Match& match);
     // To the players and the watchers of a match.
     void ToMatch(const Match& match, const std::string& message);
     void ToNotified(const Match& match, const std::string& message);

@@ -64,9 +64,7 @@ void CStandinOs::Comment(const std::string& login, const std::string& id, const 
     const bool player = match->logins[0] == login || match->logins[1] == login;
     const std::string message =
         id + " " + (player ? '>' : '-') + " " + PlayerText(PlayerOf(login, match->type)) + ": " + text;
-    std::set<std::string> to(match->watchers);
-    to.insert(match->logins[0]);
-    to.insert(match->logins[1]);
+    std::set<std::string> to = Audience(*match);
     to.erase(login);
     for (const auto& each : to)
         Send(each, message);
