@@ -246,14 +246,8 @@ void CStandinOs::Ask(const std::string& login, const Words& words)
         SendErr(login, "rated variable mismatch.");
         return;
     }
-    request.id = NewId();
-    request.logins[0] = login;
-    request.logins[1] = opponent;
     request.rated = user.rated ? 'R' : 'U';
-    const std::string text = "+ " + RequestText(request);
-    requests[request.id] = request;
-    Send(login, text);
-    Send(opponent, text);
+    Offer(login, opponent, request);
 }
 
 void CStandinOs::AskStored(const std::string& login, const std::string& storedId)
@@ -269,9 +263,6 @@ void CStandinOs::AskStored(const std::string& login, const std::string& storedId
         return;
     }
     Request request;
-    request.id = NewId();
-    request.logins[0] = login;
-    request.logins[1] = opponent;
     request.type = found->type;
     request.rated = 'S';
     request.storedId = storedId;
@@ -279,10 +270,18 @@ void CStandinOs::AskStored(const std::string& login, const std::string& storedId
     const int side = game.players[1].login == login ? 1 : 0;
     request.clocks[0] = game.posCurrent.clocks[side];
     request.clocks[1] = game.posCurrent.clocks[1 - side];
+    Offer(login, opponent, request);
+}
+
+void CStandinOs::Offer(const std::string& asker, const std::string& asked, Request& request)
+{
+    request.id = NewId();
+    request.logins[0] = asker;
+    request.logins[1] = asked;
     const std::string text = "+ " + RequestText(request);
     requests[request.id] = request;
-    Send(login, text);
-    Send(opponent, text);
+    Send(asker, text);
+    Send(asked, text);
 }
 
 // Takes a request away, telling both of its logins; false when the login may not (only the

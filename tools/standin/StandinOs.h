@@ -90,14 +90,16 @@ private:
 
     void Send(const std::string& login, const std::string& message);
     void SendErr(const std::string& login, const std::string& text);
-    // The players and the watchers of a match.
+    // The players and the watchers of a match: ToMatch sends to them, ToNotified to them
+    // and to every user who wants the match notices.
     static std::set<std::string> Audience(const Match& match);
-    // To the players and the watchers of a match.
     void ToMatch(const Match& match, const std::string& message);
     void ToNotified(const Match& match, const std::string& message);
 
     void Ask(const std::string& login, const Words& words);
     void AskStored(const std::string& login, const std::string& storedId);
+    // Gives the request its id and logins, keeps it and tells both logins.
+    void Offer(const std::string& asker, const std::string& asked, Request& request);
     void Accept(const std::string& login, const std::string& id, double now);
     void Decline(const std::string& login, const std::string& id);
     void Play(const std::string& login, const Words& words, double now);
