@@ -452,14 +452,20 @@ CStandinOs::Match* CStandinOs::FindGame(const std::string& id, CStandinGame*& ga
     return game ? match : nullptr;
 }
 
+CStandinOs::Match* CStandinOs::FindOneGame(const std::string& id, CStandinGame*& game)
+{
+    Match* match = FindGame(id, game);
+    if (match && !game && match->games.size() == 1)
+        game = &match->games[0];
+    return game ? match : nullptr;
+}
+
 void CStandinOs::Play(const std::string& login, const Words& words, double now)
 {
     const std::string id = words.size() > 1 ? words[1] : std::string();
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (match && !game && match->games.size() == 1)
-        game = &match->games[0];
-    if (!game) {
+    Match* match = FindOneGame(id, game);
+    if (!match) {
         SendErr(login, "game " + id + " not found.");
         return;
     }
@@ -551,10 +557,8 @@ void CStandinOs::Abort(const std::string& login, const std::string& id)
 void CStandinOs::Undo(const std::string& login, const std::string& id, double now)
 {
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (match && !game && match->games.size() == 1)
-        game = &match->games[0];
-    if (!game || game->SideOf(login) < 0) {
+    Match* match = FindOneGame(id, game);
+    if (!match || game->SideOf(login) < 0) {
         SendErr(login, "game " + id + " not found.");
         return;
     }

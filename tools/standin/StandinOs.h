@@ -130,6 +130,9 @@ private:
     Match* FindGame(const std::string& id, CStandinGame*& game);
     // The same for a match that the login plays; an error reply when there is none.
     Match* FindPlayed(const std::string& login, const std::string& id, CStandinGame*& game);
+    // The match of a game id, or of the id of a match of one game, which then names that
+    // game; null (with no reply) when there is none.
+    Match* FindOneGame(const std::string& id, CStandinGame*& game);
     bool TakeRequest(const std::string& login, const std::string& id, bool accepting, Request& taken);
     bool IsPresent(const std::string& login) const { return users.count(login) != 0; }
     bool IsKnown(const std::string& login) const;
