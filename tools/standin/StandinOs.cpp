@@ -361,13 +361,6 @@ std::string CStandinOs::MatchText(const Match& match) const
     return text.str();
 }
 
-std::string CStandinOs::GameText(const CStandinGame& game) const
-{
-    std::ostringstream text;
-    game.record.WriteGGF(text);
-    return text.str();
-}
-
 void CStandinOs::StartMatch(const Request& request, double now)
 {
     Match match;
@@ -416,7 +409,7 @@ void CStandinOs::StartMatch(const Request& request, double now)
     Match& started = matches[match.id] = match;
     ToNotified(started, "+ match " + MatchText(started));
     for (const auto& game : started.games)
-        ToMatch(started, "join " + game.id + " " + GameText(game));
+        ToMatch(started, "join " + game.id + " " + Text(game.record));
 }
 
 CStandinOs::Match* CStandinOs::FindMatch(const std::string& id)
@@ -483,18 +476,13 @@ void CStandinOs::Play(const std::string& login, const Words& words, double now)
     case CStandinGame::kNotPlaying: SendErr(login, "you don't play in " + id + "."); return;
     case CStandinGame::kNotYourTurn: SendErr(login, "it's not your turn in " + id + "."); return;
     case CStandinGame::kFinished: SendErr(login, "game " + id + " is over."); return;
-    case CStandinGame::kIllegal: {
-        std::ostringstream move;
-        move << item.move;
-        SendErr(login, "illegal move " + move.str() + " in " + id + ".");
-        return;
-    }
+    case CStandinGame::kIllegal: SendErr(login, "illegal move " + Text(item.move) + " in " + id + "."); return;
     case CStandinGame::kOutOfTime: TimeUp(*match, *game, login); return;
     case CStandinGame::kBidTaken: return;
     case CStandinGame::kBidsDone: {
         match->logins[0] = match->games[0].Login(1);
         match->logins[1] = match->games[0].Login(0);
-        ToMatch(*match, "join " + game->id + " " + GameText(*game));
+        ToMatch(*match, "join " + game->id + " " + Text(game->record));
         break;
     }
     case CStandinGame::kPlayed: {
@@ -568,7 +556,7 @@ void CStandinOs::Undo(const std::string& login, const std::string& id, double no
         // The opponent asked first and this answer agrees: the opponent is to move again.
         match->undoAskers.erase(asked);
         if (game->Undo(opponent, now))
-            ToMatch(*match, "join " + game->id + " " + GameText(*game));
+            ToMatch(*match, "join " + game->id + " " + Text(game->record));
         else
             SendErr(login, "nothing to undo in " + game->id + ".");
         return;
@@ -591,7 +579,7 @@ void CStandinOs::GameEnded(Match& match, CStandinGame& game)
     if (match.games.size() == 2) {
         CGGResult score = game.record.result;
         score.kind = CGGResult::kScore;
-        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " + ResultText(score));
+        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " + Text(score));
     }
     for (const auto& each : match.games)
         if (!each.IsOver())
@@ -609,7 +597,7 @@ void CStandinOs::EndMatch(const std::string& matchId)
         const CGGResult& second = match.games[1].record.result;
         result.Set(result.score - second.score, std::max(result.kind, second.kind));
     }
-    ToNotified(match, "- match " + MatchText(match) + " " + ResultText(result));
+    ToNotified(match, "- match " + MatchText(match) + " " + Text(result));
 
     for (const auto& game : match.games) {
         HistoryItem item;

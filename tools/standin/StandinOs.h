@@ -144,7 +144,6 @@ private:
 
     std::string RequestText(const Request& request) const;
     std::string MatchText(const Match& match) const;
-    std::string GameText(const CStandinGame& game) const;
     std::string DateText(double now) const;
 
     Sender send;

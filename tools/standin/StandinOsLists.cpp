@@ -44,7 +44,7 @@ void CStandinOs::Watch(const std::string& login, const Words& words)
     if (plus) {
         match->watchers.insert(login);
         for (const auto& each : match->games)
-            Send(login, "join " + each.id + " " + GameText(each));
+            Send(login, "join " + each.id + " " + Text(each.record));
         ToMatch(*match, notice);
     } else {
         ToMatch(*match, notice);
@@ -213,18 +213,13 @@ void CStandinOs::Look(const std::string& login, const std::string& id)
     if (Match* match = FindGame(id, game)) {
         for (const auto& each : match->games)
             if (!game || &each == game)
-                games.push_back(GameText(each));
+                games.push_back(Text(each.record));
     } else if (finished.count(id)) {
-        std::ostringstream text;
-        finished[id].WriteGGF(text);
-        games.push_back(text.str());
+        games.push_back(Text(finished[id]));
     } else {
         for (const char* suffix : {".0", ".1"})
-            if (finished.count(id + suffix)) {
-                std::ostringstream text;
-                finished[id + suffix].WriteGGF(text);
-                games.push_back(text.str());
-            }
+            if (finished.count(id + suffix))
+                games.push_back(Text(finished[id + suffix]));
     }
     if (games.empty()) {
         SendErr(login, "game " + id + " not found.");
