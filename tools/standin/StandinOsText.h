@@ -58,9 +58,11 @@ inline bool ReadRatingType(const std::string& word, COsMatchType& type)
 
 inline std::string RatingKey(const COsMatchType& type)
 {
-    std::ostringstream key;
-    key << type.bt << (type.fAnti ? "a" : "") << (type.fRand ? "r" : "");
-    return key.str();
+    COsRatingType key;
+    key.bt = type.bt;
+    key.fAnti = type.fAnti;
+    key.fRand = type.fRand;
+    return Text(key);
 }
 
 inline bool ReadClock(const std::string& word, CGGClock& clock)
