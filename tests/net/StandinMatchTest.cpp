@@ -1,16 +1,5 @@
 #include "MatchSupport.h"
 
-namespace {
-
-std::string Score(double score)
-{
-    std::ostringstream text;
-    text << score;
-    return text.str();
-}
-
-} // namespace
-
 TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
 {
     CTestClient& alice = User("alice", 1);
@@ -76,7 +65,7 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
     EXPECT_FALSE(bob.Has("/os: .2 > 1500 bob"));
 
     const COsBoard end = PlayOut(game, alice, bob, {&carol});
-    const std::string result = Score(end.Result(false));
+    const std::string result = Text(end.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob 8b R " + result) << each->name;
         // Every client played every update on its record and ends with the server's result.
@@ -152,16 +141,16 @@ TEST_F(StandinMatchTest, SynchroMatchIsTwoGames)
 
     // The games are played apart; each reports its own end.
     const COsBoard end0 = PlayOut(first, alice, bob, {&carol});
-    const std::string score0 = Score(end0.Result(false));
+    const std::string score0 = Text(end0.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol})
         EXPECT_EQ(each->Next("/os: end .2.0"), "/os: end .2.0 ( alice vs. bob ) " + score0) << each->name;
     EXPECT_FALSE(alice.Has("/os: - match"));
     const COsBoard end1 = PlayOut(second, bob, alice, {&carol});
-    const std::string score1 = Score(end1.Result(false));
+    const std::string score1 = Text(end1.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol})
         EXPECT_EQ(each->Next("/os: end .2.1"), "/os: end .2.1 ( bob vs. alice ) " + score1) << each->name;
     // The match's result is alice's: her score as black less bob's as black.
-    const std::string total = Score(end0.Result(false) - end1.Result(false));
+    const std::string total = Text(end0.Result(false) - end1.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob s6 U " + total) << each->name;
         // Each game keeps the result of its own end, from black's view.
@@ -197,18 +186,18 @@ TEST_F(StandinMatchTest, KomiMatchWithBothBids)
 
     // Bids are moves with the bid as evaluation; the first is kept until the second comes.
     server.AdvanceClock(3);
-    bob.Os("play " + id + " " + MoveText(legal[0]) + "/2.5");
+    bob.Os("play " + id + " " + Text(legal[0]) + "/2.5");
     bob.Sync();
     EXPECT_FALSE(alice.Has("/os: join"));
     EXPECT_FALSE(alice.Has("/os: update"));
     server.AdvanceClock(4);
-    alice.Os("play " + id + " " + MoveText(legal[1]) + "/1");
+    alice.Os("play " + id + " " + Text(legal[1]) + "/1");
     // The higher bidder, bob, is black and gives the mean of the bids to white.
     const CJoinedGame game = ReadJoin(alice.Next("/os: join " + id + " "));
     EXPECT_EQ(bob.Next("/os: join " + id + " "), "/os: join " + id + " " + game.ggf);
     EXPECT_EQ(game.black, "bob");
-    EXPECT_NE(game.ggf.find("]KB[" + MoveText(legal[0]) + "/2.50/3.00]KW[" + MoveText(legal[1]) +
-                            "/1.00/7.00]KM[1.75]B[" + MoveText(legal[0]) + "/2.50/3.00];)"),
+    EXPECT_NE(game.ggf.find("]KB[" + Text(legal[0]) + "/2.50/3.00]KW[" + Text(legal[1]) +
+                            "/1.00/7.00]KM[1.75]B[" + Text(legal[0]) + "/2.50/3.00];)"),
               std::string::npos)
         << game.ggf;
     EXPECT_EQ(game.game.moves.size(), 1u);
@@ -216,7 +205,7 @@ TEST_F(StandinMatchTest, KomiMatchWithBothBids)
     EXPECT_DOUBLE_EQ(game.game.posCurrent.clocks[1].timeLeft, 297);
 
     const COsBoard end = PlayOut(game, bob, alice);
-    const std::string result = Score(end.Result(false) - 1.75);
+    const std::string result = Text(end.Result(false) - 1.75);
     for (CTestClient* each : {&alice, &bob}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
         const COsGame ended = each->Ended(id);
@@ -509,9 +498,7 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
             int black = 0, white = 0, empty = 0;
             games.back().board.CountDiscs(black, white, empty);
             EXPECT_EQ(black + white, kind.discs);
-            std::ostringstream type;
-            type << games.back().game.matchType;
-            EXPECT_EQ(type.str(), kind.type);
+            EXPECT_EQ(Text(games.back().game.matchType), kind.type);
         }
         if (synchro) {
             EXPECT_EQ(games[0].game.posStart.board.squares, games[1].game.posStart.board.squares);
@@ -519,9 +506,9 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
         if (kind.type[1] == 'k') {
             // Alice bids more, so she moves first.
             const std::vector<COsMove> legal = games[0].board.LegalMoves();
-            alice.Os("play " + id + " " + MoveText(legal[0]) + "/4");
+            alice.Os("play " + id + " " + Text(legal[0]) + "/4");
             alice.Sync();
-            bob.Os("play " + id + " " + MoveText(legal[0]) + "/-4");
+            bob.Os("play " + id + " " + Text(legal[0]) + "/-4");
             games[0] = ReadJoin(alice.Next("/os: join " + id + " "));
             EXPECT_EQ(carol.Next("/os: join " + id + " "), "/os: join " + id + " " + games[0].ggf);
             EXPECT_EQ(games[0].game.moves.size(), 1u);
