@@ -143,6 +143,8 @@ private:
     std::string NewId() { return "." + std::to_string(nextId++); }
 
     std::string RequestText(const Request& request) const;
+    // A rating as the rank lists and finger write it: rating = key + @ low high won drawn lost.
+    static std::string RatingRecord(const Rating& rating, const std::string& key);
     std::string MatchText(const Match& match) const;
     std::string DateText(double now) const;
 

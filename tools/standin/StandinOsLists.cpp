@@ -140,6 +140,14 @@ void CStandinOs::ListWho(const std::string& login, const Words& words)
     Send(login, text.str());
 }
 
+std::string CStandinOs::RatingRecord(const Rating& rating, const std::string& key)
+{
+    std::ostringstream text;
+    text << RatingText(rating.value, rating.deviation) << " = " << key << " + @ " << std::lround(rating.low) << ' '
+         << std::lround(rating.high) << ' ' << rating.won << ' ' << rating.drawn << ' ' << rating.lost;
+    return text.str();
+}
+
 void CStandinOs::ListRank(const std::string& login, const Words& words, bool top)
 {
     COsMatchType type;
@@ -169,12 +177,9 @@ void CStandinOs::ListRank(const std::string& login, const Words& words, bool top
     std::ostringstream text;
     text << (top ? "top " : "rank ") << RatingText(head.value, head.deviation) << " of " << ranked.size()
          << " players in " << key << ' ' << (to - from);
-    for (int i = from; i < to; ++i) {
-        const Rating& r = ranked[i].second;
-        text << '\n' << i + 1 << ' ' << ranked[i].first << ' ' << RatingText(r.value, r.deviation) << " = " << key
-             << " + @ " << std::lround(r.low) << ' ' << std::lround(r.high) << ' ' << r.won << ' ' << r.drawn << ' '
-             << r.lost << (ranked[i].first == whose ? " <=" : "");
-    }
+    for (int i = from; i < to; ++i)
+        text << '\n' << i + 1 << ' ' << ranked[i].first << ' ' << RatingRecord(ranked[i].second, key)
+             << (ranked[i].first == whose ? " <=" : "");
     Send(login, text.str());
 }
 
@@ -199,10 +204,8 @@ void CStandinOs::Finger(const std::string& login, const std::string& whose)
     text << "\nplaying: " << playing << "\nratings";
     const auto found = ratings.find(whose);
     if (found != ratings.end())
-        for (const auto& [key, r] : found->second)
-            text << '\n' << key << ' ' << RatingText(r.value, r.deviation) << " = " << key << " + @ "
-                 << std::lround(r.low) << ' ' << std::lround(r.high) << ' ' << r.won << ' ' << r.drawn << ' '
-                 << r.lost;
+        for (const auto& [key, rating] : found->second)
+            text << '\n' << key << ' ' << RatingRecord(rating, key);
     Send(login, text.str());
 }
 
