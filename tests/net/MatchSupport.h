@@ -3,6 +3,7 @@
 // run their reader loops on threads of their own and record every message text, and a
 // fixture with a server that answers as GGS with its "/os" service on a test clock.
 
+#include "../kit/TextForms.h"
 #include "NetSupport.h"
 #include "OsObjects.h"
 #include "Server.h"
@@ -175,13 +176,6 @@ inline CJoinedGame ReadJoin(const std::string& text)
     return joined;
 }
 
-inline std::string MoveText(const COsMove& move)
-{
-    std::ostringstream text;
-    text << move;
-    return text.str();
-}
-
 // A server on a test clock with "/os", and users that log in to it.
 class StandinMatchTest : public ::testing::Test {
 protected:
@@ -244,8 +238,8 @@ protected:
             COsMove move;   // a pass unless there is a move
             if (!moves.empty())
                 move = moves.front();
-            mover.Os("play " + game.id + " " + MoveText(move));
-            const std::string update = "/os: update " + game.id + " " + MoveText(move);
+            mover.Os("play " + game.id + " " + Text(move));
+            const std::string update = "/os: update " + game.id + " " + Text(move);
             for (CTestClient* each : watchers)
                 EXPECT_EQ(each->Next("/os: update " + game.id + " "), update) << each->name;
             if (::testing::Test::HasFailure())

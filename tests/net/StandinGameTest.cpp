@@ -1,34 +1,19 @@
 #include "StandinGame.h"
+#include "../kit/TextForms.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 namespace {
 
 using Item = CStandinGame::Item;
 
-COsMove Move(const char* text)
-{
-    std::istringstream in(text);
-    COsMove move;
-    move.Read(in);
-    return move;
-}
+COsMove Move(const char* text) { return ReadFrom<COsMove>(text); }
 
 Item At(const char* text, double eval = 0) { return Item(Move(text), eval, 0); }
 
 CGGClock Clock(double time, double increment, double extension)
 {
     return CGGClock(time, increment, extension, CGGClock::kRunning);
-}
-
-COsMatchType Type(const char* text)
-{
-    std::istringstream in(text);
-    COsMatchType type;
-    type.Read(in);
-    return type;
 }
 
 // White "w", black "b", both with the clock given, from the usual start at time 1000.
@@ -38,18 +23,12 @@ CStandinGame NewGame(const char* type, const CGGClock& clock = Clock(600, 0, 0))
     players[0].login = "w";
     players[1].login = "b";
     const CGGClock clocks[2] = {clock, clock};
+    const COsMatchType matchType = ReadFrom<COsMatchType>(type);
     COsBoard start;
-    start.Initialize(Type(type).bt);
+    start.Initialize(matchType.bt);
     CStandinGame game;
-    game.Start("g", Type(type), players, clocks, start, "here", "today", 1000);
+    game.Start("g", matchType, players, clocks, start, "here", "today", 1000);
     return game;
-}
-
-std::string Text(const COsGame& game)
-{
-    std::ostringstream text;
-    game.WriteGGF(text);
-    return text.str();
 }
 
 } // namespace

@@ -1,16 +1,5 @@
 #include "MatchSupport.h"
 
-namespace {
-
-std::string Score(double score)
-{
-    std::ostringstream text;
-    text << score;
-    return text.str();
-}
-
-} // namespace
-
 TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
 {
     CTestClient& alice = User("alice", 1);
@@ -76,7 +65,7 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
     EXPECT_FALSE(bob.Has("/os: .2 > 1500 bob"));
 
     const COsBoard end = PlayOut(game, alice, bob, {&carol});
-    const std::string result = Score(end.Result(false));
+    const std::string result = Text(end.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob 8b R " + result) << each->name;
         // Every client played every update on its record and ends with the server's result.
@@ -152,16 +141,16 @@ TEST_F(StandinMatchTest, SynchroMatchIsTwoGames)
 
     // The games are played apart; each reports its own end.
     const COsBoard end0 = PlayOut(first, alice, bob, {&carol});
-    const std::string score0 = Score(end0.Result(false));
+    const std::string score0 = Text(end0.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol})
         EXPECT_EQ(each->Next("/os: end .2.0"), "/os: end .2.0 ( alice vs. bob ) " + score0) << each->name;
     EXPECT_FALSE(alice.Has("/os: - match"));
     const COsBoard end1 = PlayOut(second, bob, alice, {&carol});
-    const std::string score1 = Score(end1.Result(false));
+    const std::string score1 = Text(end1.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol})
         EXPECT_EQ(each->Next("/os: end .2.1"), "/os: end .2.1 ( bob vs. alice ) " + score1) << each->name;
     // The match's result is alice's: her score as black less bob's as black.
-    const std::string total = Score(end0.Result(false) - end1.Result(false));
+    const std::string total = Text(end0.Result(false) - end1.Result(false));
     for (CTestClient* each : {&alice, &bob, &carol}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match .2 1500 alice 1500 bob s6 U " + total) << each->name;
         // Each game keeps the result of its own end, from black's view.
@@ -197,18 +186,18 @@ TEST_F(StandinMatchTest, KomiMatchWithBothBids)
 
     // Bids are moves with the bid as evaluation; the first is kept until the second comes.
     server.AdvanceClock(3);
-    bob.Os("play " + id + " " + MoveText(legal[0]) + "/2.5");
+    bob.Os("play " + id + " " + Text(legal[0]) + "/2.5");
     bob.Sync();
     EXPECT_FALSE(alice.Has("/os: join"));
     EXPECT_FALSE(alice.Has("/os: update"));
     server.AdvanceClock(4);
-    alice.Os("play " + id + " " + MoveText(legal[1]) + "/1");
+    alice.Os("play " + id + " " + Text(legal[1]) + "/1");
     // The higher bidder, bob, is black and gives the mean of the bids to white.
     const CJoinedGame game = ReadJoin(alice.Next("/os: join " + id + " "));
     EXPECT_EQ(bob.Next("/os: join " + id + " "), "/os: join " + id + " " + game.ggf);
     EXPECT_EQ(game.black, "bob");
-    EXPECT_NE(game.ggf.find("]KB[" + MoveText(legal[0]) + "/2.50/3.00]KW[" + MoveText(legal[1]) +
-                            "/1.00/7.00]KM[1.75]B[" + MoveText(legal[0]) + "/2.50/3.00];)"),
+    EXPECT_NE(game.ggf.find("]KB[" + Text(legal[0]) + "/2.50/3.00]KW[" + Text(legal[1]) +
+                            "/1.00/7.00]KM[1.75]B[" + Text(legal[0]) + "/2.50/3.00];)"),
               std::string::npos)
         << game.ggf;
     EXPECT_EQ(game.game.moves.size(), 1u);
@@ -216,7 +205,7 @@ TEST_F(StandinMatchTest, KomiMatchWithBothBids)
     EXPECT_DOUBLE_EQ(game.game.posCurrent.clocks[1].timeLeft, 297);
 
     const COsBoard end = PlayOut(game, bob, alice);
-    const std::string result = Score(end.Result(false) - 1.75);
+    const std::string result = Text(end.Result(false) - 1.75);
     for (CTestClient* each : {&alice, &bob}) {
         EXPECT_EQ(each->Next("/os: - match"), "/os: - match " + id + " 1500 bob 1500 alice 6k U " + result);
         const COsGame ended = each->Ended(id);
@@ -398,33 +387,26 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
     CTestClient& alice = User("alice", 1);
     CTestClient& bob = User("bob", 1);
     CTestClient& carol = User("carol");
-    auto err = [](CTestClient& client) { return client.Next("/os: ERR "); };
+    // The command told to the service is answered with the error reply.
+    auto refused = [](CTestClient& client, const std::string& command, const std::string& reply) {
+        client.Os(command);
+        EXPECT_EQ(client.Next("/os: ERR "), "/os: ERR " + reply) << command;
+    };
 
-    alice.Os("ask 9 5:00//0:00 5:00//0:00 bob");
-    EXPECT_EQ(err(alice), "/os: ERR board type");
-    alice.Os("ask 8bw 5:00//0:00 5:00//0:00 bob");
-    EXPECT_EQ(err(alice), "/os: ERR only one color preference allowed");
-    alice.Os("ask 8r20 5:00//0:00 5:00//0:00 bob");
-    EXPECT_EQ(err(alice), "/os: ERR rand games must have color = synch or komi");
-    alice.Os("ask 8 x 5:00//0:00 bob");
-    EXPECT_EQ(err(alice), "/os: ERR bad clock x");
-    alice.Os("ask 8 5:00//0:00");
-    EXPECT_EQ(err(alice), "/os: ERR ask <type> <clock> [<clock>] <login>");
-    alice.Os("ask 8 5:00//0:00 5:00//0:00 zed");
-    EXPECT_EQ(err(alice), "/os: ERR user 'zed' not found.");
-    alice.Os("ask 8 5:00//0:00 5:00//0:00 alice");
-    EXPECT_EQ(err(alice), "/os: ERR you can't play against yourself.");
+    refused(alice, "ask 9 5:00//0:00 5:00//0:00 bob", "board type");
+    refused(alice, "ask 8bw 5:00//0:00 5:00//0:00 bob", "only one color preference allowed");
+    refused(alice, "ask 8r20 5:00//0:00 5:00//0:00 bob", "rand games must have color = synch or komi");
+    refused(alice, "ask 8 x 5:00//0:00 bob", "bad clock x");
+    refused(alice, "ask 8 5:00//0:00", "ask <type> <clock> [<clock>] <login>");
+    refused(alice, "ask 8 5:00//0:00 5:00//0:00 zed", "user 'zed' not found.");
+    refused(alice, "ask 8 5:00//0:00 5:00//0:00 alice", "you can't play against yourself.");
     // A rated asker meets an opponent who plays unrated only.
-    alice.Os("ask 8 5:00//0:00 5:00//0:00 carol");
-    EXPECT_EQ(err(alice), "/os: ERR rated variable mismatch.");
-    carol.Os("rated +");
-    EXPECT_EQ(err(carol), "/os: ERR you are not registered.");
+    refused(alice, "ask 8 5:00//0:00 5:00//0:00 carol", "rated variable mismatch.");
+    refused(carol, "rated +", "you are not registered.");
     bob.Os("open 0");
     bob.Sync();
-    alice.Os("ask 8 5:00//0:00 5:00//0:00 bob");
-    EXPECT_EQ(err(alice), "/os: ERR Player is not accepting new matches.");
-    bob.Os("ask 8 5:00//0:00 5:00//0:00 alice");
-    EXPECT_EQ(err(bob), "/os: ERR Your open value is too low for new matches.");
+    refused(alice, "ask 8 5:00//0:00 5:00//0:00 bob", "Player is not accepting new matches.");
+    refused(bob, "ask 8 5:00//0:00 5:00//0:00 alice", "Your open value is too low for new matches.");
     bob.Os("open 1");
     bob.Sync();
     EXPECT_FALSE(alice.Has("/os: + ."));
@@ -432,14 +414,11 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
     // Requests: only the asked accepts; either side declines.
     alice.Os("ask 8 5:00 bob");
     EXPECT_EQ(bob.Next("/os: + ."), "/os: + .1 1500 alice 5:00//0:00 8 R 1500 bob 5:00//0:00");
-    alice.Os("accept .1");
-    EXPECT_EQ(err(alice), "/os: ERR request .1 not found.");
-    carol.Os("decline .1");
-    EXPECT_EQ(err(carol), "/os: ERR request .1 not found.");
+    refused(alice, "accept .1", "request .1 not found.");
+    refused(carol, "decline .1", "request .1 not found.");
     bob.Os("decline .1");
     EXPECT_EQ(alice.Next("/os: - .1"), "/os: - .1 1500 alice 5:00//0:00 8 R 1500 bob 5:00//0:00");
-    bob.Os("accept .1");
-    EXPECT_EQ(err(bob), "/os: ERR request .1 not found.");
+    refused(bob, "accept .1", "request .1 not found.");
     // A request goes when its asker leaves.
     carol.Os("ask 8 5:00 bob");
     EXPECT_EQ(bob.Next("/os: + .2"), "/os: + .2 1500 carol 5:00//0:00 8 U 1500 bob 5:00//0:00");
@@ -448,22 +427,14 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
 
     // Moves.
     const std::string id = StartMatch(alice, bob, "8b 5:00//0:00 5:00//0:00");
-    bob.Os("play " + id + " F5");
-    EXPECT_EQ(err(bob), "/os: ERR it's not your turn in " + id + ".");
-    alice.Os("play " + id + " A1");
-    EXPECT_EQ(err(alice), "/os: ERR illegal move A1 in " + id + ".");
-    alice.Os("play " + id + " PA");
-    EXPECT_EQ(err(alice), "/os: ERR illegal move PA in " + id + ".");
-    alice.Os("play " + id + " Z99");
-    EXPECT_EQ(err(alice), "/os: ERR corrupt move Z99");
-    alice.Os("play " + id);
-    EXPECT_EQ(err(alice), "/os: ERR corrupt move ");
-    alice.Os("play .77 F5");
-    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
-    alice.Os("tell .77 hi");
-    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
-    alice.Os("look .77");
-    EXPECT_EQ(err(alice), "/os: ERR game .77 not found.");
+    refused(bob, "play " + id + " F5", "it's not your turn in " + id + ".");
+    refused(alice, "play " + id + " A1", "illegal move A1 in " + id + ".");
+    refused(alice, "play " + id + " PA", "illegal move PA in " + id + ".");
+    refused(alice, "play " + id + " Z99", "corrupt move Z99");
+    refused(alice, "play " + id, "corrupt move ");
+    refused(alice, "play .77 F5", "game .77 not found.");
+    refused(alice, "tell .77 hi", "game .77 not found.");
+    refused(alice, "look .77", "game .77 not found.");
     // Replies that the client classifies by their keyword.
     alice.Os("watch + .77");
     EXPECT_EQ(alice.Next("/os: watch"), "/os: watch + .77 not found.");
@@ -471,16 +442,12 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
     EXPECT_EQ(alice.Next("/os: watch"), "/os: watch - " + id + " not found.");
     alice.Os("history zed");
     EXPECT_EQ(alice.Next("/os: history"), "/os: history ERR user 'zed' not found.");
-    alice.Os("rank 9");
-    EXPECT_EQ(err(alice), "/os: ERR rank <type> [login]");
-    alice.Os("who 8b");
-    EXPECT_EQ(err(alice), "/os: ERR board type");
-    alice.Os("finger zed");
-    EXPECT_EQ(err(alice), "/os: ERR user 'zed' not found.");
+    refused(alice, "rank 9", "rank <type> [login]");
+    refused(alice, "who 8b", "board type");
+    refused(alice, "finger zed", "user 'zed' not found.");
     alice.Os("stored .5");
     EXPECT_EQ(alice.Next("/os: stored"), "/os: stored 0 alice");
-    alice.Os("ask .9");
-    EXPECT_EQ(err(alice), "/os: ERR stored match .9 not found.");
+    refused(alice, "ask .9", "stored match .9 not found.");
 }
 
 TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
@@ -509,9 +476,7 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
             int black = 0, white = 0, empty = 0;
             games.back().board.CountDiscs(black, white, empty);
             EXPECT_EQ(black + white, kind.discs);
-            std::ostringstream type;
-            type << games.back().game.matchType;
-            EXPECT_EQ(type.str(), kind.type);
+            EXPECT_EQ(Text(games.back().game.matchType), kind.type);
         }
         if (synchro) {
             EXPECT_EQ(games[0].game.posStart.board.squares, games[1].game.posStart.board.squares);
@@ -519,9 +484,9 @@ TEST_F(StandinMatchTest, EveryKindOfMatchPlaysThrough)
         if (kind.type[1] == 'k') {
             // Alice bids more, so she moves first.
             const std::vector<COsMove> legal = games[0].board.LegalMoves();
-            alice.Os("play " + id + " " + MoveText(legal[0]) + "/4");
+            alice.Os("play " + id + " " + Text(legal[0]) + "/4");
             alice.Sync();
-            bob.Os("play " + id + " " + MoveText(legal[0]) + "/-4");
+            bob.Os("play " + id + " " + Text(legal[0]) + "/-4");
             games[0] = ReadJoin(alice.Next("/os: join " + id + " "));
             EXPECT_EQ(carol.Next("/os: join " + id + " "), "/os: join " + id + " " + games[0].ggf);
             EXPECT_EQ(games[0].game.moves.size(), 1u);

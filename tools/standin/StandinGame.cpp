@@ -13,13 +13,6 @@ double Hundredths(double seconds)
     return std::round(std::max(seconds, 0.0) * 100) / 100;
 }
 
-bool IsLegalHere(const COsBoard& board, const COsMove& move)
-{
-    if (move.fPass)
-        return !board.MoverHasLegalMove();
-    return board.IsLegal(move);
-}
-
 } // namespace
 
 void CStandinGame::Start(const std::string& gameId, const COsMatchType& type, const CGGPlayer players[2],
@@ -27,20 +20,17 @@ void CStandinGame::Start(const std::string& gameId, const COsMatchType& type, co
                          const std::string& date, double now)
 {
     id = gameId;
-    record.Clear();
-    record.place = place;
-    record.date = date;
+    COsGame game;
+    game.Clear();
+    game.place = place;
+    game.date = date;
     for (int side = 0; side < 2; ++side) {
-        record.players[side] = players[side];
-        record.posStart.clocks[side] = clocks[side];
-        record.komiMoves[side] = Item(COsMove(), 0, 0);
+        game.players[side] = players[side];
+        game.posStart.clocks[side] = clocks[side];
     }
-    record.posStart.board = start;
-    record.matchType = type;
-    record.UpdatePosition();
-    turnStart = now;
-    extensionNoticed[0] = extensionNoticed[1] = false;
-    bidIn[0] = bidIn[1] = false;
+    game.posStart.board = start;
+    game.matchType = type;
+    Resume(game, now);
 }
 
 void CStandinGame::Resume(const COsGame& stored, double now)
@@ -48,9 +38,14 @@ void CStandinGame::Resume(const COsGame& stored, double now)
     record = stored;
     record.result.Clear();
     record.UpdatePosition();
+    TurnBegins(now);
+    bidIn[0] = bidIn[1] = false;
+}
+
+void CStandinGame::TurnBegins(double now)
+{
     turnStart = now;
     extensionNoticed[0] = extensionNoticed[1] = false;
-    bidIn[0] = bidIn[1] = false;
 }
 
 int CStandinGame::SideOf(const std::string& login) const
@@ -68,7 +63,7 @@ bool CStandinGame::ClockRuns(int side) const
         return false;
     if (InKomiBids())
         return !bidIn[side];
-    return side == (record.posCurrent.board.fBlackMove ? 1 : 0);
+    return side == SideToMove();
 }
 
 double CStandinGame::Allowance(int side) const
@@ -84,55 +79,45 @@ CStandinGame::Outcome CStandinGame::Play(const std::string& login, Item item, do
     const int side = SideOf(login);
     if (side < 0)
         return kNotPlaying;
-    const double used = Hundredths(now - turnStart);
-
-    if (InKomiBids()) {
-        if (bidIn[side])
-            return kNotYourTurn;
-        if (!IsLegalHere(record.posStart.board, item.move))
-            return kIllegal;
-        CGGClock clock = record.posStart.clocks[side];
-        clock.Elapse(used, true);
-        if (clock.state == CGGClock::kOutOfTime)
-            return kOutOfTime;
-        bids[side] = Item(item.move, item.eval, used);
-        bidIn[side] = true;
-        if (!bidIn[1 - side])
-            return kBidTaken;
-
-        // The higher bid takes the side to move at the start and gives the komi; on equal
-        // bids that side stays with the player who had it.
-        const int first = record.posStart.board.fBlackMove ? 1 : 0;
-        if (bids[1 - first].eval > bids[first].eval) {
-            std::swap(record.players[0], record.players[1]);
-            std::swap(record.posStart.clocks[0], record.posStart.clocks[1]);
-            std::swap(bids[0], bids[1]);
-        }
-        record.komiMoves[0] = bids[0];
-        record.komiMoves[1] = bids[1];
-        record.moves.push_back(bids[first]);
-        record.UpdatePosition();
-        if (record.IsOver())
-            record.result.Set(record.posCurrent.board.Result(record.matchType.fAnti), CGGResult::kOverOnBoard);
-        played = bids[first];
-        turnStart = now;
-        extensionNoticed[0] = extensionNoticed[1] = false;
-        return kBidsDone;
-    }
-
-    if (side != (record.posCurrent.board.fBlackMove ? 1 : 0))
+    const bool bidding = InKomiBids();
+    if (bidding ? bidIn[side] : side != SideToMove())
         return kNotYourTurn;
-    if (!IsLegalHere(record.posCurrent.board, item.move))
+    // During the bids no move is on the record: the current position is the start.
+    if (!record.posCurrent.board.IsLegal(item.move))
         return kIllegal;
+    const double used = Hundredths(now - turnStart);
     CGGClock clock = record.posCurrent.clocks[side];
     clock.Elapse(used, true);
     if (clock.state == CGGClock::kOutOfTime)
         return kOutOfTime;
-    played = Item(item.move, item.eval, used);
-    record.Play(played);
-    turnStart = now;
-    extensionNoticed[0] = extensionNoticed[1] = false;
-    return kPlayed;
+
+    if (!bidding) {
+        played = Item(item.move, item.eval, used);
+        record.Play(played);
+        TurnBegins(now);
+        return kPlayed;
+    }
+    bids[side] = Item(item.move, item.eval, used);
+    bidIn[side] = true;
+    if (!bidIn[1 - side])
+        return kBidTaken;
+
+    // The higher bid takes the side to move at the start and gives the komi; on equal
+    // bids that side stays with the player who had it.
+    const int first = record.posStart.board.fBlackMove ? 1 : 0;
+    if (bids[1 - first].eval > bids[first].eval) {
+        std::swap(record.players[0], record.players[1]);
+        std::swap(record.posStart.clocks[0], record.posStart.clocks[1]);
+        std::swap(bids[0], bids[1]);
+    }
+    record.komiMoves[0] = bids[0];
+    record.komiMoves[1] = bids[1];
+    record.Play(bids[first]);
+    // Again from the start, with the clocks as swapped and the other bid's time charged.
+    record.UpdatePosition();
+    played = bids[first];
+    TurnBegins(now);
+    return kBidsDone;
 }
 
 bool CStandinGame::Undo(const std::string& login, double now)
@@ -146,13 +131,12 @@ bool CStandinGame::Undo(const std::string& login, double now)
         record.moves.resize(record.moves.size() - 1);
         ++removed;
         record.UpdatePosition();
-        if (Login(record.posCurrent.board.fBlackMove ? 1 : 0) == login)
+        if (Login(SideToMove()) == login)
             break;
     }
     if (removed == 0)
         return false;
-    turnStart = now;
-    extensionNoticed[0] = extensionNoticed[1] = false;
+    TurnBegins(now);
     return true;
 }
 

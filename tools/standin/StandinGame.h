@@ -58,8 +58,11 @@ public:
 
 private:
     bool InKomiBids() const { return record.NeedsKomi(); }
+    int SideToMove() const { return record.posCurrent.board.fBlackMove ? 1 : 0; }
     bool ClockRuns(int side) const;
     double Allowance(int side) const;
+    // The side to move (during the bids: both sides) begins to think now.
+    void TurnBegins(double now);
 
     double turnStart = 0;          // when the side (or, during the bids, both sides) began
     bool extensionNoticed[2] = {false, false};

@@ -62,20 +62,23 @@ void CStandinOs::SendErr(const std::string& login, const std::string& text)
     Send(login, "ERR " + text);
 }
 
-void CStandinOs::ToMatch(const Match& match, const std::string& message)
+std::set<std::string> CStandinOs::Audience(const Match& match)
 {
     std::set<std::string> to(match.watchers);
     to.insert(match.logins[0]);
     to.insert(match.logins[1]);
-    for (const auto& login : to)
+    return to;
+}
+
+void CStandinOs::ToMatch(const Match& match, const std::string& message)
+{
+    for (const auto& login : Audience(match))
         Send(login, message);
 }
 
 void CStandinOs::ToNotified(const Match& match, const std::string& message)
 {
-    std::set<std::string> to(match.watchers);
-    to.insert(match.logins[0]);
-    to.insert(match.logins[1]);
+    std::set<std::string> to = Audience(match);
     for (const auto& [login, user] : users)
         if (user.notify)
             to.insert(login);
@@ -243,14 +246,8 @@ void CStandinOs::Ask(const std::string& login, const Words& words)
         SendErr(login, "rated variable mismatch.");
         return;
     }
-    request.id = NewId();
-    request.logins[0] = login;
-    request.logins[1] = opponent;
     request.rated = user.rated ? 'R' : 'U';
-    const std::string text = "+ " + RequestText(request);
-    requests[request.id] = request;
-    Send(login, text);
-    Send(opponent, text);
+    Offer(login, opponent, request);
 }
 
 void CStandinOs::AskStored(const std::string& login, const std::string& storedId)
@@ -266,9 +263,6 @@ void CStandinOs::AskStored(const std::string& login, const std::string& storedId
         return;
     }
     Request request;
-    request.id = NewId();
-    request.logins[0] = login;
-    request.logins[1] = opponent;
     request.type = found->type;
     request.rated = 'S';
     request.storedId = storedId;
@@ -276,10 +270,18 @@ void CStandinOs::AskStored(const std::string& login, const std::string& storedId
     const int side = game.players[1].login == login ? 1 : 0;
     request.clocks[0] = game.posCurrent.clocks[side];
     request.clocks[1] = game.posCurrent.clocks[1 - side];
+    Offer(login, opponent, request);
+}
+
+void CStandinOs::Offer(const std::string& asker, const std::string& asked, Request& request)
+{
+    request.id = NewId();
+    request.logins[0] = asker;
+    request.logins[1] = asked;
     const std::string text = "+ " + RequestText(request);
     requests[request.id] = request;
-    Send(login, text);
-    Send(opponent, text);
+    Send(asker, text);
+    Send(asked, text);
 }
 
 // Takes a request away, telling both of its logins; false when the login may not (only the
@@ -359,13 +361,6 @@ std::string CStandinOs::MatchText(const Match& match) const
     return text.str();
 }
 
-std::string CStandinOs::GameText(const CStandinGame& game) const
-{
-    std::ostringstream text;
-    game.record.WriteGGF(text);
-    return text.str();
-}
-
 void CStandinOs::StartMatch(const Request& request, double now)
 {
     Match match;
@@ -414,7 +409,7 @@ void CStandinOs::StartMatch(const Request& request, double now)
     Match& started = matches[match.id] = match;
     ToNotified(started, "+ match " + MatchText(started));
     for (const auto& game : started.games)
-        ToMatch(started, "join " + game.id + " " + GameText(game));
+        ToMatch(started, "join " + game.id + " " + Text(game.record));
 }
 
 CStandinOs::Match* CStandinOs::FindMatch(const std::string& id)
@@ -450,14 +445,20 @@ CStandinOs::Match* CStandinOs::FindGame(const std::string& id, CStandinGame*& ga
     return game ? match : nullptr;
 }
 
+CStandinOs::Match* CStandinOs::FindOneGame(const std::string& id, CStandinGame*& game)
+{
+    Match* match = FindGame(id, game);
+    if (match && !game && match->games.size() == 1)
+        game = &match->games[0];
+    return game ? match : nullptr;
+}
+
 void CStandinOs::Play(const std::string& login, const Words& words, double now)
 {
     const std::string id = words.size() > 1 ? words[1] : std::string();
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (match && !game && match->games.size() == 1)
-        game = &match->games[0];
-    if (!game) {
+    Match* match = FindOneGame(id, game);
+    if (!match) {
         SendErr(login, "game " + id + " not found.");
         return;
     }
@@ -475,18 +476,13 @@ void CStandinOs::Play(const std::string& login, const Words& words, double now)
     case CStandinGame::kNotPlaying: SendErr(login, "you don't play in " + id + "."); return;
     case CStandinGame::kNotYourTurn: SendErr(login, "it's not your turn in " + id + "."); return;
     case CStandinGame::kFinished: SendErr(login, "game " + id + " is over."); return;
-    case CStandinGame::kIllegal: {
-        std::ostringstream move;
-        move << item.move;
-        SendErr(login, "illegal move " + move.str() + " in " + id + ".");
-        return;
-    }
+    case CStandinGame::kIllegal: SendErr(login, "illegal move " + Text(item.move) + " in " + id + "."); return;
     case CStandinGame::kOutOfTime: TimeUp(*match, *game, login); return;
     case CStandinGame::kBidTaken: return;
     case CStandinGame::kBidsDone: {
         match->logins[0] = match->games[0].Login(1);
         match->logins[1] = match->games[0].Login(0);
-        ToMatch(*match, "join " + game->id + " " + GameText(*game));
+        ToMatch(*match, "join " + game->id + " " + Text(game->record));
         break;
     }
     case CStandinGame::kPlayed: {
@@ -549,10 +545,8 @@ void CStandinOs::Abort(const std::string& login, const std::string& id)
 void CStandinOs::Undo(const std::string& login, const std::string& id, double now)
 {
     CStandinGame* game = nullptr;
-    Match* match = FindGame(id, game);
-    if (match && !game && match->games.size() == 1)
-        game = &match->games[0];
-    if (!game || game->SideOf(login) < 0) {
+    Match* match = FindOneGame(id, game);
+    if (!match || game->SideOf(login) < 0) {
         SendErr(login, "game " + id + " not found.");
         return;
     }
@@ -562,7 +556,7 @@ void CStandinOs::Undo(const std::string& login, const std::string& id, double no
         // The opponent asked first and this answer agrees: the opponent is to move again.
         match->undoAskers.erase(asked);
         if (game->Undo(opponent, now))
-            ToMatch(*match, "join " + game->id + " " + GameText(*game));
+            ToMatch(*match, "join " + game->id + " " + Text(game->record));
         else
             SendErr(login, "nothing to undo in " + game->id + ".");
         return;
@@ -585,7 +579,7 @@ void CStandinOs::GameEnded(Match& match, CStandinGame& game)
     if (match.games.size() == 2) {
         CGGResult score = game.record.result;
         score.kind = CGGResult::kScore;
-        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " + ResultText(score));
+        ToMatch(match, "end " + game.id + " ( " + game.Login(1) + " vs. " + game.Login(0) + " ) " + Text(score));
     }
     for (const auto& each : match.games)
         if (!each.IsOver())
@@ -603,7 +597,7 @@ void CStandinOs::EndMatch(const std::string& matchId)
         const CGGResult& second = match.games[1].record.result;
         result.Set(result.score - second.score, std::max(result.kind, second.kind));
     }
-    ToNotified(match, "- match " + MatchText(match) + " " + ResultText(result));
+    ToNotified(match, "- match " + MatchText(match) + " " + Text(result));
 
     for (const auto& game : match.games) {
         HistoryItem item;

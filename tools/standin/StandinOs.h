@@ -90,12 +90,16 @@ private:
 
     void Send(const std::string& login, const std::string& message);
     void SendErr(const std::string& login, const std::string& text);
-    // To the players and the watchers of a match.
+    // The players and the watchers of a match: ToMatch sends to them, ToNotified to them
+    // and to every user who wants the match notices.
+    static std::set<std::string> Audience(const Match& match);
     void ToMatch(const Match& match, const std::string& message);
     void ToNotified(const Match& match, const std::string& message);
 
     void Ask(const std::string& login, const Words& words);
     void AskStored(const std::string& login, const std::string& storedId);
+    // Gives the request its id and logins, keeps it and tells both logins.
+    void Offer(const std::string& asker, const std::string& asked, Request& request);
     void Accept(const std::string& login, const std::string& id, double now);
     void Decline(const std::string& login, const std::string& id);
     void Play(const std::string& login, const Words& words, double now);
@@ -126,6 +130,9 @@ private:
     Match* FindGame(const std::string& id, CStandinGame*& game);
     // The same for a match that the login plays; an error reply when there is none.
     Match* FindPlayed(const std::string& login, const std::string& id, CStandinGame*& game);
+    // The match of a game id, or of the id of a match of one game, which then names that
+    // game; null (with no reply) when there is none.
+    Match* FindOneGame(const std::string& id, CStandinGame*& game);
     bool TakeRequest(const std::string& login, const std::string& id, bool accepting, Request& taken);
     bool IsPresent(const std::string& login) const { return users.count(login) != 0; }
     bool IsKnown(const std::string& login) const;
@@ -136,8 +143,9 @@ private:
     std::string NewId() { return "." + std::to_string(nextId++); }
 
     std::string RequestText(const Request& request) const;
+    // A rating as the rank lists and finger write it: rating = key + @ low high won drawn lost.
+    static std::string RatingRecord(const Rating& rating, const std::string& key);
     std::string MatchText(const Match& match) const;
-    std::string GameText(const CStandinGame& game) const;
     std::string DateText(double now) const;
 
     Sender send;

@@ -44,7 +44,7 @@ void CStandinOs::Watch(const std::string& login, const Words& words)
     if (plus) {
         match->watchers.insert(login);
         for (const auto& each : match->games)
-            Send(login, "join " + each.id + " " + GameText(each));
+            Send(login, "join " + each.id + " " + Text(each.record));
         ToMatch(*match, notice);
     } else {
         ToMatch(*match, notice);
@@ -64,9 +64,7 @@ void CStandinOs::Comment(const std::string& login, const std::string& id, const 
     const bool player = match->logins[0] == login || match->logins[1] == login;
     const std::string message =
         id + " " + (player ? '>' : '-') + " " + PlayerText(PlayerOf(login, match->type)) + ": " + text;
-    std::set<std::string> to(match->watchers);
-    to.insert(match->logins[0]);
-    to.insert(match->logins[1]);
+    std::set<std::string> to = Audience(*match);
     to.erase(login);
     for (const auto& each : to)
         Send(each, message);
@@ -142,6 +140,14 @@ void CStandinOs::ListWho(const std::string& login, const Words& words)
     Send(login, text.str());
 }
 
+std::string CStandinOs::RatingRecord(const Rating& rating, const std::string& key)
+{
+    std::ostringstream text;
+    text << RatingText(rating.value, rating.deviation) << " = " << key << " + @ " << std::lround(rating.low) << ' '
+         << std::lround(rating.high) << ' ' << rating.won << ' ' << rating.drawn << ' ' << rating.lost;
+    return text.str();
+}
+
 void CStandinOs::ListRank(const std::string& login, const Words& words, bool top)
 {
     COsMatchType type;
@@ -171,12 +177,9 @@ void CStandinOs::ListRank(const std::string& login, const Words& words, bool top
     std::ostringstream text;
     text << (top ? "top " : "rank ") << RatingText(head.value, head.deviation) << " of " << ranked.size()
          << " players in " << key << ' ' << (to - from);
-    for (int i = from; i < to; ++i) {
-        const Rating& r = ranked[i].second;
-        text << '\n' << i + 1 << ' ' << ranked[i].first << ' ' << RatingText(r.value, r.deviation) << " = " << key
-             << " + @ " << std::lround(r.low) << ' ' << std::lround(r.high) << ' ' << r.won << ' ' << r.drawn << ' '
-             << r.lost << (ranked[i].first == whose ? " <=" : "");
-    }
+    for (int i = from; i < to; ++i)
+        text << '\n' << i + 1 << ' ' << ranked[i].first << ' ' << RatingRecord(ranked[i].second, key)
+             << (ranked[i].first == whose ? " <=" : "");
     Send(login, text.str());
 }
 
@@ -201,10 +204,8 @@ void CStandinOs::Finger(const std::string& login, const std::string& whose)
     text << "\nplaying: " << playing << "\nratings";
     const auto found = ratings.find(whose);
     if (found != ratings.end())
-        for (const auto& [key, r] : found->second)
-            text << '\n' << key << ' ' << RatingText(r.value, r.deviation) << " = " << key << " + @ "
-                 << std::lround(r.low) << ' ' << std::lround(r.high) << ' ' << r.won << ' ' << r.drawn << ' '
-                 << r.lost;
+        for (const auto& [key, rating] : found->second)
+            text << '\n' << key << ' ' << RatingRecord(rating, key);
     Send(login, text.str());
 }
 
@@ -215,18 +216,13 @@ void CStandinOs::Look(const std::string& login, const std::string& id)
     if (Match* match = FindGame(id, game)) {
         for (const auto& each : match->games)
             if (!game || &each == game)
-                games.push_back(GameText(each));
+                games.push_back(Text(each.record));
     } else if (finished.count(id)) {
-        std::ostringstream text;
-        finished[id].WriteGGF(text);
-        games.push_back(text.str());
+        games.push_back(Text(finished[id]));
     } else {
         for (const char* suffix : {".0", ".1"})
-            if (finished.count(id + suffix)) {
-                std::ostringstream text;
-                finished[id + suffix].WriteGGF(text);
-                games.push_back(text.str());
-            }
+            if (finished.count(id + suffix))
+                games.push_back(Text(finished[id + suffix]));
     }
     if (games.empty()) {
         SendErr(login, "game " + id + " not found.");

@@ -1,6 +1,6 @@
 #pragma once
-// Text helpers of the stand-in's "/os" service: words, ratings, players, results, match
-// and clock texts as the service writes and reads them.
+// Text helpers of the stand-in's "/os" service: words, ratings, players, the kit's values,
+// match and clock texts as the service writes and reads them.
 
 #include "OsObjects.h"
 
@@ -30,10 +30,12 @@ inline std::string PlayerText(const CGGPlayer& player)
     return std::to_string(std::lround(player.rating)) + " " + player.login;
 }
 
-inline std::string ResultText(const CGGResult& result)
+// A value of the kit (result, move, game record...) in the text form the kit writes.
+template <class T>
+std::string Text(const T& value)
 {
     std::ostringstream text;
-    text << result;
+    text << value;
     return text.str();
 }
 
@@ -56,9 +58,11 @@ inline bool ReadRatingType(const std::string& word, COsMatchType& type)
 
 inline std::string RatingKey(const COsMatchType& type)
 {
-    std::ostringstream key;
-    key << type.bt << (type.fAnti ? "a" : "") << (type.fRand ? "r" : "");
-    return key.str();
+    COsRatingType key;
+    key.bt = type.bt;
+    key.fAnti = type.fAnti;
+    key.fRand = type.fRand;
+    return Text(key);
 }
 
 inline bool ReadClock(const std::string& word, CGGClock& clock)
