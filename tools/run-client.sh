@@ -6,7 +6,4 @@ source tools/deps.sh
 tavo_install_missing "${TAVO_BUILD_PACKAGES[@]}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
-if [ -x build/app/tavo ]; then
-  exec build/app/tavo "$@"
-fi
-echo "Everything is built; the client program itself is not part of the project yet."
+exec build/app/tavo "$@"
