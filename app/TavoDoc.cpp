@@ -207,8 +207,10 @@ BOOL CTavoDoc::SaveModified()
             saved = DoSave(path, FALSE);
             // A folder that can no longer be written to would keep the window from ever
             // closing: the user is asked instead.
-            if (!saved)
+            if (!saved) {
+                SetPathName(QString(), FALSE);
                 saved = CDocument::SaveModified();
+            }
         }
         SetGameTitle(false);
         if (saved)

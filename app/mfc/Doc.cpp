@@ -93,6 +93,10 @@ void CDocument::SetTitle(const QString& title)
 
 void CDocument::SetPathName(const QString& path, BOOL addToMRU)
 {
+    if (path.isEmpty()) {
+        m_strPathName.clear();
+        return;
+    }
     const QFileInfo file(path);
     m_strPathName = file.absoluteFilePath();
     SetTitle(file.fileName());

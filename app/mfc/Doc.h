@@ -39,7 +39,8 @@ public:
     void SetTitle(const QString& title);
     const QString& GetTitle() const { return m_strTitle; }
     // The full path of the document's file; the title becomes the file's name, and the
-    // path goes to the recent-file list when asked.
+    // path goes to the recent-file list when asked. An empty path leaves the document
+    // without a file (and the title as it is).
     virtual void SetPathName(const QString& path, BOOL addToMRU = TRUE);
     const QString& GetPathName() const { return m_strPathName; }
     BOOL IsModified() const { return m_bModified; }
