@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -364,8 +365,11 @@ TEST(GameDocument, OwnMoveItsEchoAndTheOpponentsMove)
     EXPECT_EQ(doc->moves.size(), 1u);
     EXPECT_EQ(doc->moves[0].time, 3.0);
 
-    // The opponent's move is an ordinary one.
+    // The opponent's move is an ordinary one, and the running clock starts again with it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_GE(doc->ElapsedSeconds(), 0.3);
     w.Update("5", "D6");
+    EXPECT_LT(doc->ElapsedSeconds(), 0.2);
     EXPECT_EQ(hints.hints.back(), CTavoDoc::kHintMove);
     EXPECT_EQ(doc->moves.size(), 2u);
 
@@ -621,6 +625,7 @@ TEST(GameDocument, SaveOnClose)
         EXPECT_TRUE(driver.Done());
     }
     EXPECT_FALSE(w.Holds(doc));
+    EXPECT_EQ(w.app.fnAutosave, ""); // declined: the next one asks again
 
     // Never: closed at once, nothing written.
     w.app.nAutosaveMine = 0;
