@@ -115,3 +115,9 @@ void CGameLive::GetClocks(CGGClock clocks[2]) const
     if (!IsOver())
         clocks[posCurrent.board.fBlackMove ? 1 : 0].Elapse(ElapsedSeconds(), false);
 }
+
+bool CGameLive::HasBoard(const COsGame& game)
+{
+    const COsBoard& board = game.posStart.board;
+    return board.bt.size > 0 && int(board.squares.size()) == board.bt.NBorderedSquares();
+}

@@ -58,6 +58,10 @@ public:
     // the game was last received (no increment); the record is not changed.
     void GetClocks(CGGClock clocks[2]) const;
 
+    // A game text that could not be read leaves a record without a board: such a record
+    // is no game to show.
+    static bool HasBoard(const COsGame& game);
+
 protected:
     // The connection's login now, empty when detached.
     std::string ConnectionLogin() const;

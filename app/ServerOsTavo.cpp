@@ -3,17 +3,6 @@
 #include "Tavo.h"
 #include "TavoDoc.h"
 
-namespace {
-
-// A game text that could not be read leaves a record without a board.
-bool IsReadable(const COsGame& game)
-{
-    const COsBoard& board = game.posStart.board;
-    return board.bt.size > 0 && int(board.squares.size()) == board.bt.NBorderedSquares();
-}
-
-} // namespace
-
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
     SendSetup();
@@ -113,7 +102,7 @@ void CServerOsTavo::OnJoin(const CMsgJoin& msg)
 {
     ApplyJoin(msg);
     // A game that could not be read gets no window.
-    if (!msg.gameRead || !IsReadable(msg.game))
+    if (!msg.gameRead || !CGameLive::HasBoard(msg.game))
         return;
     if (CTavoDoc* doc = FindPane(msg.gameId))
         doc->OnGameChanged(games[msg.gameId], CTavoDoc::kHintJoined);
@@ -124,7 +113,7 @@ void CServerOsTavo::OnJoin(const CMsgJoin& msg)
 void CServerOsTavo::OnLook(const CMsgLook& msg)
 {
     for (const COsGame& game : msg.games)
-        if (IsReadable(game))
+        if (CGameLive::HasBoard(game))
             OpenLookDocument(game);
 }
 

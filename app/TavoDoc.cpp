@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cctype>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 CTavoDoc::CTavoDoc()
@@ -224,9 +225,16 @@ BOOL CTavoDoc::SaveModified()
 
 BOOL CTavoDoc::OnOpenDocument(const QString& path)
 {
-    std::ifstream in(QFile::encodeName(path).constData());
-    if (!in)
+    std::ifstream file(QFile::encodeName(path).constData());
+    if (!file)
         return FALSE;
+    // Two games of any board take a few thousand characters: what lies beyond the first
+    // quarter megabyte is not looked at, so that a huge file cannot hold the window up.
+    std::string text(kMaxFileText, '\0');
+    file.read(&text[0], std::streamsize(text.size()));
+    text.resize(size_t(file.gcount()));
+    std::istringstream in(text);
+
     // Each game may follow its number; an archive is looked at only as far as its
     // second game.
     std::vector<COsGame> games;
@@ -237,7 +245,7 @@ BOOL CTavoDoc::OnOpenDocument(const QString& path)
         }
         COsGame game;
         in >> game;
-        if (in.good())
+        if (in.good() && HasBoard(game))
             games.push_back(game);
     }
     if (games.size() == 2)

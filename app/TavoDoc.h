@@ -30,6 +30,9 @@ public:
         kHintLast = kHintCurrent,
     };
 
+    // How much of a file Open reads.
+    static constexpr size_t kMaxFileText = 256 * 1024;
+
     CTavoDoc();
     ~CTavoDoc() override;
 
