@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <utility>
 
 std::ostream& operator<<(std::ostream& out, const CPoint& p)
@@ -79,11 +80,9 @@ private:
         defaultBitmap.m_image = QImage(1, 1, QImage::Format_RGB32);
         defaultBitmap.m_image.fill(Qt::black);
         defaultBitmap.m_bCreated = true;
-        for (CGdiObject* object : {static_cast<CGdiObject*>(&whiteBrush), static_cast<CGdiObject*>(&grayBrush),
-                                   static_cast<CGdiObject*>(&blackBrush), static_cast<CGdiObject*>(&nullBrush),
-                                   static_cast<CGdiObject*>(&whitePen), static_cast<CGdiObject*>(&blackPen),
-                                   static_cast<CGdiObject*>(&nullPen), static_cast<CGdiObject*>(&systemFont),
-                                   static_cast<CGdiObject*>(&defaultBitmap)})
+        for (CGdiObject* object : std::initializer_list<CGdiObject*>{
+                 &whiteBrush, &grayBrush, &blackBrush, &nullBrush, &whitePen, &blackPen, &nullPen,
+                 &systemFont, &defaultBitmap})
             object->m_bStock = true;
     }
 };
@@ -179,11 +178,7 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height)
     if (width < 1 || height < 1)
         return FALSE;
     const qreal ratio = dc ? dc->GetDevicePixelRatio() : 1.0;
-    const double w = std::ceil(width * ratio);
-    const double h = std::ceil(height * ratio);
-    if (w > 32767 || h > 32767)
-        return FALSE;
-    QImage image(int(w), int(h), QImage::Format_RGB32);
+    QImage image(int(std::ceil(width * ratio)), int(std::ceil(height * ratio)), QImage::Format_RGB32);
     if (image.isNull())
         return FALSE;
     image.fill(Qt::black);
@@ -214,7 +209,6 @@ CDC::CDC(QPainter* painter, BOOL printing) : CDC()
         m_pPainter->save();
         m_pPainter->setRenderHint(QPainter::Antialiasing, false);
         m_baseTransform = m_pPainter->worldTransform();
-        m_font = m_pPainter->font();
     }
 }
 
@@ -452,15 +446,15 @@ BOOL CDC::Ellipse(int left, int top, int right, int bottom)
         return TRUE;
     if (m_bPenNull && m_bBrushNull)
         return TRUE;
-    // The outline is stroked in whole device pixels W. An aliased stroke covers W / 2
-    // pixels before its path and the rest from the path on, so the path runs that far
-    // inside the edges for the outline to cover exactly l..r-1 on any device. Without a
-    // pen the brush's colour draws it, so that the fill covers the same pixels.
+    // The outline is stroked in whole device pixels. An aliased stroke n pixels wide
+    // covers n / 2 pixels before its path and the rest from the path on, so the path
+    // runs that far inside the edges for the outline to cover exactly l..r-1 on any
+    // device. Without a pen the brush's colour draws it, so the fill covers the same.
     const qreal scale = painter->deviceTransform().m11();
-    const int W = std::max(1, int(std::lround((m_bPenNull ? 1 : m_nPenWidth) * scale)));
-    const qreal before = (W / 2) / scale;
-    const qreal after = (W / 2 + W % 2) / scale;
-    painter->setPen(QPen(ToQColor(m_bPenNull ? m_crBrush : m_crPen), W / scale));
+    const int stroke = std::max(1, int(std::lround((m_bPenNull ? 1 : m_nPenWidth) * scale)));
+    const qreal before = (stroke / 2) / scale;
+    const qreal after = (stroke - stroke / 2) / scale;
+    painter->setPen(QPen(ToQColor(m_bPenNull ? m_crBrush : m_crPen), stroke / scale));
     painter->setBrush(m_bBrushNull ? QBrush(Qt::NoBrush) : QBrush(ToQColor(m_crBrush)));
     painter->drawEllipse(QRectF(left + before, top + before, right - left - before - after,
                                 bottom - top - before - after));

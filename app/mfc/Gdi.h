@@ -24,7 +24,9 @@
 //         memDC.SelectObject(old);
 //     }
 // The buffer holds the device's pixels (w x h times its pixel ratio), so the copy is
-// one to one and a HiDPI screen stays sharp.
+// one to one and a HiDPI screen stays sharp. What the window shows cannot be read back
+// into the buffer: the paint must cover the whole area. A printer's context (IsPrinting)
+// is drawn on directly.
 //
 // Selecting an object returns the one it replaces, so that the caller can put it back.
 #pragma once
@@ -42,6 +44,7 @@
 #include <ostream>
 #include <string>
 
+class CDC;
 class QPainter;
 class QWidget;
 
@@ -113,12 +116,10 @@ struct CRect {
     int Height() const { return bottom - top; }
     CSize Size() const { return CSize(Width(), Height()); }
     CPoint TopLeft() const { return CPoint(left, top); }
-    CPoint BottomRight() const { return CPoint(right, bottom); }
     BOOL IsRectEmpty() const { return right <= left || bottom <= top; }
     // Left and top edges are in, right and bottom edges out.
     BOOL PtInRect(const CPoint& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
 
-    void SetRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
     void OffsetRect(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
     void OffsetRect(const CPoint& d) { OffsetRect(d.x, d.y); }
     void InflateRect(int dx, int dy) { InflateRect(dx, dy, dx, dy); }
@@ -210,7 +211,7 @@ public:
     // is 21) on every screen and printer: the context is not needed. A face that is not
     // installed ("Arial" or "MS Sans Serif" on most systems) gives a sans-serif face of
     // the same size.
-    BOOL CreatePointFont(int pointSize, const char* faceName, class CDC* dc = nullptr);
+    BOOL CreatePointFont(int pointSize, const char* faceName, CDC* dc = nullptr);
     BOOL DeleteObject() override;
     // The font, for a widget as well; the application's font when none was created.
     QFont GetQFont() const;
@@ -230,7 +231,7 @@ public:
     BOOL Attach(QImage image);
     // A surface for `dc`: width x height logical pixels, stored in the device pixels of
     // dc's device. False when a size is below 1 or the memory cannot be had.
-    BOOL CreateCompatibleBitmap(class CDC* dc, int width, int height);
+    BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
     BOOL DeleteObject() override;
     bool IsLoaded() const { return !m_image.isNull(); }
     const QImage& GetImage() const { return m_image; }
@@ -241,7 +242,7 @@ private:
     friend class CDC;
     friend class CStockObjects;
     QImage m_image;
-    class CDC* m_pSelectedIn = nullptr;
+    CDC* m_pSelectedIn = nullptr;
 };
 
 // A stock pen or brush by the indices above; null for any other index.
@@ -320,12 +321,14 @@ public:
 
     BOOL TextOut(int x, int y, const QString& text);
     BOOL TextOut(int x, int y, const std::string& text) { return TextOut(x, y, ToQ(text)); }
+    BOOL TextOut(int x, int y, const char* text) { return TextOut(x, y, QString::fromUtf8(text)); }
     CSize GetTextExtent(const QString& text) const;
     CSize GetTextExtent(const std::string& text) const { return GetTextExtent(ToQ(text)); }
+    CSize GetTextExtent(const char* text) const { return GetTextExtent(QString::fromUtf8(text)); }
     BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
 
-    // SRCCOPY of width x height from (xSrc, ySrc) of the bitmap selected into `source`
-    // to (x, y). Where the bitmap ends before the area does, the area keeps what it had.
+    // SRCCOPY of width x height from (xSrc, ySrc) of the bitmap selected into the memory
+    // context `source` to (x, y). Where the bitmap ends before the area does, the area keeps what it had.
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
 
 private:
