@@ -1,12 +1,13 @@
 #include "TavoView.h"
 
 #include "Bitmap2.h"
+#include "PaneMain.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
 #include "res/Resource.h"
 
 #include <QMouseEvent>
-#include <QPainter>
+#include <new>
 
 CTavoView::CTavoView()
 {
@@ -29,6 +30,10 @@ CTavoView::~CTavoView() = default;
 
 BOOL CTavoView::Create(CDocument* document)
 {
+    // The root covers every point of the window.
+    m_pRoot.reset(new (std::nothrow) CPaneMain(this, nullptr, 0, 0, 10000, 10000));
+    if (!m_pRoot)
+        return FALSE;
     auto* doc = dynamic_cast<CTavoDoc*>(document);
     ASSERT(doc != nullptr);
     if (!CView::Create(document))
@@ -63,8 +68,7 @@ void CTavoView::UpdatePanes(LPARAM hint)
     if (!GetDocument())
         return;
     ApplyHint(hint);
-    if (hint != CTavoDoc::kHintIdle)
-        update();
+    m_pRoot->UpdateAll(hint);
 }
 
 void CTavoView::ApplyHint(LPARAM hint)
@@ -127,13 +131,67 @@ void CTavoView::ApplyHint(LPARAM hint)
     }
 }
 
-void CTavoView::OnDraw(QPainter* painter)
+void CTavoView::OnDraw(CDC* dc)
 {
+    const CRect client(rect());
+    CDC memDC;
+    CBitmap buffer;
+    if (dc->IsPrinting() || !memDC.CreateCompatibleDC(dc)
+        || !buffer.CreateCompatibleBitmap(dc, client.Width(), client.Height())) {
+        DrawBackground(dc);
+        return;
+    }
+    CBitmap* old = memDC.SelectObject(&buffer);
+    ASSERT(old != nullptr);
+    memDC.SetViewportOrg(0, 0);
+    memDC.IntersectClipRect(CRect(0, 0, client.Width(), client.Height()));
+    DrawBackground(&memDC);
+    memDC.SetViewportOrg(0, 0);
+    dc->SetViewportOrg(0, 0);
+    dc->BitBlt(client.left, client.top, client.Width(), client.Height(), &memDC, 0, 0, SRCCOPY);
+    const bool deselected = memDC.SelectObject(old) != nullptr;
+    ASSERT(deselected);
+    (void)deselected;
+}
+
+void CTavoView::DrawBackground(CDC* dc)
+{
+    ASSERT(GetDocument() != nullptr);
     CBoardStyle* style = TavoApp()->GetBoardStyle();
-    const COLORREF c = style->crBackground;
-    painter->fillRect(rect(), QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
-    if (CBitmap2* bitmap = style->GetBitmap())
-        painter->drawImage(rect().topLeft(), bitmap->GetImage(), rect());
+    dc->SetBkColor(style->crBackground);
+    const CPoint oldOrigin = dc->SetViewportOrg(0, 0);
+    DrawRect(dc, CRect(rect()), style->crBackground, true);
+
+    CPen pen(PS_SOLID, 1, style->crFrame);
+    CPen* oldPen = dc->SelectObject(&pen);
+    ASSERT(oldPen != nullptr);
+    const COLORREF oldText = dc->SetTextColor(style->crText);
+    dc->SetBkMode(style->GetBitmap() ? TRANSPARENT : OPAQUE);
+
+    m_pRoot->DrawAll(dc);
+
+    if (oldPen)
+        dc->SelectObject(oldPen);
+    dc->SetTextColor(oldText);
+    dc->SetViewportOrg(oldOrigin);
+}
+
+void CTavoView::DrawRect(CDC* dc, const CRect& rect, COLORREF colour, bool useBitmap)
+{
+    const COLORREF background = dc->GetBkColor();
+    dc->FillSolidRect(rect, colour);
+    dc->SetBkColor(background);
+    CBitmap2* bitmap = useBitmap ? TavoApp()->GetBoardStyle()->GetBitmap() : nullptr;
+    if (!bitmap)
+        return;
+    CDC memDC;
+    if (!memDC.CreateCompatibleDC(dc))
+        return;
+    CBitmap* old = memDC.SelectObject(bitmap);
+    ASSERT(old != nullptr);
+    dc->BitBlt(rect.left, rect.top, rect.Width(), rect.Height(), &memDC, rect.left, rect.top, SRCCOPY);
+    if (old)
+        memDC.SelectObject(old);
 }
 
 QSize CTavoView::sizeHint() const
@@ -155,5 +213,8 @@ void CTavoView::mouseDoubleClickEvent(QMouseEvent* e)
 
 void CTavoView::OnLButtonDown(QMouseEvent* e)
 {
-    (void)e;
+    const QPoint at = e->position().toPoint();
+    ASSERT(m_pRoot->Contains(at.x(), at.y()));
+    if (m_pRoot->Contains(at.x(), at.y()))
+        m_pRoot->OnClick(0, at.x(), at.y());
 }

@@ -5,7 +5,11 @@
 
 #include "OsObjects.h"
 #include "mfc/Doc.h"
+#include "mfc/Gdi.h"
 
+#include <memory>
+
+class CPaneMain;
 class CTavoDoc;
 
 class CTavoView : public CView {
@@ -29,7 +33,14 @@ public:
     // The replay's step for the hint, then the panes' reactions.
     void UpdatePanes(LPARAM hint);
     void ApplyHint(LPARAM hint);
-    void OnDraw(QPainter* painter) override;
+    // Paints the whole window through a buffer (a printer directly).
+    void OnDraw(CDC* dc) override;
+    // The background in the style, then the panes.
+    void DrawBackground(CDC* dc);
+    // Fills a rectangle of the window with the colour and, when asked, the style's
+    // picture, which lines up with the window's origin wherever it is painted.
+    void DrawRect(CDC* dc, const CRect& rect, COLORREF colour, bool useBitmap);
+    CPaneMain* GetRootPane() const { return m_pRoot.get(); }
     QSize sizeHint() const override;
 
 protected:
@@ -39,6 +50,7 @@ protected:
 private:
     void OnLButtonDown(QMouseEvent* e);
 
+    std::unique_ptr<CPaneMain> m_pRoot;
     bool m_fFollowing = false;
     int m_nMoveIndex = 0;
     Position m_position;

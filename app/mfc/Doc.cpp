@@ -1,6 +1,7 @@
 #include "Doc.h"
 
 #include "Frame.h"
+#include "Gdi.h"
 #include "Resource.h"
 
 #include <QFileInfo>
@@ -182,7 +183,8 @@ void CView::paintEvent(QPaintEvent* e)
 {
     (void)e;
     QPainter painter(this);
-    OnDraw(&painter);
+    CDC dc(&painter);
+    OnDraw(&dc);
 }
 
 CDocTemplate::CDocTemplate(UINT id, DocumentFactory newDocument, FrameFactory newFrame, ViewFactory newView)

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-class QPainter;
+class CDC;
 class CMDIChildWnd;
 class CView;
 
@@ -65,7 +65,7 @@ private:
     bool m_bClosing = false;
 };
 
-// A view of a document inside a child frame; painting goes through OnDraw.
+// A view of a document inside a child frame; it paints through OnDraw on a device context.
 class CView : public QWidget, public CCmdTarget {
 public:
     CView();
@@ -76,7 +76,7 @@ public:
     CMDIChildWnd* GetParentFrame() const;
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     virtual void OnUpdate(CView* sender, LPARAM hint, void* hintObject);
-    virtual void OnDraw(QPainter* painter) = 0;
+    virtual void OnDraw(CDC* dc) = 0;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

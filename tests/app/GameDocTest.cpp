@@ -20,7 +20,7 @@ namespace {
 class HintRecorder : public CView {
 public:
     void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
-    void OnDraw(QPainter*) override {}
+    void OnDraw(CDC*) override {}
     std::vector<int> hints;
 };
 
