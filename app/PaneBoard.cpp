@@ -18,6 +18,11 @@ constexpr int kDot = 5;
 
 } // namespace
 
+COsMove CPaneBoard::SquareAt(int x, int y, int n)
+{
+    return COsMove(y * n / CPaneFrameAndBoard::kBoardSide, x * n / CPaneFrameAndBoard::kBoardSide);
+}
+
 CPoint CPaneBoard::GetSquareEdge(int row, int col, int n) const
 {
     return CPoint(MulDiv(col, Width(), n), MulDiv(row, Height(), n));
@@ -232,7 +237,7 @@ void CPaneBoard::OnClickHere(UINT flags, int x, int y)
         return;
     COsMove move; // a pass, when the side to move has no move
     if (board.MoverHasLegalMove()) {
-        move = COsMove(y * n / CPaneFrameAndBoard::kBoardSide, x * n / CPaneFrameAndBoard::kBoardSide);
+        move = SquareAt(x, y, n);
         if (!board.IsLegal(move))
             return;
     }

@@ -16,6 +16,8 @@ public:
 
     // a x b / c with the 32-bit product, truncated.
     static int MulDiv(int a, int b, int c) { return a * b / c; }
+    // The square of an n x n board under a point of the board pane.
+    static COsMove SquareAt(int x, int y, int n);
     // The top-left corner of a square of an n x n board.
     CPoint GetSquareEdge(int row, int col, int n) const;
     CRect GetSquareRect(int row, int col, int n) const;
