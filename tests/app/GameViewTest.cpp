@@ -498,6 +498,7 @@ TEST(GameView, FirstWindowOpensMaximised)
 
 TEST(PaneTree, ClicksFindTheirPane)
 {
+    TestHome();
     QWidget owner;
     ClickPane root(&owner, nullptr, 0, 0, 10000, 10000);
     auto* frame = static_cast<ClickPane*>(root.AddChild(std::make_unique<ClickPane>(&owner, &root, 0, 0, 380, 380)));
@@ -532,6 +533,7 @@ TEST(PaneTree, ClicksFindTheirPane)
 
 TEST(PaneTree, Discs)
 {
+    TestHome();
     QImage image(40, 40, QImage::Format_RGB32);
     image.fill(Qt::green);
     QWidget owner;
