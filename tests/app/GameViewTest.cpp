@@ -516,6 +516,11 @@ TEST(PaneTree, ClicksFindTheirPane)
     EXPECT_EQ(root.clicks, (std::vector<std::pair<int, int>>{{385, 100}}));
     root.OnClick(0, 390, 30);
     EXPECT_EQ(list->clicks, (std::vector<std::pair<int, int>>{{0, 0}}));
+    // Where siblings overlap, the later one (painted over the earlier) takes the click.
+    auto* over = static_cast<ClickPane*>(root.AddChild(std::make_unique<ClickPane>(&owner, &root, 300, 20, 500, 60)));
+    root.OnClick(0, 400, 40);
+    EXPECT_EQ(over->clicks, (std::vector<std::pair<int, int>>{{100, 20}}));
+    EXPECT_EQ(list->clicks.size(), 1u);
 
     // Window rectangles and repainting.
     EXPECT_EQ(board->GetWindowRect(), CRect(30, 30, 350, 350));
