@@ -139,13 +139,12 @@ void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
-bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string& login, CGameStream*& stream)
+bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string& login, CStandinLogin& connection)
 {
     app.nServerPort = server.GetPort();
-    auto deleted = std::make_shared<std::atomic<bool>>(false);
-    app.streamFactory = [&stream, deleted] {
-        stream = new CGameStream(deleted);
-        return stream;
+    app.streamFactory = [&connection] {
+        connection.stream = new CGameStream(connection.deleted);
+        return connection.stream;
     };
     app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
     app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
@@ -158,6 +157,17 @@ bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string
             return false;
     }
     return ProcessEventsUntil([&] {
-        return *deleted || (stream->Service() != nullptr && stream->Service()->setupSent);
-    }) && !*deleted;
+        return *connection.deleted
+               || (connection.stream->Service() != nullptr && connection.stream->Service()->setupSent);
+    }) && !*connection.deleted;
+}
+
+bool LogOut(CGameTestApp& app, CStandinLogin& connection)
+{
+    if (app.pStream && app.pStream == connection.stream) {
+        if (app.pStream->IsLoggedIn())
+            app.pStream->Logout();
+        app.pStream->Disconnect();
+    }
+    return ProcessEventsUntil([&] { return bool(*connection.deleted); });
 }

@@ -75,6 +75,13 @@ void ClickAt(QWidget* widget, QPoint point);
 // The centre of a square of the 8x8 board in the game window.
 QPoint SquareCentre(const COsMove& move);
 
+// The application's connection to a stand-in server.
+struct CStandinLogin {
+    CGameStream* stream = nullptr;
+    std::shared_ptr<std::atomic<bool>> deleted = std::make_shared<std::atomic<bool>>(false);
+};
 // The application logged in to a stand-in server as `login`; waits until its "/os"
-// object exists. False when that did not happen.
-bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string& login, CGameStream*& stream);
+// object has sent its set-up. False when that did not happen.
+bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string& login, CStandinLogin& connection);
+// Disconnects as the user does and waits until the stream has gone.
+bool LogOut(CGameTestApp& app, CStandinLogin& connection);

@@ -30,10 +30,12 @@ protected:
         ASSERT_TRUE(app.Start());
         app.nAutopass = app.nAutoforce = 0;
         app.nAutosaveMine = app.nAutosaveOthers = 0;
-        ASSERT_TRUE(LogInToStandin(app, server, "alice", stream));
+        ASSERT_TRUE(LogInToStandin(app, server, "alice", login));
+        stream = login.stream;
     }
     void TearDown() override
     {
+        EXPECT_TRUE(LogOut(app, login));
         for (auto& client : clients)
             client->Stop();
         server.Stop();
@@ -136,6 +138,7 @@ protected:
 
     CStandinServer server;
     CGameTestApp app;
+    CStandinLogin login;
     CGameStream* stream = nullptr;
     std::vector<std::unique_ptr<CTestClient>> clients;
 };
