@@ -134,11 +134,6 @@ QPoint SquareCentre(const COsMove& move)
     return QPoint(30 + move.col * 40 + 20, 30 + move.row * 40 + 20);
 }
 
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string& login, CStandinLogin& connection)
 {
     app.nServerPort = server.GetPort();

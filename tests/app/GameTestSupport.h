@@ -16,9 +16,6 @@
 
 class CStandinServer;
 
-// Failing tests print texts as texts.
-void PrintTo(const QString& text, std::ostream* out);
-
 // A connection that is logged in as `login` with its level known (unless it is -1) and
 // writes what is sent
 // to a buffer; its "/os" service object is the client's. Messages are fed with ParseMessage.
