@@ -76,9 +76,9 @@ std::string LoadStdString(UINT id);
 inline QString ToQ(const std::string& s) { return QString::fromStdString(s); }
 inline std::string ToStd(const QString& s) { return s.toStdString(); }
 
-// A modal message box: `type` is MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO, optionally with
-// MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
-// button chosen (IDOK, IDCANCEL, IDYES, IDNO).
+// A modal message box: `type` is MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO,
+// optionally with MB_HELP (a Help button that opens the page of `helpId`) and an icon.
+// Returns the button chosen (IDOK, IDCANCEL, IDYES, IDNO).
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);
 // The same with the text of a string-table id, which is also the help id.
 int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT helpId = UINT(-1));

@@ -422,7 +422,7 @@ CDocument* CWinApp::OpenDocumentFile(const QString& path)
                 const std::vector<CView*>& views = document->GetViews();
                 if (!views.empty())
                     if (CMDIChildWnd* frame = views.front()->GetParentFrame())
-                        frame->ActivateFrame(frame->isMaximized() ? SW_SHOWMAXIMIZED : -1);
+                        frame->ActivateFrame();
                 return document.get();
             }
     return m_templates.empty() ? nullptr : m_templates.front()->OpenDocumentFile(full);

@@ -5,8 +5,8 @@
 
 #include "Afx.h"
 
-#include <QString>
 #include <QPointer>
+#include <QString>
 #include <QStringList>
 #include <functional>
 #include <map>
@@ -74,7 +74,7 @@ private:
     QStringList m_files;
     std::vector<QPointer<QAction>> m_menuItems; // the entries after the first
     QStringList m_shownFiles;
-    std::vector<QMenu*> m_shownMenus; // compared only, never used
+    std::vector<QMenu*> m_shownMenus; // compared, never dereferenced
 };
 
 // What the command line asks the framework to do.
