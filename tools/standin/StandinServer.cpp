@@ -656,13 +656,8 @@ void CStandinServer::Advance(Client& client)
             client.resumeAt = Clock::now() + std::chrono::milliseconds(action.milliseconds);
         } else if (action.kind == Action::kExpect) {
             const size_t at = client.unmatched.find(action.text);
-            if (at == std::string::npos) {
-                // A later match can begin only within the text's length from the end.
-                const size_t keep = action.text.size() - 1;
-                if (client.unmatched.size() > keep)
-                    client.unmatched.erase(0, client.unmatched.size() - keep);
+            if (at == std::string::npos)
                 break;
-            }
             client.unmatched.erase(0, at + action.text.size());
         } else if (action.kind == Action::kClose) {
             if (sending)
