@@ -328,7 +328,7 @@ TEST_F(StandinLoad, SlowReaderHoldsOnlyWhatItHasNotTaken)
     auto tell = [&] { return ::send(talker, tells.data(), tells.size(), MSG_NOSIGNAL) == ssize_t(tells.size()); };
     // More waits than the system holds between the two ends; then the reader takes as
     // much as is told, round after round, so that the queue never runs empty.
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 12; ++i)
         ASSERT_TRUE(tell());
     std::vector<char> buffer(1024 * reply);
     for (int round = 0; round < 64; ++round) {

@@ -383,8 +383,6 @@ void CStandinServer::Loop()
             polledClients.push_back(&client);
             if (client.resumeAt > now)
                 wakeAt(client.resumeAt);
-            if (client.linesWaiting && client.Waiting() <= kOutputPause)
-                wakeAt(now);   // its output went: the lines held back are handled at once
         }
         if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
@@ -403,12 +401,8 @@ void CStandinServer::Loop()
             if (client.fd >= 0 && (events & (POLLOUT | POLLHUP | POLLERR)) && client.Waiting() > 0)
                 Send(client);
         }
-        for (auto& entry : clients) {
-            Client& client = *entry.second;
-            if (client.fd >= 0 && client.linesWaiting)
-                TakeLines(client);
-            Advance(client);
-        }
+        for (auto& entry : clients)
+            Advance(*entry.second);
         if (ggs)
             ggs->Tick(Now());
         FlushAll();
@@ -435,12 +429,18 @@ int CStandinServer::PollTimeout(int scriptTimeout)
     return scriptTimeout < 0 ? milliseconds : std::min(scriptTimeout, milliseconds);
 }
 
+// Also handles the lines held back for a client whose output has gone out, until its output
+// waits again or no line is left: a client with lines held back is then polled for sending.
 void CStandinServer::FlushAll()
 {
     for (auto& entry : clients) {
         Client& client = *entry.second;
         if (client.fd >= 0 && (client.Waiting() > 0 || client.quitting))
             Send(client);
+        while (client.fd >= 0 && client.linesWaiting && client.Waiting() <= kOutputPause) {
+            TakeLines(client);
+            Send(client);
+        }
     }
 }
 
@@ -614,7 +614,7 @@ void CStandinServer::Send(Client& client)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
+            break;
         if (n <= 0) {
             Close(client);
             return;
