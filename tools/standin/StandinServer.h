@@ -77,15 +77,16 @@ public:
     bool LoadScript(const std::string& path);
     void SetScript(const std::string& script);
 
-    // Records of what each client sent, for the tests: kept by default, also once the client
-    // has gone; the program keeps none. Call before Start.
+    // Records of what each client sent, which the accessors below read: kept by default,
+    // also once the client has gone; the program keeps none. Call before Start.
     void KeepRecords(bool keep);
 
     // The clients are numbered in the order they connected: how many have connected so
     // far, and how many of them are connected now.
     size_t GetClientCount() const;
     size_t GetOpenClientCount() const;
-    // Every byte that a client has sent so far, or at least the last MiB of it.
+    // Every byte that a client has sent so far, or at least the last MiB of it; empty
+    // without records.
     std::string GetClientBytes(size_t client = 0) const;
     // The most bytes that the server has held at once for any one client: its input, its
     // record and the output waiting for it.
@@ -93,7 +94,7 @@ public:
     // Waits until the client has sent bytes containing the text; false after the time-out.
     bool WaitForClientText(const std::string& text, std::chrono::milliseconds timeout,
                            size_t client = 0) const;
-    // Waits until the client's connection has been closed, by either side.
+    // Waits until the client's connection has been closed, by either side, and freed.
     bool WaitForClientClosed(std::chrono::milliseconds timeout, size_t client = 0) const;
 
     // Reads a script from its text; exposed for the tests of the format.
