@@ -84,36 +84,43 @@ int LoggedIn(uint16_t port, const std::string& login, int buffers = 0)
     return fd;
 }
 
-// Sends the text again and again without reading, until at least `total` bytes are out, the
-// server takes no more for a while, or `stop` says so. Returns the bytes sent; the last text
-// is incomplete only when the server took no more.
+// Sends the text again and again without reading, until at least `total` bytes are out,
+// the server has taken nothing for `patience`, or `stop` says so. Returns the bytes sent;
+// the last text is incomplete only when the server took no more.
 template <typename Stop>
-size_t Flood(int fd, const std::string& text, size_t total, Stop stop)
+size_t Flood(int fd, const std::string& text, size_t total, milliseconds patience, Stop stop)
 {
     std::string chunk;
     while (chunk.size() < (64u << 10))
         chunk += text;
     size_t sent = 0;
+    auto progress = steady_clock::now();
     while ((sent < total || sent % text.size() != 0) && !stop()) {
         const size_t from = sent % chunk.size();
         const ssize_t n = ::send(fd, chunk.data() + from, chunk.size() - from, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += static_cast<size_t>(n);
+            progress = steady_clock::now();
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             break;
+        if (steady_clock::now() - progress > patience)
+            break;
         pollfd polled{fd, POLLOUT, 0};
-        if (::poll(&polled, 1, 300) == 0)
-            break;   // the server reads no more from this client
+        ::poll(&polled, 1, 50);
     }
     return sent;
 }
 
-size_t Flood(int fd, const std::string& text, size_t total)
+size_t Flood(int fd, const std::string& text, size_t total, milliseconds patience = kNetTimeout)
 {
-    return Flood(fd, text, total, [] { return false; });
+    return Flood(fd, text, total, patience, [] { return false; });
 }
+
+// How long a client waits before it takes a server that takes nothing for one that has
+// stopped reading it.
+constexpr milliseconds kStopped{500};
 
 // What completes the text that Flood left incomplete.
 std::string Rest(const std::string& text, size_t sent)
@@ -249,7 +256,7 @@ TEST_F(StandinLoad, InputHeldIsBounded)
         // A line without end is ended with the connection once it passes 64 KiB.
         const int endless = LoggedIn(port, "endless");
         ASSERT_GE(endless, 0);
-        Flood(endless, std::string(4096, 'y'), 16 * kMiB,
+        Flood(endless, std::string(4096, 'y'), 16 * kMiB, kNetTimeout,
               [&] { return server.WaitForClientClosed(milliseconds(0), 1); });
         EXPECT_TRUE(server.WaitForClientClosed(kNetTimeout, 1));
         EXPECT_LE(server.GetHeldPeak(), records ? 6 * kMiB : 512u << 10);
@@ -268,7 +275,7 @@ TEST_F(StandinLoad, ClientThatDoesNotReadIsReadNoFurther)
     const int asker = LoggedIn(port, "asker", 16 << 10);
     ASSERT_GE(asker, 0);
     const std::string who = "who\n";
-    const size_t sent = Flood(asker, who, 16 * kMiB);
+    const size_t sent = Flood(asker, who, 16 * kMiB, kStopped);
     EXPECT_LT(sent, 16 * kMiB);
     EXPECT_LE(server->GetHeldPeak(), 2 * kMiB);
     std::string got;
@@ -284,7 +291,7 @@ TEST_F(StandinLoad, ClientThatDoesNotReadIsReadNoFurther)
     const std::string define = "alias big " + std::string(16000, 'a') + "\n";
     ASSERT_EQ(::send(lister, define.data(), define.size(), MSG_NOSIGNAL), ssize_t(define.size()));
     const std::string alias = "alias\n";
-    const size_t listed = Flood(lister, alias, 16 * kMiB);
+    const size_t listed = Flood(lister, alias, 16 * kMiB, kStopped);
     EXPECT_LT(listed, 16 * kMiB);
     EXPECT_FALSE(server->WaitForClientClosed(milliseconds(0), 1));
     EXPECT_LE(server->GetHeldPeak(), 2 * kMiB);
@@ -355,7 +362,7 @@ TEST_F(StandinLoad, ClientThatNeverReadsIsLetGo)
     ASSERT_GE(sleeper, 0);
     const int talker = LoggedIn(port, "talker");
     ASSERT_GE(talker, 0);
-    Flood(talker, "t sleeper " + std::string(1000, 'z') + "\n", 256 * kMiB,
+    Flood(talker, "t sleeper " + std::string(1000, 'z') + "\n", 256 * kMiB, kNetTimeout,
           [&] { return server->WaitForClientClosed(milliseconds(0), 0); });
     EXPECT_TRUE(server->WaitForClientClosed(kNetTimeout, 0));
     EXPECT_FALSE(server->WaitForClientClosed(milliseconds(0), 1));
