@@ -410,9 +410,9 @@ void CStandinServer::Loop()
     }
 }
 
-// The script's wait, shortened to the next moment a game clock has news; with the test
-// clock, time moves only by AdvanceClock, which wakes the loop.
-int CStandinServer::PollTimeout(int scriptTimeout)
+// The loop's own wait (for scripts and accepting), shortened to the next moment a game
+// clock has news; with the test clock, time moves only by AdvanceClock, which wakes the loop.
+int CStandinServer::PollTimeout(int ownWait)
 {
     bool manual;
     {
@@ -420,13 +420,13 @@ int CStandinServer::PollTimeout(int scriptTimeout)
         manual = testClock;
     }
     if (!ggs || manual)
-        return scriptTimeout;
+        return ownWait;
     const double alarm = ggs->NextAlarm();
     if (alarm < 0)
-        return scriptTimeout;
+        return ownWait;
     const double wait = std::max(0.0, std::ceil((alarm - Now()) * 1000)) + 1;
     const int milliseconds = static_cast<int>(std::min(wait, 3600000.0));
-    return scriptTimeout < 0 ? milliseconds : std::min(scriptTimeout, milliseconds);
+    return ownWait < 0 ? milliseconds : std::min(ownWait, milliseconds);
 }
 
 // Also handles the lines held back for a client whose output has gone out, until its output
@@ -446,9 +446,11 @@ void CStandinServer::FlushAll()
 
 void CStandinServer::Sweep()
 {
-    for (auto& entry : clients)
-        if (entry.second->overflowed)
-            Close(*entry.second);
+    for (auto& entry : clients) {
+        Client& client = *entry.second;
+        if (client.overflowed || (client.quitting && client.Waiting() == 0))
+            Close(client);
+    }
     bool freed = false;
     {
         std::lock_guard<std::mutex> guard(lock);

@@ -119,11 +119,11 @@ private:
     void OnLine(Client& client, const std::string& line);
     void Close(Client& client);
     void FlushAll();
-    // Closes the clients whose output overflowed, frees the closed ones and notes what the
-    // open ones hold.
+    // Closes the clients whose output overflowed or that quit with nothing left to send,
+    // frees the closed ones and notes what the open ones hold.
     void Sweep();
     void Wake();
-    int PollTimeout(int scriptTimeout);
+    int PollTimeout(int ownWait);
 
     uint16_t port = 0;
     int listener = -1;
