@@ -154,12 +154,20 @@ protected:
 
 } // namespace
 
-// Clients that connect all at once are all taken, none of them after a resent connection
-// request (a second's wait each, and for many the end of their patience).
+// Clients that connect all at once, while the server is busy with another's long command,
+// are all taken, none of them after a resent connection request (a second's wait each, and
+// for many the end of their patience).
 TEST_F(StandinLoad, ManyClientsLogInAtOnce)
 {
     const uint16_t port = Start();
     ASSERT_NE(port, 0);
+    const int busy = LoggedIn(port, "busy");
+    ASSERT_GE(busy, 0);
+    std::string commands = "alias a who";
+    while (commands.size() < 60000)
+        commands += ";who";
+    commands += "\na\n";
+    ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
     constexpr int kClients = 200;
     struct Peer {
         int fd = -1;
@@ -220,7 +228,8 @@ TEST_F(StandinLoad, ManyClientsLogInAtOnce)
         ::close(peer.fd);
     }
     EXPECT_EQ(resent, 0u);
-    EXPECT_EQ(server->GetClientCount(), size_t(kClients));
+    ::close(busy);
+    EXPECT_EQ(server->GetClientCount(), size_t(kClients + 1));
     EXPECT_TRUE(WaitForOpenClients(*server, 0));
 }
 
