@@ -227,8 +227,8 @@ TEST(MainFrame, BarsTimerAndCommands)
 
     ASSERT_NE(frame->toolBar.GetBar(), nullptr);
     EXPECT_EQ(frame->toolBar.GetBar()->actions().size(), 16); // 12 buttons, 4 separators
-    EXPECT_EQ(frame->statusBar.GetCount(), 3);
-    EXPECT_NE(frame->findChild<QLabel*>(QStringLiteral("indicator59137")), nullptr);
+    // The lock keys' state is not known here: no panes for them.
+    EXPECT_EQ(frame->statusBar.GetCount(), 0);
 
     // The idle timer: set once, the same id while it runs.
     EXPECT_EQ(frame->idleTimer, 0u);
