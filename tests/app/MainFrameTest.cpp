@@ -48,6 +48,18 @@ public:
         ++idles;
         return TestApp::OnIdle(count);
     }
+    // Runs the event loop until a while has passed without an idle step; the number
+    // of idle steps since `from`.
+    int IdlesUntilQuiet(int from)
+    {
+        for (int slices = 0; slices < 50; ++slices) {
+            const int before = idles;
+            RunEventLoop(milliseconds(100));
+            if (idles == before && idles > from)
+                break;
+        }
+        return idles - from;
+    }
     int idles = 0;
 };
 
@@ -75,12 +87,11 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
     // A game window: every idle step refreshes it, and the repaint must not start
     // another idle step.
     ASSERT_NE(app.pGameTemplate->OpenDocumentFile(QString()), nullptr);
-    RunEventLoop(milliseconds(50));
-    EXPECT_GE(app.idles, 1); // after the start
     // From here on only the queue's idle steps count: the idle timer is slowed down.
     frame->SetTimer(1, 3600 * 1000);
+    EXPECT_GE(app.IdlesUntilQuiet(0), 1); // after the start
     int idles = app.idles;
-    RunEventLoop(milliseconds(150));
+    RunEventLoop(milliseconds(200));
     EXPECT_EQ(app.idles, idles); // nothing arrived, nothing to do
 
     // A burst of messages from the reader thread: one idle step after it, and that
@@ -90,15 +101,13 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
         for (int i = 0; i < 5; ++i)
             frame->PostMessage(WM_APP, 0, 0);
     }).join();
-    RunEventLoop(milliseconds(100));
-    EXPECT_EQ(app.idles, idles + 1);
+    EXPECT_EQ(app.IdlesUntilQuiet(idles), 1);
     EXPECT_EQ(frame->GetCommandAction(ID_VIEW_MOVES_VALID)->isChecked(), app.fShowValidMoves);
 
     // Input from the user.
     idles = app.idles;
     QTimer::singleShot(0, frame, [frame] { QTest::keyClick(frame, Qt::Key_Shift); });
-    RunEventLoop(milliseconds(100));
-    EXPECT_EQ(app.idles, idles + 1);
+    EXPECT_EQ(app.IdlesUntilQuiet(idles), 1);
 
     // Within a modal dialog's loop the command that opened it is still at work: no
     // idle step there, one after it.
@@ -113,10 +122,9 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
         });
     });
     QTimer::singleShot(0, frame, [frame] { frame->GetCommandAction(ID_GGS_SERVER)->trigger(); });
-    RunEventLoop(milliseconds(300));
+    EXPECT_GE(app.IdlesUntilQuiet(idles), 1);
     EXPECT_TRUE(driver.Done());
     EXPECT_EQ(idlesInDialog, 0);
-    EXPECT_GT(app.idles, idles);
 
     // The idle timer's tick runs the idle step and sets the timer again.
     idles = app.idles;
@@ -255,7 +263,7 @@ TEST(MainFrame, OwnsTheDialogsAndMessageBoxes)
     AfxMessageBox(QStringLiteral("from the frame"));
     EXPECT_TRUE(driver.Done());
     EXPECT_EQ(dialogOwner, frame);
-    EXPECT_LE((dialogCentre - frame->frameGeometry().center()).manhattanLength(), 40);
+    EXPECT_LE((dialogCentre - frame->frameGeometry().center()).manhattanLength(), 80);
     EXPECT_EQ(nestedBoxOwner, dialog);
     EXPECT_EQ(boxOwner, frame);
 

@@ -3,6 +3,7 @@
 
 #include "Bitmap2.h"
 #include "MainFrm.h"
+#include "mfc/KeyState.h"
 #include "mfc/Resource.h"
 #include "res/Icons.h"
 #include "res/Resource.h"
@@ -226,6 +227,7 @@ TEST(BoardStyles, Pictures)
     TestApp app;
     const QString folder = TestHome() + QStringLiteral("/program");
     QDir().mkpath(folder);
+    QFile::remove(folder + QStringLiteral("/standard.bmp"));
     app.sModulePath = ToStd(folder + QStringLiteral("/tavo"));
     QImage picture(64, 48, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -272,8 +274,9 @@ TEST(MainFrame, BarsTimerAndCommands)
 
     ASSERT_NE(frame->toolBar.GetBar(), nullptr);
     EXPECT_EQ(frame->toolBar.GetBar()->actions().size(), 16); // 12 buttons, 4 separators
-    // The lock keys' state is not known here: no panes for them.
-    EXPECT_EQ(frame->statusBar.GetCount(), 0);
+    // Panes for the lock keys where the window system tells their state.
+    unsigned locks = 0;
+    EXPECT_EQ(frame->statusBar.GetCount(), GetLockKeyState(&locks) ? 3 : 0);
 
     // The idle timer: set once, the same id while it runs.
     EXPECT_EQ(frame->idleTimer, 0u);
