@@ -188,15 +188,19 @@ CFrameWnd::CFrameWnd()
 
 CFrameWnd::~CFrameWnd()
 {
-    // The frame owns its dialogs' stacking, not the dialogs: each belongs to whoever
-    // made it (the stack of a command, or the object that keeps a modeless one), so
-    // they are let go here rather than deleted with the frame's children.
+    // The frame owns the stacking of the windows it owns, not the windows: a dialog or
+    // another of the program's windows belongs to whoever made it (the stack of a
+    // command, or the object that keeps a modeless one), so they are let go here
+    // rather than deleted with the frame's children.
     const QObjectList owned = children();
-    for (QObject* child : owned)
-        if (auto* dialog = qobject_cast<QDialog*>(child)) {
-            dialog->hide();
-            dialog->setParent(nullptr, dialog->windowFlags());
+    for (QObject* child : owned) {
+        auto* window = qobject_cast<QWidget*>(child);
+        if (window && window->isWindow()
+            && (qobject_cast<QDialog*>(window) || dynamic_cast<CCmdTarget*>(window))) {
+            window->hide();
+            window->setParent(nullptr, window->windowFlags());
         }
+    }
 }
 
 void CFrameWnd::OnViewBar(UINT id)

@@ -25,8 +25,8 @@ CWinApp* theApp = nullptr;
 // the program make the idle step due; it runs when the event loop is about to wait
 // for the next event, that is once the queue has emptied. Painting and timers do not
 // make it due, so an idle step that repaints does not start another one. Only the
-// outermost loop idles: within a modal dialog's or a menu's loop the caller of that
-// loop is still at work, and the main frame's idle timer goes on instead.
+// outermost loop idles: within the loop of a modal dialog or a popup menu the caller
+// of that loop is still at work, and the main frame's idle timer goes on instead.
 class CIdleWatch : public QObject {
 public:
     explicit CIdleWatch(CWinApp* app) : m_app(app)

@@ -405,7 +405,15 @@ TEST(Connect, ExitLogsOut)
         frame->UpdateCommandUI();
         frame->GetCommandAction(ID_APP_EXIT)->trigger();
     });
+    // Should the run not end with its main window, it is ended here.
+    QObject guard;
+    bool runEnded = true;
+    QTimer::singleShot(20000, &guard, [&runEnded] {
+        runEnded = false;
+        QCoreApplication::quit();
+    });
     EXPECT_EQ(c.app.Run(), 0);
+    EXPECT_TRUE(runEnded);
     EXPECT_TRUE(loggedIn);
     EXPECT_EQ(c.app.GetMainWnd(), nullptr);
     EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000)));

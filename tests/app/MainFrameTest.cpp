@@ -63,6 +63,12 @@ public:
     int idles = 0;
 };
 
+// A modeless window of the program, owned by the frame.
+class ProgramWindow : public QWidget, public CCmdTarget {
+public:
+    explicit ProgramWindow(QWidget* owner) : QWidget(owner, Qt::Window) {}
+};
+
 unsigned lockKeys = 0;
 bool lockKeysKnown = true;
 bool ReadTestLockKeys(unsigned* locks)
@@ -267,12 +273,17 @@ TEST(MainFrame, OwnsTheDialogsAndMessageBoxes)
     EXPECT_EQ(nestedBoxOwner, dialog);
     EXPECT_EQ(boxOwner, frame);
 
-    // A dialog belongs to whoever made it: the frame going does not delete it.
+    // A dialog, or another window of the program, belongs to whoever made it: the
+    // frame going does not delete it.
     auto* kept = new CDialogTalkTo;
     EXPECT_EQ(kept->parentWidget(), frame);
-    QPointer<QDialog> alive(kept);
+    auto* window = new ProgramWindow(AfxGetSafeOwner());
+    QPointer<QWidget> keptAlive(kept);
+    QPointer<QWidget> windowAlive(window);
     app.DestroyMainFrame();
-    ASSERT_FALSE(alive.isNull());
+    ASSERT_FALSE(keptAlive.isNull());
+    ASSERT_FALSE(windowAlive.isNull());
     EXPECT_EQ(kept->parentWidget(), nullptr);
     delete kept;
+    delete window;
 }
