@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
