@@ -82,9 +82,8 @@ CTavoApp* TavoApp()
 
 CTavoApp::CTavoApp() : pBoardStyle(&CBoardStyle::space)
 {
-    pStartLog = std::fopen("startlog.txt", "w");
+    pStartLog = OpenLogFile("startlog.txt");
     if (pStartLog) {
-        std::setvbuf(pStartLog, nullptr, _IONBF, 0);
         Log("CTavoApp::CTavoApp()\n");
     } else {
         AfxMessageBox(QStringLiteral("Could not open startlog!"), MB_OK, 0);
@@ -131,7 +130,9 @@ BOOL CTavoApp::InitInstance()
         type.extension = pGameTemplate->GetDocString(CDocTemplate::filterExt);
         type.program = ToQ(sModulePath);
         type.appName = m_pszAppName;
-        RegisterShellFileType(type); // a failure is ignored
+        // Failures are ignored.
+        RegisterShellIcon(m_pszAppName.toLower(), DrawProgramIcon(48));
+        RegisterShellFileType(type);
     }
     EnableShellOpen();
 
@@ -194,7 +195,8 @@ void CTavoApp::RegisterFileIcon()
 {
     if (sModulePath.empty())
         return;
-    RegisterShellIcon(m_pszAppName.toLower(), DrawProgramIcon(48)); // a failure is ignored
+    // The game files show the game window's icon.
+    RegisterShellDocumentIcon(QStringLiteral(".ggf"), DrawDocumentIcon(48)); // a failure is ignored
 }
 
 void CTavoApp::LoadSettings()
@@ -371,7 +373,7 @@ void CTavoApp::Connect()
         if (code != 0) {
             delete pStream;
             pStream = nullptr;
-        } else if (BeginThread(tavostream::ReaderThreadProc, 0, pStream) == -1) {
+        } else if (BeginReaderThread(pStream) == -1) {
             const int error = errno;
             code = error == EAGAIN ? 33027 : error == EINVAL ? 33026 : 33025;
             ASSERT(code != 33025);
@@ -389,6 +391,11 @@ void CTavoApp::Connect()
 tavostream* CTavoApp::NewStream()
 {
     return new tavostream;
+}
+
+std::intptr_t CTavoApp::BeginReaderThread(tavostream* stream)
+{
+    return BeginThread(tavostream::ReaderThreadProc, 0, stream);
 }
 
 void CTavoApp::ReleaseStream(tavostream* stream)

@@ -7,6 +7,7 @@
 #include "mfc/Sync.h"
 #include "mfc/WinApp.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -105,6 +106,8 @@ public:
 protected:
     // Makes the stream of a new connection.
     virtual tavostream* NewStream();
+    // Starts the reader thread of a new connection: -1 with errno set when it cannot.
+    virtual std::intptr_t BeginReaderThread(tavostream* stream);
 
 private:
     void FetchModuleFileName();

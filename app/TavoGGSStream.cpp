@@ -49,6 +49,17 @@ void tavostream::OnDisconnected()
         app->ReleaseStream(this);
 }
 
+void tavostream::OnBell()
+{
+    // Under the same rule as HandleText: nothing reaches the window thread once the
+    // main frame has taken "shutdown".
+    const HANDLE shutdown = CreateMutex(false, "shutdown");
+    if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
+        return;
+    MessageBeep(0xFFFFFFFF);
+    ReleaseMutex(shutdown);
+}
+
 void tavostream::Finished(tavostream* stream, int side)
 {
     static const HANDLE& finished = *new HANDLE(CreateMutex(false, "finished"));

@@ -24,6 +24,8 @@ public:
     void HandleText(const std::string& text) override;
     // Window thread: the connection has ended; the application lets go of the stream.
     void OnDisconnected() override;
+    // Reader thread: a bell from the server beeps (unless shut-down has begun).
+    void OnBell() override;
 
     // Clears the flag of one side (0 the reader thread, 1 the application); the side
     // that clears the last one deletes the stream.

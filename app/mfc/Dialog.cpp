@@ -129,7 +129,8 @@ void DDX_Radio(CDataExchange* dx, int firstId, int& value)
     }
 }
 
-CDialog::CDialog(UINT templateId, QWidget* parent) : QDialog(parent), m_nIDTemplate(templateId)
+CDialog::CDialog(UINT templateId, QWidget* parent)
+    : QDialog(AfxGetSafeOwner(parent)), m_nIDTemplate(templateId)
 {
 }
 

@@ -4,7 +4,9 @@
 #include "Frame.h"
 #include "Shell.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,12 +16,60 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSettings>
-#include <QTimer>
+#include <QThread>
 #include <algorithm>
 
 namespace {
+
 CWinApp* theApp = nullptr;
-}
+
+// The framework's idle processing. Input from the window system and messages posted by
+// the program make the idle step due; it runs when the event loop is about to wait
+// for the next event, that is once the queue has emptied. Painting and timers do not
+// make it due, so an idle step that repaints does not start another one. Only the
+// outermost loop idles: within the loop of a modal dialog or a popup menu the caller
+// of that loop is still at work, and the main frame's idle timer goes on instead.
+class CIdleWatch : public QObject {
+public:
+    explicit CIdleWatch(CWinApp* app) : m_app(app)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { OnQueueEmpty(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (!m_inIdle && MakesIdleDue(e))
+            m_pending = true;
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    static bool MakesIdleDue(const QEvent* e)
+    {
+        if (e->type() == PostedMessageEvent)
+            return true;
+        return e->spontaneous() && e->type() != QEvent::Expose && e->type() != QEvent::Paint;
+    }
+
+    void OnQueueEmpty()
+    {
+        if (!m_pending || !m_app->GetMainWnd() || QThread::currentThread()->loopLevel() > 1)
+            return;
+        m_pending = false;
+        m_inIdle = true;
+        m_app->OnIdle(0);
+        m_inIdle = false;
+    }
+
+    CWinApp* m_app;
+    bool m_pending = true; // the first idle step follows the start
+    bool m_inIdle = false;
+};
+
+} // namespace
 
 CWinApp* AfxGetApp()
 {
@@ -43,6 +93,18 @@ void CCmdUI::SetCheck(int check)
 
 void CCmdUI::SetRadio(bool on)
 {
+    // Menus draw radio marks for the actions of an exclusive group: the radio items of
+    // one popup menu form one group.
+    if (m_pAction && !m_pAction->actionGroup()) {
+        for (QObject* object : m_pAction->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(object)) {
+                auto* group = menu->findChild<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly);
+                if (!group)
+                    group = new QActionGroup(menu);
+                group->addAction(m_pAction);
+                break;
+            }
+    }
     SetCheck(on ? 1 : 0);
 }
 
@@ -208,6 +270,8 @@ CWinApp::CWinApp()
         else
             ui->Enable(false);
     });
+    if (QCoreApplication::instance())
+        m_pIdleWatch = std::make_unique<CIdleWatch>(this);
 }
 
 CWinApp::~CWinApp()
@@ -245,8 +309,9 @@ int CWinApp::Run()
         ExitInstance();
         return 1;
     }
-    // The first idle pass; the main frame's timer keeps them coming.
-    QTimer::singleShot(0, [this] { OnIdle(0); });
+    // The program ends when its main window goes, whatever other windows are open.
+    if (m_pMainWnd)
+        QObject::connect(m_pMainWnd, &QObject::destroyed, QCoreApplication::instance(), &QCoreApplication::quit);
     QApplication::exec();
     delete m_pMainWnd; // when it has not gone yet; its destructor clears the pointer
     m_pMainWnd = nullptr;
@@ -339,7 +404,11 @@ CDocTemplate* CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) const
 {
-    const QStringList args = QCoreApplication::arguments();
+    ParseCommandLine(info, QCoreApplication::arguments());
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info, const QStringList& args) const
+{
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool isFlag = arg.size() > 1 && (arg[0] == QLatin1Char('/') || arg[0] == QLatin1Char('-'))

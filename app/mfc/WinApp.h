@@ -15,6 +15,7 @@
 
 class QAction;
 class QMenu;
+class QObject;
 class QPrinter;
 class QSettings;
 class QVariant;
@@ -98,9 +99,12 @@ public:
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance();
+    // The idle step: runs whenever the window thread's event loop has handled input or
+    // a posted message and its queue has emptied (once per burst), in the outermost
+    // loop only, while there is a main window.
     virtual BOOL OnIdle(long count);
     virtual void WinHelp(DWORD data, UINT command);
-    // InitInstance, the event loop while the main window lives, then ExitInstance.
+    // InitInstance, the event loop until the main window goes, then ExitInstance.
     int Run();
 
     // Profile: the section and entry names are the profile's own; a missing value
@@ -128,7 +132,11 @@ public:
     CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
     const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
 
+    // Reads the program's arguments into `info`: "/" or "-" starts a switch, unless the
+    // argument names a file that exists.
     void ParseCommandLine(CCommandLineInfo& info) const;
+    // The same with the given arguments, the program's name first.
+    void ParseCommandLine(CCommandLineInfo& info, const QStringList& arguments) const;
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     // The shell's open request arrives as the "/dde" switch: nothing to switch on.
     void EnableShellOpen() {}
@@ -150,6 +158,7 @@ public:
 private:
     BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
 
+    std::unique_ptr<QObject> m_pIdleWatch;
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
