@@ -264,6 +264,22 @@ void CTavoApp::UpdateAllDocuments(LPARAM hint)
     }
 }
 
+CTavoDoc* CTavoApp::OpenGameWindow(CServerOsTavo* server, const std::string& id)
+{
+    auto* doc = pGameTemplate ? dynamic_cast<CTavoDoc*>(pGameTemplate->OpenDocumentFile(QString())) : nullptr;
+    if (doc)
+        doc->Attach(server, id);
+    return doc;
+}
+
+CTavoDoc* CTavoApp::OpenGameWindow1(const COsGame& game)
+{
+    auto* doc = pGameTemplate ? dynamic_cast<CTavoDoc*>(pGameTemplate->OpenDocumentFile(QString())) : nullptr;
+    if (doc)
+        doc->Update(game);
+    return doc;
+}
+
 int CTavoApp::ExitInstance()
 {
     SaveSettings();
@@ -510,4 +526,6 @@ void CTavoApp::DeclareCommands()
     });
     OnCommand(ID_HELP_USERGUIDE, [this] { WinHelp(IDR_MAINFRAME, HELP_CONTEXT); });
     OnCommand(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
 }

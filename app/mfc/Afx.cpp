@@ -102,6 +102,11 @@ int AfxMessageBox(const QString& text, UINT type, UINT helpId)
         yes = box.addButton(QMessageBox::Yes);
         no = box.addButton(QMessageBox::No);
         break;
+    case MB_YESNOCANCEL:
+        yes = box.addButton(QMessageBox::Yes);
+        no = box.addButton(QMessageBox::No);
+        cancel = box.addButton(QMessageBox::Cancel);
+        break;
     case MB_OKCANCEL:
         ok = box.addButton(QMessageBox::Ok);
         cancel = box.addButton(QMessageBox::Cancel);

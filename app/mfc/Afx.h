@@ -37,6 +37,7 @@ constexpr int IDCANCEL = 2;
 // Message box styles (only those used here).
 constexpr UINT MB_OK = 0x0000;
 constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNOCANCEL = 0x0003;
 constexpr UINT MB_YESNO = 0x0004;
 constexpr UINT MB_ICONEXCLAMATION = 0x0030;
 constexpr UINT MB_HELP = 0x4000;
@@ -89,7 +90,7 @@ void SetBeepSound(BeepSound sound);
 QWidget* AfxGetSafeOwner(QWidget* parent = nullptr);
 
 // A modal message box, owned by the modal window in front (else the main window):
-// `type` is MB_OK, MB_OKCANCEL or MB_YESNO, optionally with
+// `type` is MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO, optionally with
 // MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
 // button chosen (IDOK, IDCANCEL, IDYES, IDNO).
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);

@@ -433,6 +433,19 @@ CMDIFrameWnd::~CMDIFrameWnd()
     m_pMdiArea->disconnect(this);
 }
 
+void CMDIFrameWnd::closeEvent(QCloseEvent* e)
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->GetMainWnd() == this) {
+        if (!app->SaveAllModified()) {
+            e->ignore();
+            return;
+        }
+        app->CloseAllDocuments();
+    }
+    CFrameWnd::closeEvent(e);
+}
+
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
     return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->activeSubWindow());
@@ -460,6 +473,23 @@ void CMDIChildWnd::SetView(CView* view)
 {
     m_pView = view;
     setWidget(view);
+}
+
+void CMDIChildWnd::ActivateFrame(int nCmdShow)
+{
+    switch (nCmdShow) {
+    case SW_SHOWMAXIMIZED:
+        showMaximized();
+        break;
+    case SW_SHOWMINIMIZED:
+        showMinimized();
+        break;
+    default:
+        show();
+        break;
+    }
+    if (QMdiArea* area = mdiArea())
+        area->setActiveSubWindow(this);
 }
 
 CDocument* CMDIChildWnd::GetActiveDocument() const

@@ -170,6 +170,10 @@ public:
     CView* GetActiveView() const override;
     UINT GetActiveChildResource() const override;
 
+protected:
+    // Closing the main window asks the documents to save their changes first.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     QMdiArea* m_pMdiArea;
 };
@@ -181,6 +185,9 @@ public:
     void SetView(CView* view);
     CView* GetActiveView() const { return m_pView; }
     CDocument* GetActiveDocument() const;
+    // Shows the frame (SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, else normally; -1 the
+    // default) and makes it the active child.
+    virtual void ActivateFrame(int nCmdShow = -1);
     UINT m_nMenuId = 0;
 
 protected:

@@ -10,12 +10,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -183,6 +185,52 @@ void CRecentFileList::WriteList(QSettings& profile) const
     profile.endGroup();
 }
 
+void CRecentFileList::UpdateMenu(CCmdUI* ui)
+{
+    ui->Enable(!m_files.isEmpty());
+    QAction* first = ui->m_pAction;
+    if (!first)
+        return;
+    std::vector<QMenu*> menus;
+    for (QObject* object : first->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(object))
+            menus.push_back(menu);
+    // The menus are updated often (at every idle step): they are rebuilt only when the
+    // list or the menus have changed.
+    const bool itemsAlive = std::all_of(m_menuItems.begin(), m_menuItems.end(),
+                                        [](const QPointer<QAction>& item) { return !item.isNull(); });
+    if (itemsAlive && m_shownFiles == m_files && m_shownMenus == menus)
+        return;
+    for (const QPointer<QAction>& item : m_menuItems)
+        delete item.data();
+    m_menuItems.clear();
+    m_shownFiles = m_files;
+    m_shownMenus = menus;
+    if (m_files.isEmpty()) {
+        first->setText(QStringLiteral("Recent File"));
+        return;
+    }
+    const auto entry = [this](int i) {
+        return QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(m_files[i]));
+    };
+    first->setText(entry(0));
+    for (QMenu* menu : menus) {
+        const QList<QAction*> actions = menu->actions();
+        const int at = int(actions.indexOf(first));
+        QAction* before = at + 1 < actions.size() ? actions[at + 1] : nullptr;
+        for (int i = 1; i < m_files.size(); ++i) {
+            auto* item = new QAction(entry(i), menu);
+            const UINT id = ID_FILE_MRU_FILE1 + UINT(i);
+            QObject::connect(item, &QAction::triggered, item, [id] {
+                if (CWinApp* app = AfxGetApp())
+                    app->OnOpenRecentFile(id);
+            });
+            menu->insertAction(before, item);
+            m_menuItems.push_back(item);
+        }
+    }
+}
+
 void CCommandLineInfo::ParseParam(const QString& param, bool isFlag, bool isLast)
 {
     (void)isLast;
@@ -215,6 +263,13 @@ CWinApp::CWinApp()
     if (m_pszAppName.isEmpty())
         m_pszAppName = QStringLiteral("Tavo");
     OnCommand(ID_APP_EXIT, [this] { OnAppExit(); });
+    OnCommand(ID_FILE_MRU_FILE1, [this] { OnOpenRecentFile(ID_FILE_MRU_FILE1); });
+    OnUpdateCommandUI(ID_FILE_MRU_FILE1, [this](CCmdUI* ui) {
+        if (m_pRecentFileList)
+            m_pRecentFileList->UpdateMenu(ui);
+        else
+            ui->Enable(false);
+    });
     if (QCoreApplication::instance())
         m_pIdleWatch = std::make_unique<CIdleWatch>(this);
 }
@@ -372,8 +427,8 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
         return TRUE;
     case CCommandLineInfo::FileOpen:
     case CCommandLineInfo::FileDDE:
-        if (!info.m_strFileName.isEmpty() && !m_templates.empty())
-            m_templates.front()->OpenDocumentFile(info.m_strFileName);
+        if (!info.m_strFileName.isEmpty())
+            OpenDocumentFile(info.m_strFileName);
         return TRUE;
     default:
         // Printing from the command line needs the printed view; nothing to do yet.
@@ -404,4 +459,74 @@ void CWinApp::OnFileNew()
 {
     if (!m_templates.empty())
         m_templates.front()->OpenDocumentFile(QString());
+}
+
+BOOL CWinApp::DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate)
+{
+    if (!docTemplate && !m_templates.empty())
+        docTemplate = m_templates.front().get();
+    QString filter;
+    if (docTemplate) {
+        const QString ext = docTemplate->GetDocString(CDocTemplate::filterExt);
+        filter = QStringLiteral("%1 (*%2);;").arg(docTemplate->GetDocString(CDocTemplate::filterName), ext);
+    }
+    filter += QStringLiteral("All Files (*)");
+    const QString chosen =
+        openFileDialog
+            ? QFileDialog::getOpenFileName(m_pMainWnd, QStringLiteral("Open"), fileName, filter)
+            : QFileDialog::getSaveFileName(m_pMainWnd, QStringLiteral("Save As"), fileName, filter);
+    if (chosen.isEmpty())
+        return FALSE;
+    fileName = chosen;
+    return TRUE;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const QString& path)
+{
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (const auto& docTemplate : m_templates)
+        for (const auto& document : docTemplate->GetDocuments())
+            if (document->GetPathName() == full) {
+                // Already open: its window comes to the front.
+                const std::vector<CView*>& views = document->GetViews();
+                if (!views.empty())
+                    if (CMDIChildWnd* frame = views.front()->GetParentFrame())
+                        frame->ActivateFrame();
+                return document.get();
+            }
+    return m_templates.empty() ? nullptr : m_templates.front()->OpenDocumentFile(full);
+}
+
+void CWinApp::OnFileOpen()
+{
+    QString name;
+    if (DoPromptFileName(name, TRUE, nullptr))
+        OpenDocumentFile(name);
+}
+
+void CWinApp::OnOpenRecentFile(UINT id)
+{
+    if (!m_pRecentFileList)
+        return;
+    const int index = int(id - ID_FILE_MRU_FILE1);
+    const QStringList& files = m_pRecentFileList->Files();
+    if (index < 0 || index >= files.size())
+        return;
+    // A file that no longer opens leaves the list.
+    if (!OpenDocumentFile(files[index]))
+        m_pRecentFileList->Remove(index);
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (const auto& docTemplate : m_templates)
+        if (!docTemplate->SaveAllModified())
+            return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments()
+{
+    for (const auto& docTemplate : m_templates)
+        docTemplate->CloseAllDocuments();
 }

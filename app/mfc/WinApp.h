@@ -5,6 +5,7 @@
 
 #include "Afx.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -13,11 +14,13 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 class QObject;
 class QPrinter;
 class QSettings;
 class QVariant;
 class CDocTemplate;
+class CDocument;
 class CFrameWnd;
 
 // The state of one command's user interface while it is being updated: a menu item
@@ -63,10 +66,16 @@ public:
     const QStringList& Files() const { return m_files; }
     void ReadList(QSettings& profile);
     void WriteList(QSettings& profile) const;
+    // Shows the list in the menu of the first entry's command: "&1 path" and so on after
+    // it, or the entry disabled with its own text when the list is empty.
+    void UpdateMenu(CCmdUI* ui);
 
 private:
     int m_nSize;
     QStringList m_files;
+    std::vector<QPointer<QAction>> m_menuItems; // the entries after the first
+    QStringList m_shownFiles;
+    std::vector<QMenu*> m_shownMenus; // compared, never dereferenced
 };
 
 // What the command line asks the framework to do.
@@ -110,6 +119,15 @@ public:
     void LoadStdProfileSettings(int maxMRU);
     void SaveStdProfileSettings();
     CRecentFileList* GetRecentFileList() { return m_pRecentFileList.get(); }
+    // Runs the file dialog for opening or saving; the name is the default in and the
+    // choice out. FALSE when the user cancelled.
+    virtual BOOL DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate);
+    // The document of that file: the open one, or a new one read from it; null when the
+    // file cannot be read.
+    virtual CDocument* OpenDocumentFile(const QString& path);
+    // Asks every modified document whether to save it; FALSE when one was cancelled.
+    BOOL SaveAllModified();
+    void CloseAllDocuments();
 
     CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
     const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
@@ -126,6 +144,9 @@ public:
     CFrameWnd* GetMainWnd() const { return m_pMainWnd; }
     void OnAppExit();
     void OnFileNew();
+    void OnFileOpen();
+    // The recent file of the command (the first entry's command and those after it).
+    void OnOpenRecentFile(UINT id);
     // The printer dialog; its choices stay with the application's printer.
     void OnFilePrintSetup();
     QPrinter* GetPrinter();
@@ -148,4 +169,6 @@ private:
 CWinApp* AfxGetApp();
 
 constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_RESTORE = 9;

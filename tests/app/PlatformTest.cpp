@@ -39,7 +39,7 @@ public:
         hints.push_back(hint);
         CView::OnUpdate(sender, hint, hintObject);
     }
-    void OnDraw(QPainter* painter) override { (void)painter; }
+    void OnDraw(CDC* dc) override { (void)dc; }
     std::vector<LPARAM> hints;
 };
 
