@@ -448,7 +448,7 @@ void CMDIFrameWnd::closeEvent(QCloseEvent* e)
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
-    return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->activeSubWindow());
+    return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->currentSubWindow());
 }
 
 UINT CMDIFrameWnd::GetActiveChildResource() const
