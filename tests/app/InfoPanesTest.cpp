@@ -8,7 +8,6 @@
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
-#include <QPaintEvent>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -45,29 +44,6 @@ QImage Part(const QImage& image, const QRect& area)
 {
     return image.copy(area);
 }
-
-// Notes the areas of the widget that are painted.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
-    ~PaintRecorder() override { m_widget->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (watched == m_widget && e->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(e)->region();
-        return false;
-    }
-    // Lets pending paints happen; what they covered since the last call.
-    QRegion Take()
-    {
-        ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30));
-        return std::exchange(painted, QRegion());
-    }
-    QRegion painted;
-
-private:
-    QWidget* m_widget;
-};
 
 COsGame WithClocks(COsGame game, const CGGClock& white, const CGGClock& black)
 {

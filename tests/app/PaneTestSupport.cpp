@@ -1,6 +1,8 @@
 #include "PaneTestSupport.h"
 
+#include <QPaintEvent>
 #include <gtest/gtest.h>
+#include <utility>
 
 PaneWindow::PaneWindow()
 {
@@ -61,4 +63,27 @@ bool AnyIn(const QImage& image, const QRect& area, QRgb colour)
 bool AllIn(const QImage& image, const QRect& area, QRgb colour)
 {
     return CountIn(image, area, colour) == area.width() * area.height();
+}
+
+PaintRecorder::PaintRecorder(QWidget* widget) : m_widget(widget)
+{
+    widget->installEventFilter(this);
+}
+
+PaintRecorder::~PaintRecorder()
+{
+    m_widget->removeEventFilter(this);
+}
+
+bool PaintRecorder::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_widget && e->type() == QEvent::Paint)
+        painted += static_cast<QPaintEvent*>(e)->region();
+    return false;
+}
+
+QRegion PaintRecorder::Take()
+{
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30));
+    return std::exchange(painted, QRegion());
 }

@@ -6,6 +6,8 @@
 #include "GameTestSupport.h"
 
 #include <QImage>
+#include <QObject>
+#include <QRegion>
 #include <QRect>
 #include <memory>
 #include <string>
@@ -34,3 +36,20 @@ bool AnyIn(const QImage& image, const QRect& area, QRgb colour);
 bool AllIn(const QImage& image, const QRect& area, QRgb colour);
 // How many pixels of the area have the colour.
 int CountIn(const QImage& image, const QRect& area, QRgb colour);
+
+// Notes the areas of a widget that are painted.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget);
+    ~PaintRecorder() override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    // Lets pending paints happen; what they covered since the last call.
+    QRegion Take();
+    // Whether what was painted since the last call covers the whole rectangle.
+    bool Covers(const QRect& rect) const { return QRegion(rect).subtracted(painted).isEmpty(); }
+
+    QRegion painted;
+
+private:
+    QWidget* m_widget;
+};
