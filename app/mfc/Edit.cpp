@@ -115,6 +115,8 @@ void CEdit::SelectInDocument(int from, int to, bool noScroll)
     m_bOwnChange = false;
     if (noScroll)
         bar->setValue(scrolled);
+    else if (cursor.atEnd())
+        bar->setValue(bar->maximum()); // the last line in full
 }
 
 void CEdit::SetSel(int start, int end, BOOL noScroll)
@@ -154,21 +156,25 @@ void CEdit::ReplaceSel(const QString& text, BOOL canUndo)
         return;
     }
     const int shown = DocumentLength();
-    if (m_nSelFrom >= shown) {
-        // Within the pending text: it is changed there.
+    if (text.isEmpty()) {
+        // Removed: what of the range is shown, then what of it is pending. A range that
+        // ends between the CR and the LF of a line end takes the whole line end.
+        const int pendingFrom = std::max(m_nSelFrom, shown) - shown;
+        int pendingTo = m_nSelTo - shown;
+        if (pendingTo > 0 && pendingTo < int(m_pending.size()) && m_pending[pendingTo - 1] == QLatin1Char('\r')
+            && m_pending[pendingTo] == QLatin1Char('\n'))
+            ++pendingTo;
+        if (m_nSelFrom < shown) {
+            QTextCursor cursor(m_pText->document());
+            cursor.setPosition(ToDocument(m_nSelFrom));
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            m_bOwnChange = true;
+            cursor.removeSelectedText();
+            m_bOwnChange = false;
+        }
+        m_pending.remove(pendingFrom, pendingTo - pendingFrom);
+    } else if (m_nSelFrom >= shown) {
         m_pending.replace(m_nSelFrom - shown, m_nSelTo - m_nSelFrom, text);
-    } else if (text.isEmpty()) {
-        // Text removed from the front: the part shown, then the part pending.
-        QTextCursor cursor(m_pText->document());
-        cursor.setPosition(ToDocument(m_nSelFrom));
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        m_bOwnChange = true;
-        cursor.removeSelectedText();
-        m_bOwnChange = false;
-        m_pending.remove(0, m_nSelTo - shown);
-        // Half a line end starts no line of its own.
-        if (m_pending.startsWith(QLatin1Char('\n')))
-            m_pending.remove(0, 1);
     } else {
         Flush();
         SelectInDocument(m_nSelFrom, m_nSelTo, m_bNoScroll);

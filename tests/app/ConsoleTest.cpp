@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,28 +35,53 @@ TEST(Console, OutputBoundCountsLineEndsAsTwo)
     TestApp app;
     ASSERT_TRUE(app.Start());
     tavostream stream;
-    CConsole* console = stream.GetWindow("bob");
-    ASSERT_NE(console, nullptr);
+    // The same whether the box shows each text before the next comes or not.
+    for (const std::string name : {"shown each time", "in a burst"}) {
+        CConsole* console = stream.GetWindow(name);
+        ASSERT_NE(console, nullptr);
+        const auto add = [&](const std::string& text) {
+            console->AddText(text);
+            if (name == "shown each time")
+                QCoreApplication::processEvents();
+        };
 
-    // 190 lines of 98 characters and their line ends: 19000.
-    std::string text;
-    for (int i = 0; i < 190; ++i)
-        text += Line(i, 98);
-    console->AddText(text);
-    EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 19000);
-    // Up to 24000: nothing is trimmed while the output was within the bound.
-    text.clear();
-    for (int i = 190; i < 240; ++i)
-        text += Line(i, 98);
-    console->AddText(text);
-    EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 24000);
-    EXPECT_TRUE(OutputText(console).startsWith(QStringLiteral("0....")));
+        // 190 lines of 98 characters and their line ends: 19000.
+        std::string text;
+        for (int i = 0; i < 190; ++i)
+            text += Line(i, 98);
+        add(text);
+        EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 19000);
+        // Up to 24000: nothing is trimmed while the output was within the bound.
+        text.clear();
+        for (int i = 190; i < 240; ++i)
+            text += Line(i, 98);
+        add(text);
+        EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 24000);
 
-    // Past the bound the first 10000 go first: exactly the first hundred lines.
-    console->AddText(Line(240, 98));
-    EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 14100);
-    EXPECT_TRUE(OutputText(console).startsWith(QStringLiteral("100....")));
-    EXPECT_TRUE(OutputText(console).endsWith(ToQ(Line(240, 98))));
+        // Past the bound the first 10000 go first: exactly the first hundred lines.
+        add(Line(240, 98));
+        EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 14100);
+        EXPECT_TRUE(OutputText(console).startsWith(QStringLiteral("100....")));
+        EXPECT_TRUE(OutputText(console).endsWith(ToQ(Line(240, 98))));
+        EXPECT_EQ(console->m_editOutput.GetWindowTextLength(), 14100);
+
+        // A cut between the CR and the LF of a line end takes the whole line end.
+        CConsole* split = stream.GetWindow("split " + name);
+        const auto addSplit = [&](const std::string& text) {
+            split->AddText(text);
+            if (name == "shown each time")
+                QCoreApplication::processEvents();
+        };
+        addSplit(std::string(9999, 'y') + "\n");
+        text.clear();
+        for (int i = 0; i < 101; ++i)
+            text += Line(i, 98);
+        addSplit(text);
+        EXPECT_EQ(split->m_editOutput.GetWindowTextLength(), 20101);
+        addSplit(Line(500, 98));
+        EXPECT_EQ(split->m_editOutput.GetWindowTextLength(), 10200) << name;
+        EXPECT_TRUE(OutputText(split).startsWith(ToQ(Line(0, 98)))) << name;
+    }
 }
 
 TEST(Console, HugeTextsKeepTheOutputBounded)
@@ -212,6 +238,17 @@ TEST(Console, ClosingHidesAndNewTextShowsAgain)
     bob->hide();
     PressKey(InputOf(bob), Qt::Key_Escape);
     EXPECT_FALSE(bob->isVisible());
+
+    // New text scrolls into view.
+    std::string lines = "bob";
+    for (int i = 0; i < 100; ++i)
+        lines += "\nline " + std::to_string(i);
+    stream.ParseMessage(lines);
+    OutputText(bob);
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(100));
+    const QScrollBar* bar = OutputOf(bob)->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST(Console, WithoutAConnectionNothingIsSent)

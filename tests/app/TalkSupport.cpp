@@ -4,6 +4,9 @@
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -105,6 +108,28 @@ void PeerClient::HandleText(const std::string& text)
     std::lock_guard<std::mutex> hold(lock);
     texts.push_back(text);
     arrived.notify_all();
+}
+
+MessageBoxes::MessageBoxes() : m_context(new QObject)
+{
+    auto* timer = new QTimer(m_context.get());
+    QObject::connect(timer, &QTimer::timeout, m_context.get(), [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box->property("closed").toBool())
+            return;
+        box->setProperty("closed", true);
+        m_texts.push_back(box->text());
+        box->button(QMessageBox::Ok)->click();
+    });
+    timer->start(5);
+}
+
+MessageBoxes::~MessageBoxes() = default;
+
+std::vector<QString> MessageBoxes::Texts()
+{
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    return m_texts;
 }
 
 CConsole* ConsoleTitled(const std::string& title)

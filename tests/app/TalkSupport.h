@@ -69,6 +69,20 @@ private:
     std::vector<std::string> texts;
 };
 
+// Closes with OK every message box that opens while it lives and keeps their texts, so
+// that a box a test does not expect fails the test instead of waiting for a click.
+class MessageBoxes {
+public:
+    MessageBoxes();
+    ~MessageBoxes();
+    // The texts of the boxes so far, once the window thread has had time for those due.
+    std::vector<QString> Texts();
+
+private:
+    std::unique_ptr<QObject> m_context;
+    std::vector<QString> m_texts;
+};
+
 // The top-level window of that title and class, null when there is none.
 template <class W>
 W* FindWindowTitled(const QString& title)

@@ -81,12 +81,12 @@ TEST(Talk, ServerRepliesGoToTheirWindows)
     EXPECT_EQ(OutputText(console), QStringLiteral("frobnicate\n: ERR command 'frobnicate' not recognized.\n"));
 
     // The server's finger reply is a message box.
-    ModalDriver driver;
-    driver.AcceptMessageBox();
+    MessageBoxes boxes;
     TypeLine(console, QStringLiteral("f alice"));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return driver.Done(); }));
-    ASSERT_EQ(driver.messageBoxes.size(), 1u);
-    EXPECT_TRUE(driver.messageBoxes[0].startsWith(QStringLiteral(": finger\nlogin: alice\nlevel: 0")));
+    ASSERT_TRUE(session.Sent("f alice\n"));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !boxes.Texts().empty(); }));
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(QStringLiteral(": finger\nlogin: alice\nlevel: 0")));
 }
 
 TEST(Talk, LoginCommandsAndUnknownMessages)
@@ -114,16 +114,12 @@ TEST(Talk, ServiceLeavingAndComingBack)
         ": + /os 2\nREADY\n"
         ": done\nREADY\n";
     TalkSession session(script);
-    ModalDriver driver;
-    for (int i = 0; i < 3; ++i)
-        driver.AcceptMessageBox();
+    MessageBoxes boxes;
     ASSERT_TRUE(session.LogIn("alice"));
     ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return driver.Done(); }));
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
     const QString away = LoadStringResource(IDS_OS_UNAVAILABLE);
     const QString back = LoadStringResource(IDS_OS_BACK);
-    EXPECT_EQ(driver.messageBoxes, (std::vector<QString>{away, away, back}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<QString>{away, away, back}));
     EXPECT_EQ(away, QStringLiteral("The Reversi server is not available at the moment, so you can't play Reversi"));
     EXPECT_EQ(back, QStringLiteral("The Reversi server is back online, you can now play Reversi"));
     EXPECT_NE(dynamic_cast<CServerOsTavo*>(session.Stream()->FindService("/os")), nullptr);
@@ -131,13 +127,11 @@ TEST(Talk, ServiceLeavingAndComingBack)
 
 TEST(Talk, FirstWhoReplyWithoutTheService)
 {
-    TalkSession session(": who 1\n|bob - 0:00 0:00 - -\nREADY\n: + /os 2\nREADY\n");
-    ModalDriver driver;
-    driver.AcceptMessageBox();
-    driver.AcceptMessageBox();
+    TalkSession session(": who 1\n|bob - 0:00 0:00 - -\nREADY\n: + /os 2\nREADY\n: done\nREADY\n");
+    MessageBoxes boxes;
     ASSERT_TRUE(session.LogIn("carol"));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return driver.Done(); }));
-    EXPECT_EQ(driver.messageBoxes,
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
+    EXPECT_EQ(boxes.Texts(),
               (std::vector<QString>{LoadStringResource(IDS_OS_UNAVAILABLE), LoadStringResource(IDS_OS_BACK)}));
 }
 
@@ -151,6 +145,8 @@ TEST(Talk, ServiceSetupFollowsTheOwnLevel)
         auto* os = dynamic_cast<CServerOsTavo*>(session.Stream()->FindService("/os"));
         ASSERT_NE(os, nullptr);
         EXPECT_TRUE(os->setupSent);
+        // Only the game service has an object of its own.
+        EXPECT_EQ(session.Stream()->FindService("alice"), nullptr);
         EXPECT_EQ(session.Stream()->IsRegistered(), level == 1);
         EXPECT_EQ(session.Stream()->IsUnregistered(), level == 0);
         EXPECT_EQ(session.Enabled(ID_GGS_REGISTER), level == 0);

@@ -29,15 +29,11 @@ struct WhoFixture {
     }
 
     // The boxes the messages raise come once the handlers have returned.
-    std::vector<QString> Boxes()
-    {
-        ProcessEventsUntil([this] { return driver.Done(); });
-        return driver.messageBoxes;
-    }
+    std::vector<QString> Boxes() { return boxes.Texts(); }
 
     TestApp app;
     tavostream stream;
-    ModalDriver driver;
+    MessageBoxes boxes;
 };
 
 std::string Letter(tavostream& stream, const std::string& login)
@@ -75,7 +71,7 @@ TEST(WhoWindow, ClassesFromLevelsAndTheKnownLogins)
 
     // The rows in the who-list order: service, 'a', 'h', then '+' and '-' by login, 'p', '.'.
     f.app.fShowServers = true;
-    f.driver.AcceptMessageBox(); // a first reply without "/os"
+    // A first reply without "/os".
     f.ReceiveWho({"low", "helper", "plain", "/svc", "champ", "prog", "high"});
     EXPECT_EQ(f.Boxes(), std::vector<QString>{LoadStringResource(IDS_OS_UNAVAILABLE)});
     EXPECT_EQ(Rows(f.Who()), (std::vector<std::string>{
@@ -139,8 +135,6 @@ TEST(WhoWindow, NotificationsAddMoveAndRemoveRows)
     EXPECT_EQ(Rows(who)[2], "prog a  ");
 
     // "-" of a hidden service leaves every row; "-" of a shown user takes exactly its row.
-    for (int i = 0; i < 3; ++i)
-        f.driver.AcceptMessageBox();
     const std::vector<std::string> rows = Rows(who);
     f.Receive(": - /os 2");
     EXPECT_EQ(Rows(who), rows);
@@ -278,14 +272,13 @@ TEST(WhoWindow, ContextMenuAndButtonsSendTheirCommands)
     ChooseMenuItem(QStringLiteral("Chat"));
     EXPECT_NE(ConsoleTitled("bob"), nullptr);
     {
-        ModalDriver driver;
-        driver.AcceptMessageBox();
+        MessageBoxes boxes;
         ClickCell(list, RowOf(who, "bob"), 0, Qt::RightButton);
         ChooseMenuItem(QStringLiteral("Info"));
         EXPECT_TRUE(live.session.Sent("tell /os history bob\nf bob\n"));
-        ASSERT_TRUE(ProcessEventsUntil([&] { return driver.Done(); }));
-        ASSERT_EQ(driver.messageBoxes.size(), 1u);
-        EXPECT_TRUE(driver.messageBoxes[0].contains(QStringLiteral("login: bob")));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !boxes.Texts().empty(); }));
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_TRUE(boxes.Texts()[0].contains(QStringLiteral("login: bob")));
     }
 
     ClickButton(who, IDC_WHO_RATINGS);
