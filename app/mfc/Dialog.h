@@ -63,6 +63,7 @@ public:
     void GotoDlgCtrl(QWidget* control);
     QWidget* GetFocusControl() const { return m_pFocus; }
     void ShowWindow(int cmdShow);
+    void setVisible(bool visible) override;
     // A size event of the window: SIZE_RESTORED, SIZE_MAXIMIZED or SIZE_MINIMIZED with
     // the new client size.
     virtual void OnSize(UINT type, int cx, int cy);
@@ -83,11 +84,6 @@ protected:
     void accept() override { OnOK(); }
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-
-public:
-    void setVisible(bool visible) override;
-
-protected:
 
 private:
     bool BuildControls();

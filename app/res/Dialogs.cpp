@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -212,8 +213,10 @@ void BuildWho(CDialog& dialog)
     Button(dialog, IDC_WHO_REFRESH, QStringLiteral("Refresh"))->setGeometry(DialogRect(0, 1, 50, 15));
     Button(dialog, IDC_WHO_CHAT, QStringLiteral("Chat"))->setGeometry(DialogRect(55, 1, 49, 15));
     Button(dialog, IDC_WHO_RATINGS, QStringLiteral("Ratings"))->setGeometry(DialogRect(110, 1, 49, 15));
-    Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
-           DialogRect(0, 17, 59, 10));
+    auto* servers = Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
+                           DialogRect(0, 17, 59, 10));
+    // The desktop's font may be wider than the one the template was made for.
+    servers->resize(std::max(servers->width(), servers->sizeHint().width()), servers->height());
     Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), DialogRect(0, 30, 159, 216));
 }
 

@@ -1,23 +1,22 @@
 #include "KnownLogins.h"
 
-#include <initializer_list>
 
 namespace {
 
 // The server's own helper logins (they sort last in the who list).
-const std::initializer_list<const char*> helpers = {
+const char* const helpers[] = {
     "_admin", "_bugs", "_daemon", "_ggs", "_guest", "_help", "_log", "_mail",
     "_news", "_op", "_ratings", "_relay", "_robot", "_root", "_stats", "_tourney",
 };
 
 // Well-known programs.
-const std::initializer_list<const char*> programs = {
+const char* const programs[] = {
     "aldebara", "bill", "brutus", "cyrano", "eclipse", "edax", "hannibal", "herakles", "iago",
     "keyano", "kitty", "logistel", "ntest", "porky", "saio", "thor", "zebra",
 };
 
 // Well-known players.
-const std::initializer_list<const char*> players = {
+const char* const players[] = {
     "brightwe", "caspard", "cerf", "feinstei", "inoue", "lazard", "maruoka", "murakami", "nagano",
     "nakajima", "nobukawa", "okamoto", "ralle", "rose", "seeley", "shaman", "sinigagl", "suekuni",
     "takahash", "takanash", "takizawa", "tamenori", "tanida", "taniguch", "tastet", "tominaga",

@@ -228,16 +228,15 @@ TEST(Console, ClosingHidesAndNewTextShowsAgain)
     CConsole* bob = ConsoleTitled("bob");
     ASSERT_NE(bob, nullptr);
     EXPECT_TRUE(bob->isVisible());
-    bob->close();
-    EXPECT_FALSE(bob->isVisible());
     PressKey(InputOf(bob), Qt::Key_Escape);
+    EXPECT_FALSE(bob->isVisible());
     stream.ParseMessage("bob: two");
     EXPECT_EQ(ConsoleTitled("bob"), bob);
     EXPECT_TRUE(bob->isVisible());
     EXPECT_EQ(OutputText(bob), QStringLiteral("bob: one\nbob: two\n"));
-    bob->hide();
-    PressKey(InputOf(bob), Qt::Key_Escape);
+    bob->close();
     EXPECT_FALSE(bob->isVisible());
+    EXPECT_EQ(ConsoleTitled("bob"), bob);
 
     // New text scrolls into view.
     std::string lines = "bob";
