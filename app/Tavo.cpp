@@ -84,9 +84,8 @@ CTavoApp* TavoApp()
 
 CTavoApp::CTavoApp() : pBoardStyle(&CBoardStyle::space)
 {
-    pStartLog = std::fopen("startlog.txt", "w");
+    pStartLog = OpenLogFile("startlog.txt");
     if (pStartLog) {
-        std::setvbuf(pStartLog, nullptr, _IONBF, 0);
         Log("CTavoApp::CTavoApp()\n");
     } else {
         AfxMessageBox(QStringLiteral("Could not open startlog!"), MB_OK, 0);
@@ -133,7 +132,9 @@ BOOL CTavoApp::InitInstance()
         type.extension = pGameTemplate->GetDocString(CDocTemplate::filterExt);
         type.program = ToQ(sModulePath);
         type.appName = m_pszAppName;
-        RegisterShellFileType(type); // a failure is ignored
+        // Failures are ignored.
+        RegisterShellIcon(m_pszAppName.toLower(), DrawProgramIcon(48));
+        RegisterShellFileType(type);
     }
     EnableShellOpen();
 
@@ -196,7 +197,8 @@ void CTavoApp::RegisterFileIcon()
 {
     if (sModulePath.empty())
         return;
-    RegisterShellIcon(m_pszAppName.toLower(), DrawProgramIcon(48)); // a failure is ignored
+    // The game files show the game window's icon.
+    RegisterShellDocumentIcon(QStringLiteral(".ggf"), DrawDocumentIcon(48)); // a failure is ignored
 }
 
 void CTavoApp::LoadSettings()
@@ -262,6 +264,22 @@ void CTavoApp::UpdateAllDocuments(LPARAM hint)
         for (CDocument* document : documents)
             document->UpdateAllViews(nullptr, hint, nullptr);
     }
+}
+
+CTavoDoc* CTavoApp::OpenGameWindow(CServerOsTavo* server, const std::string& id)
+{
+    auto* doc = pGameTemplate ? dynamic_cast<CTavoDoc*>(pGameTemplate->OpenDocumentFile(QString())) : nullptr;
+    if (doc)
+        doc->Attach(server, id);
+    return doc;
+}
+
+CTavoDoc* CTavoApp::OpenGameWindow1(const COsGame& game)
+{
+    auto* doc = pGameTemplate ? dynamic_cast<CTavoDoc*>(pGameTemplate->OpenDocumentFile(QString())) : nullptr;
+    if (doc)
+        doc->Update(game);
+    return doc;
 }
 
 int CTavoApp::ExitInstance()
@@ -357,7 +375,7 @@ void CTavoApp::Connect()
         if (code != 0) {
             delete pStream;
             pStream = nullptr;
-        } else if (BeginThread(tavostream::ReaderThreadProc, 0, pStream) == -1) {
+        } else if (BeginReaderThread(pStream) == -1) {
             const int error = errno;
             code = error == EAGAIN ? 33027 : error == EINVAL ? 33026 : 33025;
             ASSERT(code != 33025);
@@ -375,6 +393,11 @@ void CTavoApp::Connect()
 tavostream* CTavoApp::NewStream()
 {
     return new tavostream;
+}
+
+std::intptr_t CTavoApp::BeginReaderThread(tavostream* stream)
+{
+    return BeginThread(tavostream::ReaderThreadProc, 0, stream);
 }
 
 void CTavoApp::ReleaseStream(tavostream* stream)
@@ -559,4 +582,6 @@ void CTavoApp::DeclareCommands()
     });
     OnCommand(ID_HELP_USERGUIDE, [this] { WinHelp(IDR_MAINFRAME, HELP_CONTEXT); });
     OnCommand(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
 }

@@ -7,12 +7,16 @@
 #include "mfc/Sync.h"
 #include "mfc/WinApp.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 class CBitmap2;
 class CDocTemplate;
+class COsGame;
+class CServerOsTavo;
+class CTavoDoc;
 class tavostream;
 
 // The colours and optional bitmap texture in which game windows paint.
@@ -66,6 +70,10 @@ public:
     std::string GetModulePath() const { return sModulePath; }
     std::string GetModuleDir() const;
     void UpdateAllDocuments(LPARAM hint);
+    // A new game window attached to the service's game of that id; null when none opened.
+    CTavoDoc* OpenGameWindow(CServerOsTavo* server, const std::string& id);
+    // A new game window holding a copy of the game, attached to no service.
+    CTavoDoc* OpenGameWindow1(const COsGame& game);
     std::string GetServerLogin() const { return sServerLogin; }
     CBoardStyle* GetBoardStyle() const { return pBoardStyle; }
     void ReleaseStream(tavostream* stream);
@@ -98,6 +106,8 @@ public:
 protected:
     // Makes the stream of a new connection.
     virtual tavostream* NewStream();
+    // Starts the reader thread of a new connection: -1 with errno set when it cannot.
+    virtual std::intptr_t BeginReaderThread(tavostream* stream);
 
 private:
     void FetchModuleFileName();

@@ -104,6 +104,17 @@ void tavostream::HandleText(const std::string& text)
     (void)released;
 }
 
+void tavostream::OnBell()
+{
+    // Under the same rule as HandleText: nothing reaches the window thread once the
+    // main frame has taken "shutdown".
+    const HANDLE shutdown = CreateMutex(false, "shutdown");
+    if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
+        return;
+    MessageBeep(0xFFFFFFFF);
+    ReleaseMutex(shutdown);
+}
+
 // ---------------------------------------------------------------------------------
 // The server's messages
 

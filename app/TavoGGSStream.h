@@ -33,6 +33,8 @@ public:
 
     // Reader thread: posts the text to the main window, or drops it during shut-down.
     void HandleText(const std::string& text) override;
+    // Reader thread: a bell from the server beeps (unless shut-down has begun).
+    void OnBell() override;
 
     // Window thread, the server's messages.
     void OnMessage(const CMsg& msg) override;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 
@@ -44,16 +46,49 @@ std::string LoadStdString(UINT id)
     return text ? std::string(text) : std::string();
 }
 
+namespace {
+
+void ToolkitBeep()
+{
+    QApplication::beep();
+}
+
+std::atomic<BeepSound> beepSound{ToolkitBeep};
+
+} // namespace
+
+BOOL MessageBeep(UINT type)
+{
+    (void)type;
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return FALSE;
+    if (QThread::currentThread() == application->thread())
+        beepSound.load()();
+    else
+        QMetaObject::invokeMethod(application, [] { beepSound.load()(); }, Qt::QueuedConnection);
+    return TRUE;
+}
+
+void SetBeepSound(BeepSound sound)
+{
+    beepSound = sound ? sound : ToolkitBeep;
+}
+
+QWidget* AfxGetSafeOwner(QWidget* parent)
+{
+    if (parent)
+        return parent;
+    CWinApp* app = AfxGetApp();
+    return app ? app->GetMainWnd() : nullptr;
+}
+
 int AfxMessageBox(const QString& text, UINT type, UINT helpId)
 {
-    QWidget* parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    if (!parent && AfxGetApp())
-        parent = AfxGetApp()->GetMainWnd();
-
+    // A modal window in front runs a loop of its own, so it outlives the box. Any other
+    // window might be closed (and deleted) while the box waits for its answer.
+    QMessageBox box(AfxGetSafeOwner(QApplication::activeModalWidget()));
     CWinApp* app = AfxGetApp();
-    QMessageBox box(parent);
     box.setWindowTitle(app ? app->m_pszAppName : QStringLiteral("Tavo"));
     box.setText(text);
     if (type & MB_ICONEXCLAMATION)
@@ -66,6 +101,11 @@ int AfxMessageBox(const QString& text, UINT type, UINT helpId)
     case MB_YESNO:
         yes = box.addButton(QMessageBox::Yes);
         no = box.addButton(QMessageBox::No);
+        break;
+    case MB_YESNOCANCEL:
+        yes = box.addButton(QMessageBox::Yes);
+        no = box.addButton(QMessageBox::No);
+        cancel = box.addButton(QMessageBox::Cancel);
         break;
     case MB_OKCANCEL:
         ok = box.addButton(QMessageBox::Ok);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 using UINT = unsigned int;
 using BOOL = int;
 using BYTE = unsigned char;
@@ -35,6 +37,7 @@ constexpr int IDCANCEL = 2;
 // Message box styles (only those used here).
 constexpr UINT MB_OK = 0x0000;
 constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNOCANCEL = 0x0003;
 constexpr UINT MB_YESNO = 0x0004;
 constexpr UINT MB_ICONEXCLAMATION = 0x0030;
 constexpr UINT MB_HELP = 0x4000;
@@ -75,7 +78,19 @@ std::string LoadStdString(UINT id);
 inline QString ToQ(const std::string& s) { return QString::fromStdString(s); }
 inline std::string ToStd(const QString& s) { return s.toStdString(); }
 
-// A modal message box: `type` is MB_OK, MB_OKCANCEL or MB_YESNO, optionally with
+// The system's simple beep, from any thread: it sounds on the window thread.
+BOOL MessageBeep(UINT type);
+// Tests replace the sound itself; null restores the toolkit's beep.
+using BeepSound = void (*)();
+void SetBeepSound(BeepSound sound);
+
+// The owner of a dialog or message box: the parent when one is given, else the main
+// window, as the framework has it for "no parent": the window stays above its owner
+// and opens centred on it. Null while there is no main window.
+QWidget* AfxGetSafeOwner(QWidget* parent = nullptr);
+
+// A modal message box, owned by the modal window in front (else the main window):
+// `type` is MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO, optionally with
 // MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
 // button chosen (IDOK, IDCANCEL, IDYES, IDNO).
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);

@@ -1,7 +1,5 @@
 #include "Dialog.h"
 
-#include "Frame.h"
-
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -134,7 +132,8 @@ void DDX_Radio(CDataExchange* dx, int firstId, int& value)
     }
 }
 
-CDialog::CDialog(UINT templateId, QWidget* parent) : QDialog(parent), m_nIDTemplate(templateId)
+CDialog::CDialog(UINT templateId, QWidget* parent)
+    : QDialog(AfxGetSafeOwner(parent)), m_nIDTemplate(templateId)
 {
 }
 
@@ -176,8 +175,7 @@ int CDialog::DoModal()
 
 BOOL CDialog::Create(QWidget* parent)
 {
-    if (!parent && AfxGetApp())
-        parent = AfxGetApp()->GetMainWnd();
+    parent = AfxGetSafeOwner(parent);
     if (parent != parentWidget())
         setParent(parent, windowFlags());
     if (!BuildControls())

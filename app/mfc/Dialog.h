@@ -39,6 +39,9 @@ void DDX_Check(CDataExchange* dx, int id, BOOL& value);
 // -1 when none is.
 void DDX_Radio(CDataExchange* dx, int firstId, int& value);
 
+// A dialog is owned by its parent window, by the main window when no parent is given
+// (AfxGetSafeOwner): it stacks above its owner and opens centred on it. The owner does
+// not delete it; it belongs to whoever made it.
 class CDialog : public QDialog, public CCmdTarget {
 public:
     explicit CDialog(UINT templateId, QWidget* parent = nullptr);

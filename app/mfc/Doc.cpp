@@ -1,11 +1,20 @@
 #include "Doc.h"
 
 #include "Frame.h"
+#include "Gdi.h"
 #include "Resource.h"
 
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QPainter>
+#include <QRegularExpression>
 #include <algorithm>
+
+CDocument::CDocument()
+{
+    OnCommand(ID_FILE_SAVE, [this] { DoFileSave(); });
+    OnCommand(ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
+}
 
 CDocument::~CDocument()
 {
@@ -37,15 +46,98 @@ void CDocument::RemoveView(CView* view)
         view->m_pDocument = nullptr;
 }
 
+void CDocument::OnCloseDocument()
+{
+    m_bClosing = true;
+    // Each view leaves the document as its frame goes.
+    const std::vector<CView*> views = m_views;
+    for (CView* view : views) {
+        if (CMDIChildWnd* frame = view->GetParentFrame())
+            delete frame;
+        else
+            delete view;
+    }
+    if (m_pDocTemplate)
+        m_pDocTemplate->RemoveDocument(this); // deletes this document
+}
+
+BOOL CDocument::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    switch (AfxMessageBox(QStringLiteral("Save changes to %1?").arg(name), MB_YESNOCANCEL)) {
+    case IDCANCEL:
+        return FALSE;
+    case IDYES:
+        return DoFileSave();
+    default:
+        return TRUE;
+    }
+}
+
+BOOL CDocument::CanCloseFrame(CMDIChildWnd* frame)
+{
+    for (CView* view : m_views)
+        if (view->GetParentFrame() != frame)
+            return TRUE; // another frame still shows the document
+    return SaveModified();
+}
+
 void CDocument::SetTitle(const QString& title)
 {
     m_strTitle = title;
     for (CView* view : m_views)
-        for (QWidget* w = view->parentWidget(); w; w = w->parentWidget())
-            if (auto* frame = dynamic_cast<CMDIChildWnd*>(w)) {
-                frame->setWindowTitle(title);
-                break;
-            }
+        if (CMDIChildWnd* frame = view->GetParentFrame())
+            frame->setWindowTitle(title);
+}
+
+void CDocument::SetPathName(const QString& path, BOOL addToMRU)
+{
+    if (path.isEmpty()) {
+        m_strPathName.clear();
+        return;
+    }
+    const QFileInfo file(path);
+    m_strPathName = file.absoluteFilePath();
+    SetTitle(file.fileName());
+    CWinApp* app = AfxGetApp();
+    if (addToMRU && app && app->GetRecentFileList())
+        app->GetRecentFileList()->Add(m_strPathName);
+}
+
+BOOL CDocument::DoSave(const QString& path, BOOL replace)
+{
+    QString newName = path;
+    if (newName.isEmpty()) {
+        newName = m_strPathName;
+        if (replace && newName.isEmpty()) {
+            // The title up to its first character that a file name should not have, with
+            // the template's extension.
+            newName = m_strTitle;
+            const int bad = newName.indexOf(QRegularExpression(QStringLiteral("[ #%;/\\\\]")));
+            if (bad >= 0)
+                newName.truncate(bad);
+            if (m_pDocTemplate)
+                newName += m_pDocTemplate->GetDocString(CDocTemplate::filterExt);
+        }
+        CWinApp* app = AfxGetApp();
+        if (!app || !app->DoPromptFileName(newName, FALSE, m_pDocTemplate))
+            return FALSE;
+    }
+    if (!OnSaveDocument(newName))
+        return FALSE;
+    if (replace)
+        SetPathName(newName);
+    return TRUE;
+}
+
+BOOL CDocument::DoFileSave()
+{
+    const QFileInfo file(m_strPathName);
+    if (m_strPathName.isEmpty() || (file.exists() && !file.isWritable()))
+        return DoSave(QString());
+    return DoSave(m_strPathName);
 }
 
 CView::CView()
@@ -59,8 +151,24 @@ CView::~CView()
     if (!document)
         return;
     document->RemoveView(this);
-    if (document->GetViews().empty() && document->GetDocTemplate())
-        document->GetDocTemplate()->RemoveDocument(document);
+    if (document->GetViews().empty() && !document->IsClosing())
+        document->OnCloseDocument();
+}
+
+BOOL CView::Create(CDocument* document)
+{
+    if (!document)
+        return FALSE;
+    document->AddView(this);
+    return TRUE;
+}
+
+CMDIChildWnd* CView::GetParentFrame() const
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* frame = dynamic_cast<CMDIChildWnd*>(w))
+            return frame;
+    return nullptr;
 }
 
 void CView::OnUpdate(CView* sender, LPARAM hint, void* hintObject)
@@ -75,7 +183,8 @@ void CView::paintEvent(QPaintEvent* e)
 {
     (void)e;
     QPainter painter(this);
-    OnDraw(&painter);
+    CDC dc(&painter);
+    OnDraw(&dc);
 }
 
 CDocTemplate::CDocTemplate(UINT id, DocumentFactory newDocument, FrameFactory newFrame, ViewFactory newView)
@@ -96,12 +205,36 @@ QString CDocTemplate::GetDocString(DocStringIndex index) const
     return int(index) < fields.size() ? fields[int(index)] : QString();
 }
 
-CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
+CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* document)
 {
     CWinApp* app = AfxGetApp();
     auto* mainFrame = app ? dynamic_cast<CMDIFrameWnd*>(app->GetMainWnd()) : nullptr;
-    if (!mainFrame)
+    if (!mainFrame || !document)
         return nullptr;
+    CMDIChildWnd* frame = m_newFrame();
+    frame->m_nMenuId = m_nIDResource;
+    frame->setWindowIcon(LoadIconResource(m_nIDResource));
+    CView* view = m_newView();
+    frame->SetView(view);
+    if (!view->Create(document)) {
+        delete frame; // with the view, which never joined the document
+        return nullptr;
+    }
+    frame->setWindowTitle(document->GetTitle());
+    mainFrame->MDIArea()->addSubWindow(frame);
+    return frame;
+}
+
+void CDocTemplate::InitialUpdateFrame(CMDIChildWnd* frame, bool makeVisible)
+{
+    if (CView* view = frame->GetActiveView())
+        view->OnInitialUpdate();
+    if (makeVisible)
+        frame->ActivateFrame();
+}
+
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
+{
     std::unique_ptr<CDocument> owned = m_newDocument();
     if (!owned)
         return nullptr;
@@ -109,26 +242,25 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
     document->m_pDocTemplate = this;
     m_documents.push_back(std::move(owned));
 
-    CMDIChildWnd* frame = m_newFrame();
-    frame->m_nMenuId = m_nIDResource;
-    frame->setWindowIcon(LoadIconResource(m_nIDResource));
-    CView* view = m_newView();
-    document->AddView(view);
-    frame->SetView(view);
-    mainFrame->MDIArea()->addSubWindow(frame);
-
-    const bool opened = path.isEmpty() ? document->OnNewDocument() : document->OnOpenDocument(path);
-    if (!opened) {
-        delete frame; // the view goes with it, and the document with its last view
+    CMDIChildWnd* frame = CreateNewFrame(document);
+    if (!frame) {
+        RemoveDocument(document);
         return nullptr;
     }
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         document->SetTitle(GetDocString(docName) + QString::number(++m_nUntitledCount));
-    else if (app->GetRecentFileList())
-        app->GetRecentFileList()->Add(path);
-    view->OnInitialUpdate();
-    if (makeVisible)
-        frame->show();
+        if (!document->OnNewDocument()) {
+            document->OnCloseDocument();
+            return nullptr;
+        }
+    } else {
+        if (!document->OnOpenDocument(path)) {
+            document->OnCloseDocument();
+            return nullptr;
+        }
+        document->SetPathName(path);
+    }
+    InitialUpdateFrame(frame, makeVisible);
     return document;
 }
 
@@ -138,4 +270,32 @@ void CDocTemplate::RemoveDocument(CDocument* document)
                                  [document](const auto& d) { return d.get() == document; });
     if (it != m_documents.end())
         m_documents.erase(it);
+}
+
+bool CDocTemplate::HoldsDocument(const CDocument* document) const
+{
+    return std::any_of(m_documents.begin(), m_documents.end(),
+                       [document](const auto& d) { return d.get() == document; });
+}
+
+BOOL CDocTemplate::SaveAllModified()
+{
+    // A question runs a nested loop, in which another document may close.
+    std::vector<CDocument*> documents;
+    for (const auto& document : m_documents)
+        documents.push_back(document.get());
+    for (CDocument* document : documents)
+        if (HoldsDocument(document) && !document->SaveModified())
+            return FALSE;
+    return TRUE;
+}
+
+void CDocTemplate::CloseAllDocuments()
+{
+    std::vector<CDocument*> documents;
+    for (const auto& document : m_documents)
+        documents.push_back(document.get());
+    for (CDocument* document : documents)
+        if (HoldsDocument(document))
+            document->OnCloseDocument();
 }

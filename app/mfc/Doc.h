@@ -1,5 +1,6 @@
-// Documents with their views and hint codes, and the multi-document template that
-// makes a document with its child frame and view.
+// Documents with their views and hint codes, their files (path, modified flag, save and
+// save-on-close), and the multi-document template that makes a document with its child
+// frame and view.
 #pragma once
 
 #include "WinApp.h"
@@ -9,12 +10,13 @@
 #include <memory>
 #include <vector>
 
-class QPainter;
+class CDC;
 class CMDIChildWnd;
 class CView;
 
 class CDocument : public CCmdTarget {
 public:
+    CDocument();
     ~CDocument() override;
 
     // Every view except the sender gets OnUpdate with the hint.
@@ -25,28 +27,56 @@ public:
 
     virtual BOOL OnNewDocument() { return TRUE; }
     virtual BOOL OnOpenDocument(const QString& path) { (void)path; return FALSE; }
-    virtual BOOL CanCloseFrame(CMDIChildWnd* frame) { (void)frame; return TRUE; }
+    virtual BOOL OnSaveDocument(const QString& path) { (void)path; return FALSE; }
+    // Closes every frame of the document and deletes it.
+    virtual void OnCloseDocument();
+    // Before the document closes: when it is modified, asks whether to save it (Yes,
+    // No, Cancel) and saves on Yes. FALSE keeps the document open.
+    virtual BOOL SaveModified();
+    // A frame may close: when it is the document's last, the changes may be saved first.
+    virtual BOOL CanCloseFrame(CMDIChildWnd* frame);
 
     void SetTitle(const QString& title);
     const QString& GetTitle() const { return m_strTitle; }
+    // The full path of the document's file; the title becomes the file's name, and the
+    // path goes to the recent-file list when asked. An empty path leaves the document
+    // without a file (and the title as it is).
+    virtual void SetPathName(const QString& path, BOOL addToMRU = TRUE);
+    const QString& GetPathName() const { return m_strPathName; }
+    BOOL IsModified() const { return m_bModified; }
+    void SetModifiedFlag(BOOL modified = TRUE) { m_bModified = modified; }
+
+    // Saves to the path; without one, asks for a file (named after the title) first.
+    // With `replace` the path becomes the document's. FALSE when nothing was saved.
+    BOOL DoSave(const QString& path, BOOL replace = TRUE);
+    // Save: to the document's own file, or Save As when it has none.
+    BOOL DoFileSave();
+
     CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+    bool IsClosing() const { return m_bClosing; }
 
 private:
     friend class CDocTemplate;
     CDocTemplate* m_pDocTemplate = nullptr;
     std::vector<CView*> m_views;
     QString m_strTitle;
+    QString m_strPathName;
+    BOOL m_bModified = FALSE;
+    bool m_bClosing = false;
 };
 
-// A view of a document inside a child frame; painting goes through OnDraw.
+// A view of a document inside a child frame; it paints through OnDraw on a device context.
 class CView : public QWidget, public CCmdTarget {
 public:
     CView();
     ~CView() override;
+    // Joins the document; FALSE fails the window that was to hold the view.
+    virtual BOOL Create(CDocument* document);
     CDocument* GetDocument() const { return m_pDocument; }
+    CMDIChildWnd* GetParentFrame() const;
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     virtual void OnUpdate(CView* sender, LPARAM hint, void* hintObject);
-    virtual void OnDraw(QPainter* painter) = 0;
+    virtual void OnDraw(CDC* dc) = 0;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -74,13 +104,23 @@ public:
     // A new document (a new, untitled one when the path is empty) in a new frame;
     // null when it cannot be made or opened.
     CDocument* OpenDocumentFile(const QString& path, bool makeVisible = true);
+    // A further frame with a view of the document (the framework's New Window); null
+    // when it cannot be made.
+    CMDIChildWnd* CreateNewFrame(CDocument* document);
+    // Brings a new frame's views up to date and shows the frame.
+    void InitialUpdateFrame(CMDIChildWnd* frame, bool makeVisible = true);
     QString GetDocString(DocStringIndex index) const;
     const std::vector<std::unique_ptr<CDocument>>& GetDocuments() const { return m_documents; }
     UINT GetResourceId() const { return m_nIDResource; }
-    // Deletes a document that has lost its last view.
+    // Deletes a document that has closed.
     void RemoveDocument(CDocument* document);
+    // Asks every modified document whether to save it; FALSE when one was cancelled.
+    BOOL SaveAllModified();
+    void CloseAllDocuments();
 
 private:
+    bool HoldsDocument(const CDocument* document) const;
+
     UINT m_nIDResource;
     DocumentFactory m_newDocument;
     FrameFactory m_newFrame;

@@ -1,11 +1,13 @@
 #include "Frame.h"
 
 #include "Doc.h"
+#include "KeyState.h"
 #include "Resource.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,14 +19,12 @@
 
 namespace {
 
-const QEvent::Type PostedMessageType = QEvent::Type(QEvent::User + 1);
-
 // A message posted to a frame; when it is destroyed without having been handled (its
 // window went away), the discard function frees what lParam points to.
 class CPostedMessage : public QEvent {
 public:
     CPostedMessage(UINT message, WPARAM wParam, LPARAM lParam, void (*discard)(LPARAM))
-        : QEvent(PostedMessageType), m_message(message), m_wParam(wParam), m_lParam(lParam),
+        : QEvent(PostedMessageEvent), m_message(message), m_wParam(wParam), m_lParam(lParam),
           m_discard(discard)
     {
     }
@@ -108,24 +108,49 @@ BOOL CStatusBar::Create(CFrameWnd* parent, DWORD style, UINT id)
     m_pBar->setObjectName(QStringLiteral("statusbar%1").arg(id));
     parent->setStatusBar(m_pBar);
     m_pBar->setVisible((style & WS_VISIBLE) != 0);
+    parent->m_pStatusBar = this;
     return TRUE;
 }
+
+namespace {
+
+unsigned LockOfIndicator(UINT id)
+{
+    switch (id) {
+    case ID_INDICATOR_CAPS:
+        return LOCK_CAPS;
+    case ID_INDICATOR_NUM:
+        return LOCK_NUM;
+    case ID_INDICATOR_SCRL:
+        return LOCK_SCROLL;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
 
 BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
 {
     if (!m_pBar || !ids)
         return FALSE;
+    unsigned locks = 0;
+    const bool known = GetLockKeyState(&locks);
     for (int i = 0; i < count; ++i) {
         if (ids[i] == ID_SEPARATOR)
             continue; // the message pane: the status bar's own message area
-        // The state of the lock keys cannot be read portably here, so the panes show
-        // their text greyed, as the platform shows a key that is off.
-        auto* pane = new QLabel(LoadStringResource(ids[i]), m_pBar);
-        pane->setEnabled(false);
+        if (LockOfIndicator(ids[i]) && !known)
+            continue;
+        // The pane keeps the width of its text while it shows none.
+        const QString text = LoadStringResource(ids[i]);
+        auto* pane = new QLabel(m_pBar);
         pane->setObjectName(QStringLiteral("indicator%1").arg(ids[i]));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
         m_pBar->addPermanentWidget(pane);
-        m_indicators.push_back(pane);
+        m_indicators.push_back({pane, ids[i]});
     }
+    UpdateIndicators();
     // The message pane shows the idle text whenever no prompt is shown.
     const QString idle = LoadStringResource(57345);
     m_pBar->showMessage(idle);
@@ -135,6 +160,16 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
             bar->showMessage(idle);
     });
     return TRUE;
+}
+
+void CStatusBar::UpdateIndicators()
+{
+    unsigned locks = 0;
+    GetLockKeyState(&locks);
+    for (const Indicator& indicator : m_indicators) {
+        const unsigned lock = LockOfIndicator(indicator.id);
+        indicator.pane->setText(!lock || (locks & lock) ? LoadStringResource(indicator.id) : QString());
+    }
 }
 
 CFrameWnd::CFrameWnd()
@@ -151,7 +186,22 @@ CFrameWnd::CFrameWnd()
     });
 }
 
-CFrameWnd::~CFrameWnd() = default;
+CFrameWnd::~CFrameWnd()
+{
+    // The frame owns the stacking of the windows it owns, not the windows: a dialog or
+    // another of the program's windows belongs to whoever made it (the stack of a
+    // command, or the object that keeps a modeless one), so they are let go here
+    // rather than deleted with the frame's children.
+    const QObjectList owned = children();
+    for (QObject* child : owned) {
+        auto* window = qobject_cast<QWidget*>(child);
+        if (window && window->isWindow()
+            && (qobject_cast<QDialog*>(window) || dynamic_cast<CCmdTarget*>(window))) {
+            window->hide();
+            window->setParent(nullptr, window->windowFlags());
+        }
+    }
+}
 
 void CFrameWnd::OnViewBar(UINT id)
 {
@@ -213,7 +263,7 @@ void CFrameWnd::OnMessage(UINT message, std::function<LRESULT(WPARAM, LPARAM)> h
 
 bool CFrameWnd::event(QEvent* e)
 {
-    if (e->type() == PostedMessageType) {
+    if (e->type() == PostedMessageEvent) {
         auto* posted = static_cast<CPostedMessage*>(e);
         posted->m_handled = true;
         SendMessage(posted->m_message, posted->m_wParam, posted->m_lParam);
@@ -297,6 +347,8 @@ void CFrameWnd::UpdateCommandUI()
         if (!RouteCommand(entry.first, &ui))
             ui.Enable(false);
     }
+    if (m_pStatusBar)
+        m_pStatusBar->UpdateIndicators();
 }
 
 void CFrameWnd::BuildMenu(QMenu* menu, const MenuResource& resource)
@@ -381,9 +433,22 @@ CMDIFrameWnd::~CMDIFrameWnd()
     m_pMdiArea->disconnect(this);
 }
 
+void CMDIFrameWnd::closeEvent(QCloseEvent* e)
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->GetMainWnd() == this) {
+        if (!app->SaveAllModified()) {
+            e->ignore();
+            return;
+        }
+        app->CloseAllDocuments();
+    }
+    CFrameWnd::closeEvent(e);
+}
+
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
-    return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->activeSubWindow());
+    return dynamic_cast<CMDIChildWnd*>(m_pMdiArea->currentSubWindow());
 }
 
 UINT CMDIFrameWnd::GetActiveChildResource() const
@@ -408,6 +473,23 @@ void CMDIChildWnd::SetView(CView* view)
 {
     m_pView = view;
     setWidget(view);
+}
+
+void CMDIChildWnd::ActivateFrame(int nCmdShow)
+{
+    switch (nCmdShow) {
+    case SW_SHOWMAXIMIZED:
+        showMaximized();
+        break;
+    case SW_SHOWMINIMIZED:
+        showMinimized();
+        break;
+    default:
+        show();
+        break;
+    }
+    if (QMdiArea* area = mdiArea())
+        area->setActiveSubWindow(this);
 }
 
 CDocument* CMDIChildWnd::GetActiveDocument() const

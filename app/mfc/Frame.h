@@ -5,6 +5,7 @@
 
 #include "WinApp.h"
 
+#include <QEvent>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <functional>
@@ -19,6 +20,8 @@ class CDocument;
 class CView;
 
 constexpr UINT WM_TIMER = 0x0113;
+// The event that carries a message posted to a frame (PostMessage).
+constexpr QEvent::Type PostedMessageEvent = QEvent::Type(QEvent::User + 1);
 
 // Frame window ids and styles, as the resources and the frames use them.
 constexpr UINT AFX_IDW_TOOLBAR = 59392;
@@ -74,18 +77,26 @@ private:
     DWORD m_dwStyle = 0;
 };
 
-// The status bar: the message pane (prompts and the idle text) and key indicators.
+// The status bar: the message pane (prompts and the idle text) and the lock-key
+// indicators. The indicators are left out where the window system cannot tell the
+// keys' state; a key that is off leaves its pane empty.
 class CStatusBar {
 public:
     BOOL Create(CFrameWnd* parent, DWORD style, UINT id);
     BOOL SetIndicators(const UINT* ids, int count);
     QStatusBar* GetBar() const { return m_pBar; }
     int GetCount() const { return int(m_indicators.size()); }
+    // Shows the keys' present state; the frame calls it with its command updates.
+    void UpdateIndicators();
 
 private:
+    struct Indicator {
+        QLabel* pane;
+        UINT id;
+    };
     CFrameWnd* m_pParent = nullptr;
     QStatusBar* m_pBar = nullptr;
-    std::vector<QLabel*> m_indicators;
+    std::vector<Indicator> m_indicators;
 };
 
 class CFrameWnd : public QMainWindow, public CCmdTarget {
@@ -139,6 +150,8 @@ private:
     void ApplyAccelerators(UINT id);
     void OnViewBar(UINT id);
 
+    friend class CStatusBar;
+    CStatusBar* m_pStatusBar = nullptr;
     UINT m_nIDResource = 0;
     UINT m_nMenuId = 0;
     std::map<UINT, QAction*> m_actions;
@@ -157,6 +170,10 @@ public:
     CView* GetActiveView() const override;
     UINT GetActiveChildResource() const override;
 
+protected:
+    // Closing the main window asks the documents to save their changes first.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     QMdiArea* m_pMdiArea;
 };
@@ -168,6 +185,9 @@ public:
     void SetView(CView* view);
     CView* GetActiveView() const { return m_pView; }
     CDocument* GetActiveDocument() const;
+    // Shows the frame (SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, else normally; -1 the
+    // default) and makes it the active child.
+    virtual void ActivateFrame(int nCmdShow = -1);
     UINT m_nMenuId = 0;
 
 protected:

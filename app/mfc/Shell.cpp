@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -25,6 +27,24 @@ DWORD GetModuleFileName(char* buffer, DWORD size)
     }
     buffer[n] = '\0';
     return DWORD(n);
+}
+
+std::FILE* OpenLogFile(const char* path)
+{
+    // Not blocking: opening a pipe that nobody reads fails at once instead of waiting.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        file = ::fdopen(fd, "w");
+    if (!file) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
 }
 
 int ShellExecuteOpen(const QString& path)
@@ -59,9 +79,8 @@ void RunIfPresent(const QString& program, const QStringList& arguments)
         QProcess::execute(program, arguments);
 }
 
-} // namespace
-
-bool RegisterShellIcon(const QString& appId, const QImage& icon)
+// Installs an icon of the user's icon theme: `context` is "apps" or "mimetypes".
+bool InstallThemeIcon(const QString& context, const QString& name, const QImage& icon)
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
@@ -70,9 +89,33 @@ bool RegisterShellIcon(const QString& appId, const QImage& icon)
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !icon.save(&buffer, "PNG"))
         return false;
-    const QString path = data + QStringLiteral("/icons/hicolor/%1x%1/apps/").arg(icon.width()) + appId
-                         + QStringLiteral(".png");
+    const QString path = data + QStringLiteral("/icons/hicolor/%1x%1/").arg(icon.width()) + context
+                         + QStringLiteral("/") + name + QStringLiteral(".png");
     return WriteIfDifferent(path, png) != FileWrite::Failed;
+}
+
+// The shell's name for the type of files with that extension (".ggf" gives
+// "application/x-ggf"), and the name of its icon ("application-x-ggf").
+QString MimeType(const QString& extension)
+{
+    return QStringLiteral("application/x-") + extension.mid(1).toLower();
+}
+
+QString MimeIconName(const QString& mimeType)
+{
+    return QString(mimeType).replace(QLatin1Char('/'), QLatin1Char('-'));
+}
+
+} // namespace
+
+bool RegisterShellIcon(const QString& appId, const QImage& icon)
+{
+    return InstallThemeIcon(QStringLiteral("apps"), appId, icon);
+}
+
+bool RegisterShellDocumentIcon(const QString& extension, const QImage& icon)
+{
+    return InstallThemeIcon(QStringLiteral("mimetypes"), MimeIconName(MimeType(extension)), icon);
 }
 
 bool RegisterShellFileType(const ShellFileType& type)
@@ -81,7 +124,7 @@ bool RegisterShellFileType(const ShellFileType& type)
     if (data.isEmpty() || type.program.isEmpty())
         return false;
     const QString appId = type.appName.toLower();
-    const QString mimeType = QStringLiteral("application/x-") + type.typeId.toLower();
+    const QString mimeType = MimeType(type.extension);
     const QString pattern = QStringLiteral("*") + type.extension;
 
     const QString mime = QStringLiteral(
@@ -92,7 +135,7 @@ bool RegisterShellFileType(const ShellFileType& type)
         "    <icon name=\"%3\"/>\n"
         "    <glob pattern=\"%4\"/>\n"
         "  </mime-type>\n"
-        "</mime-info>\n").arg(mimeType, type.typeName, appId, pattern);
+        "</mime-info>\n").arg(mimeType, type.typeName, MimeIconName(mimeType), pattern);
     const QString mimeDir = data + QStringLiteral("/mime");
     const FileWrite mimeWrite = WriteIfDifferent(mimeDir + QStringLiteral("/packages/") + appId + QStringLiteral("-")
                                                  + type.typeId.toLower() + QStringLiteral(".xml"), mime.toUtf8());

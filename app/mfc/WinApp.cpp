@@ -4,19 +4,72 @@
 #include "Frame.h"
 #include "Shell.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSettings>
-#include <QTimer>
+#include <QThread>
+#include <algorithm>
 
 namespace {
+
 CWinApp* theApp = nullptr;
-}
+
+// The framework's idle processing. Input from the window system and messages posted by
+// the program make the idle step due; it runs when the event loop is about to wait
+// for the next event, that is once the queue has emptied. Painting and timers do not
+// make it due, so an idle step that repaints does not start another one. Only the
+// outermost loop idles: within the loop of a modal dialog or a popup menu the caller
+// of that loop is still at work, and the main frame's idle timer goes on instead.
+class CIdleWatch : public QObject {
+public:
+    explicit CIdleWatch(CWinApp* app) : m_app(app)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { OnQueueEmpty(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (!m_inIdle && MakesIdleDue(e))
+            m_pending = true;
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    static bool MakesIdleDue(const QEvent* e)
+    {
+        if (e->type() == PostedMessageEvent)
+            return true;
+        return e->spontaneous() && e->type() != QEvent::Expose && e->type() != QEvent::Paint;
+    }
+
+    void OnQueueEmpty()
+    {
+        if (!m_pending || !m_app->GetMainWnd() || QThread::currentThread()->loopLevel() > 1)
+            return;
+        m_pending = false;
+        m_inIdle = true;
+        m_app->OnIdle(0);
+        m_inIdle = false;
+    }
+
+    CWinApp* m_app;
+    bool m_pending = true; // the first idle step follows the start
+    bool m_inIdle = false;
+};
+
+} // namespace
 
 CWinApp* AfxGetApp()
 {
@@ -40,6 +93,18 @@ void CCmdUI::SetCheck(int check)
 
 void CCmdUI::SetRadio(bool on)
 {
+    // Menus draw radio marks for the actions of an exclusive group: the radio items of
+    // one popup menu form one group.
+    if (m_pAction && !m_pAction->actionGroup()) {
+        for (QObject* object : m_pAction->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(object)) {
+                auto* group = menu->findChild<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly);
+                if (!group)
+                    group = new QActionGroup(menu);
+                group->addAction(m_pAction);
+                break;
+            }
+    }
     SetCheck(on ? 1 : 0);
 }
 
@@ -120,6 +185,52 @@ void CRecentFileList::WriteList(QSettings& profile) const
     profile.endGroup();
 }
 
+void CRecentFileList::UpdateMenu(CCmdUI* ui)
+{
+    ui->Enable(!m_files.isEmpty());
+    QAction* first = ui->m_pAction;
+    if (!first)
+        return;
+    std::vector<QMenu*> menus;
+    for (QObject* object : first->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(object))
+            menus.push_back(menu);
+    // The menus are updated often (at every idle step): they are rebuilt only when the
+    // list or the menus have changed.
+    const bool itemsAlive = std::all_of(m_menuItems.begin(), m_menuItems.end(),
+                                        [](const QPointer<QAction>& item) { return !item.isNull(); });
+    if (itemsAlive && m_shownFiles == m_files && m_shownMenus == menus)
+        return;
+    for (const QPointer<QAction>& item : m_menuItems)
+        delete item.data();
+    m_menuItems.clear();
+    m_shownFiles = m_files;
+    m_shownMenus = menus;
+    if (m_files.isEmpty()) {
+        first->setText(QStringLiteral("Recent File"));
+        return;
+    }
+    const auto entry = [this](int i) {
+        return QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(m_files[i]));
+    };
+    first->setText(entry(0));
+    for (QMenu* menu : menus) {
+        const QList<QAction*> actions = menu->actions();
+        const int at = int(actions.indexOf(first));
+        QAction* before = at + 1 < actions.size() ? actions[at + 1] : nullptr;
+        for (int i = 1; i < m_files.size(); ++i) {
+            auto* item = new QAction(entry(i), menu);
+            const UINT id = ID_FILE_MRU_FILE1 + UINT(i);
+            QObject::connect(item, &QAction::triggered, item, [id] {
+                if (CWinApp* app = AfxGetApp())
+                    app->OnOpenRecentFile(id);
+            });
+            menu->insertAction(before, item);
+            m_menuItems.push_back(item);
+        }
+    }
+}
+
 void CCommandLineInfo::ParseParam(const QString& param, bool isFlag, bool isLast)
 {
     (void)isLast;
@@ -152,6 +263,15 @@ CWinApp::CWinApp()
     if (m_pszAppName.isEmpty())
         m_pszAppName = QStringLiteral("Tavo");
     OnCommand(ID_APP_EXIT, [this] { OnAppExit(); });
+    OnCommand(ID_FILE_MRU_FILE1, [this] { OnOpenRecentFile(ID_FILE_MRU_FILE1); });
+    OnUpdateCommandUI(ID_FILE_MRU_FILE1, [this](CCmdUI* ui) {
+        if (m_pRecentFileList)
+            m_pRecentFileList->UpdateMenu(ui);
+        else
+            ui->Enable(false);
+    });
+    if (QCoreApplication::instance())
+        m_pIdleWatch = std::make_unique<CIdleWatch>(this);
 }
 
 CWinApp::~CWinApp()
@@ -189,8 +309,9 @@ int CWinApp::Run()
         ExitInstance();
         return 1;
     }
-    // The first idle pass; the main frame's timer keeps them coming.
-    QTimer::singleShot(0, [this] { OnIdle(0); });
+    // The program ends when its main window goes, whatever other windows are open.
+    if (m_pMainWnd)
+        QObject::connect(m_pMainWnd, &QObject::destroyed, QCoreApplication::instance(), &QCoreApplication::quit);
     QApplication::exec();
     delete m_pMainWnd; // when it has not gone yet; its destructor clears the pointer
     m_pMainWnd = nullptr;
@@ -283,7 +404,11 @@ CDocTemplate* CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) const
 {
-    const QStringList args = QCoreApplication::arguments();
+    ParseCommandLine(info, QCoreApplication::arguments());
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info, const QStringList& args) const
+{
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool isFlag = arg.size() > 1 && (arg[0] == QLatin1Char('/') || arg[0] == QLatin1Char('-'))
@@ -302,8 +427,8 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
         return TRUE;
     case CCommandLineInfo::FileOpen:
     case CCommandLineInfo::FileDDE:
-        if (!info.m_strFileName.isEmpty() && !m_templates.empty())
-            m_templates.front()->OpenDocumentFile(info.m_strFileName);
+        if (!info.m_strFileName.isEmpty())
+            OpenDocumentFile(info.m_strFileName);
         return TRUE;
     default:
         // Printing from the command line needs the printed view; nothing to do yet.
@@ -334,4 +459,74 @@ void CWinApp::OnFileNew()
 {
     if (!m_templates.empty())
         m_templates.front()->OpenDocumentFile(QString());
+}
+
+BOOL CWinApp::DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate)
+{
+    if (!docTemplate && !m_templates.empty())
+        docTemplate = m_templates.front().get();
+    QString filter;
+    if (docTemplate) {
+        const QString ext = docTemplate->GetDocString(CDocTemplate::filterExt);
+        filter = QStringLiteral("%1 (*%2);;").arg(docTemplate->GetDocString(CDocTemplate::filterName), ext);
+    }
+    filter += QStringLiteral("All Files (*)");
+    const QString chosen =
+        openFileDialog
+            ? QFileDialog::getOpenFileName(m_pMainWnd, QStringLiteral("Open"), fileName, filter)
+            : QFileDialog::getSaveFileName(m_pMainWnd, QStringLiteral("Save As"), fileName, filter);
+    if (chosen.isEmpty())
+        return FALSE;
+    fileName = chosen;
+    return TRUE;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const QString& path)
+{
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (const auto& docTemplate : m_templates)
+        for (const auto& document : docTemplate->GetDocuments())
+            if (document->GetPathName() == full) {
+                // Already open: its window comes to the front.
+                const std::vector<CView*>& views = document->GetViews();
+                if (!views.empty())
+                    if (CMDIChildWnd* frame = views.front()->GetParentFrame())
+                        frame->ActivateFrame();
+                return document.get();
+            }
+    return m_templates.empty() ? nullptr : m_templates.front()->OpenDocumentFile(full);
+}
+
+void CWinApp::OnFileOpen()
+{
+    QString name;
+    if (DoPromptFileName(name, TRUE, nullptr))
+        OpenDocumentFile(name);
+}
+
+void CWinApp::OnOpenRecentFile(UINT id)
+{
+    if (!m_pRecentFileList)
+        return;
+    const int index = int(id - ID_FILE_MRU_FILE1);
+    const QStringList& files = m_pRecentFileList->Files();
+    if (index < 0 || index >= files.size())
+        return;
+    // A file that no longer opens leaves the list.
+    if (!OpenDocumentFile(files[index]))
+        m_pRecentFileList->Remove(index);
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (const auto& docTemplate : m_templates)
+        if (!docTemplate->SaveAllModified())
+            return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments()
+{
+    for (const auto& docTemplate : m_templates)
+        docTemplate->CloseAllDocuments();
 }

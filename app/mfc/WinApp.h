@@ -5,6 +5,7 @@
 
 #include "Afx.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -13,10 +14,13 @@
 #include <vector>
 
 class QAction;
+class QMenu;
+class QObject;
 class QPrinter;
 class QSettings;
 class QVariant;
 class CDocTemplate;
+class CDocument;
 class CFrameWnd;
 
 // The state of one command's user interface while it is being updated: a menu item
@@ -62,10 +66,16 @@ public:
     const QStringList& Files() const { return m_files; }
     void ReadList(QSettings& profile);
     void WriteList(QSettings& profile) const;
+    // Shows the list in the menu of the first entry's command: "&1 path" and so on after
+    // it, or the entry disabled with its own text when the list is empty.
+    void UpdateMenu(CCmdUI* ui);
 
 private:
     int m_nSize;
     QStringList m_files;
+    std::vector<QPointer<QAction>> m_menuItems; // the entries after the first
+    QStringList m_shownFiles;
+    std::vector<QMenu*> m_shownMenus; // compared, never dereferenced
 };
 
 // What the command line asks the framework to do.
@@ -89,9 +99,12 @@ public:
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance();
+    // The idle step: runs whenever the window thread's event loop has handled input or
+    // a posted message and its queue has emptied (once per burst), in the outermost
+    // loop only, while there is a main window.
     virtual BOOL OnIdle(long count);
     virtual void WinHelp(DWORD data, UINT command);
-    // InitInstance, the event loop while the main window lives, then ExitInstance.
+    // InitInstance, the event loop until the main window goes, then ExitInstance.
     int Run();
 
     // Profile: the section and entry names are the profile's own; a missing value
@@ -106,11 +119,24 @@ public:
     void LoadStdProfileSettings(int maxMRU);
     void SaveStdProfileSettings();
     CRecentFileList* GetRecentFileList() { return m_pRecentFileList.get(); }
+    // Runs the file dialog for opening or saving; the name is the default in and the
+    // choice out. FALSE when the user cancelled.
+    virtual BOOL DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate);
+    // The document of that file: the open one, or a new one read from it; null when the
+    // file cannot be read.
+    virtual CDocument* OpenDocumentFile(const QString& path);
+    // Asks every modified document whether to save it; FALSE when one was cancelled.
+    BOOL SaveAllModified();
+    void CloseAllDocuments();
 
     CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
     const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
 
+    // Reads the program's arguments into `info`: "/" or "-" starts a switch, unless the
+    // argument names a file that exists.
     void ParseCommandLine(CCommandLineInfo& info) const;
+    // The same with the given arguments, the program's name first.
+    void ParseCommandLine(CCommandLineInfo& info, const QStringList& arguments) const;
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     // The shell's open request arrives as the "/dde" switch: nothing to switch on.
     void EnableShellOpen() {}
@@ -118,6 +144,9 @@ public:
     CFrameWnd* GetMainWnd() const { return m_pMainWnd; }
     void OnAppExit();
     void OnFileNew();
+    void OnFileOpen();
+    // The recent file of the command (the first entry's command and those after it).
+    void OnOpenRecentFile(UINT id);
     // The printer dialog; its choices stay with the application's printer.
     void OnFilePrintSetup();
     QPrinter* GetPrinter();
@@ -129,6 +158,7 @@ public:
 private:
     BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
 
+    std::unique_ptr<QObject> m_pIdleWatch;
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
@@ -139,4 +169,6 @@ private:
 CWinApp* AfxGetApp();
 
 constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_RESTORE = 9;

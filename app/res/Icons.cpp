@@ -98,6 +98,43 @@ QImage DrawProgramIcon(int size)
     return image;
 }
 
+QImage DrawDocumentIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    const double fold = s * 0.25;
+    const double left = s * 0.14, right = s * 0.86, top = s * 0.04, bottom = s * 0.96;
+    QPolygonF sheet;
+    sheet << QPointF(left, top) << QPointF(right - fold, top) << QPointF(right, top + fold)
+          << QPointF(right, bottom) << QPointF(left, bottom);
+    painter.setPen(QPen(QColor(96, 96, 96), std::max(1.0, s / 32.0)));
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(sheet);
+    QPolygonF corner;
+    corner << QPointF(right - fold, top) << QPointF(right - fold, top + fold) << QPointF(right, top + fold);
+    painter.setBrush(QColor(210, 210, 210));
+    painter.drawPolygon(corner);
+
+    // A board of four squares with the starting discs.
+    const QRectF board(s * 0.24, s * 0.40, s * 0.52, s * 0.46);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 128, 0));
+    painter.drawRect(board);
+    const double r = board.width() * 0.19;
+    const QPointF centre = board.center();
+    const double dx = board.width() / 4, dy = board.height() / 4;
+    painter.setPen(QPen(Qt::black, std::max(0.5, s / 64.0)));
+    for (int i = 0; i < 4; ++i) {
+        const bool white = i == 0 || i == 3;
+        painter.setBrush(white ? Qt::white : Qt::black);
+        painter.drawEllipse(QPointF(centre.x() + (i % 2 ? dx : -dx), centre.y() + (i / 2 ? dy : -dy)), r, r);
+    }
+    return image;
+}
+
 QImage DrawStyleTexture(const QString& style, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);

@@ -177,8 +177,10 @@ const std::vector<AcceleratorResource>* FindAcceleratorResource(UINT id)
 
 QIcon LoadIconResource(UINT id)
 {
-    if (id == IDR_MAINFRAME || id == IDR_GAMETYPE)
-        return QIcon(QPixmap::fromImage(DrawProgramIcon(id == IDR_MAINFRAME ? 48 : 32)));
+    if (id == IDR_MAINFRAME)
+        return QIcon(QPixmap::fromImage(DrawProgramIcon(48)));
+    if (id == IDR_GAMETYPE)
+        return QIcon(QPixmap::fromImage(DrawDocumentIcon(32)));
     return QIcon();
 }
 

@@ -111,6 +111,8 @@ constexpr unsigned IDS_OS_BACK = 48061;
 constexpr unsigned IDS_OLD_COMCTL = 48080;
 constexpr unsigned IDS_DEFAULT_SERVER = 46000;
 constexpr unsigned IDS_VERSION = 52022;
+constexpr unsigned IDS_AUTOPASSED = 52024;
+constexpr unsigned IDS_AUTOFORCED = 52025;
 constexpr unsigned IDS_APP_TITLE = 57344;
 
 // Help pages (the string of each id is the page's path beside the program).

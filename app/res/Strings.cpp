@@ -57,6 +57,9 @@ const std::map<UINT, const char*>& StringTable()
         {50033, "Help/Err/Comctl.html"},
         {50034, "Help/Index.html"},
         {52022, "Version 0.75"},
+        {52024, "Tavo has automatically passed for you.\n\nTo change this choose Reversi/Autoplay... from the menu."},
+        {52025, "Tavo has automatically made a forced move for you.\n\nTo change this choose Reversi/Autoplay... "
+                "from the menu."},
 
         // Command prompts.
         {32771, "Connect to the GGS server"},

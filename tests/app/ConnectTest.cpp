@@ -5,11 +5,17 @@
 #include "MainFrm.h"
 #include "res/Resource.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <thread>
 
 #include "StandinServer.h"
 
@@ -18,8 +24,9 @@ namespace {
 using std::chrono::milliseconds;
 
 // An application that connects to a stand-in server with a recording stream.
-struct Connection {
-    explicit Connection(const std::string& script = std::string())
+template <class App>
+struct BasicConnection {
+    explicit BasicConnection(const std::string& script = std::string())
         : deleted(std::make_shared<std::atomic<bool>>(false))
     {
         server.SetPassword("alice", "secret");
@@ -64,14 +71,40 @@ struct Connection {
 
     CStandinServer server;
     uint16_t port = 0;
-    TestApp app;
+    App app;
     RecordingStream* stream = nullptr;
     std::shared_ptr<std::atomic<bool>> deleted;
+};
+
+using Connection = BasicConnection<TestApp>;
+
+// An application whose reader threads cannot be started.
+class ThreadlessApp : public TestApp {
+protected:
+    std::intptr_t BeginReaderThread(tavostream* stream) override
+    {
+        (void)stream;
+        errno = error;
+        return -1;
+    }
+
+public:
+    int error = EAGAIN;
 };
 
 CMainFrame* Frame(CTavoApp& app)
 {
     return dynamic_cast<CMainFrame*>(app.GetMainWnd());
+}
+
+// The beeps sounded, and whether all of them on the window thread.
+int beeps = 0;
+bool beepsOnWindowThread = true;
+void CountBeep()
+{
+    ++beeps;
+    if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        beepsOnWindowThread = false;
 }
 
 } // namespace
@@ -290,4 +323,168 @@ TEST(Commands, ServiceListRequests)
     EXPECT_EQ(c.app.pStream, nullptr);
     EXPECT_EQ(c.server.GetClientBytes().find("finger"), std::string::npos);
     EXPECT_TRUE(c.WaitUntilDeleted());
+}
+
+TEST(Connect, PasswordNotToBeRememberedIsNotStored)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    c.Remember(QStringLiteral("secret"));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) {
+        EXPECT_EQ(EditOf(d, IDC_PASSWORD)->text(), QStringLiteral("secret"));
+        auto* remember = qobject_cast<QCheckBox*>(d->GetDlgItem(IDC_SAVE_PASSWORD));
+        ASSERT_NE(remember, nullptr);
+        QTest::mouseClick(remember, Qt::LeftButton);
+        EXPECT_FALSE(remember->isChecked());
+        ClickButton(d, IDOK);
+    });
+    c.app.Connect();
+    EXPECT_TRUE(driver.Done());
+    // Logged in with the typed password, which the profile no longer holds.
+    ASSERT_NE(c.app.pStream, nullptr);
+    EXPECT_TRUE(c.app.pStream->IsLoggedIn());
+    QSettings profile = TestProfile();
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/login")).toString(), QStringLiteral("alice"));
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/password")).toString(), QString());
+    EXPECT_EQ(profile.value(QStringLiteral("GGS/fSavePassword")).toInt(), 0);
+
+    c.app.pStream->Logout();
+    EXPECT_TRUE(c.WaitUntilDeleted());
+}
+
+TEST(Connect, AReaderThatCannotStartGivesTheConnectionUp)
+{
+    BasicConnection<ThreadlessApp> c;
+    ASSERT_TRUE(c.Start());
+    c.Remember(QStringLiteral("secret"));
+    const std::pair<int, const char*> failures[] = {
+        {EAGAIN, "Couldn't complete the operation as too many threads are in use"},
+        {EINVAL, "Invalid arguments to a system call"},
+        {ENOMEM, "Unknown operating system error"},
+    };
+    for (size_t client = 0; client < 3; ++client) {
+        const auto& failure = failures[client];
+        c.app.error = failure.first;
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+        driver.AcceptMessageBox();
+        Frame(c.app)->UpdateCommandUI();
+        Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->trigger();
+        EXPECT_TRUE(driver.Done());
+        EXPECT_EQ(driver.messageBoxes, std::vector<QString>{QString::fromUtf8(failure.second)});
+        // Logged out and closed like a failed login; the user may connect again.
+        EXPECT_EQ(c.app.pStream, nullptr);
+        EXPECT_TRUE(*c.deleted);
+        EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000), client));
+        EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(5000), client));
+        Frame(c.app)->UpdateCommandUI();
+        EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
+        *c.deleted = false;
+    }
+}
+
+TEST(Connect, ExitLogsOut)
+{
+    Connection c;
+    {
+        QSettings profile = TestProfile();
+        profile.setValue(QStringLiteral("GGS/server"), QStringLiteral("127.0.0.1"));
+        profile.setValue(QStringLiteral("GGS/login"), QStringLiteral("alice"));
+        profile.setValue(QStringLiteral("GGS/password"), QStringLiteral("secret"));
+    }
+    // The program's whole run: connect from the menu, then File Exit.
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+    bool loggedIn = false;
+    QTimer::singleShot(0, [&] {
+        CMainFrame* frame = Frame(c.app);
+        frame->UpdateCommandUI();
+        frame->GetCommandAction(ID_GGS_CONNECT)->trigger();
+        loggedIn = c.app.pStream && c.app.pStream->IsLoggedIn();
+        frame->UpdateCommandUI();
+        frame->GetCommandAction(ID_APP_EXIT)->trigger();
+    });
+    // Should the run not end with its main window, it is ended here.
+    QObject guard;
+    bool runEnded = true;
+    QTimer::singleShot(20000, &guard, [&runEnded] {
+        runEnded = false;
+        QCoreApplication::quit();
+    });
+    EXPECT_EQ(c.app.Run(), 0);
+    EXPECT_TRUE(runEnded);
+    EXPECT_TRUE(loggedIn);
+    EXPECT_EQ(c.app.GetMainWnd(), nullptr);
+    EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000)));
+    EXPECT_TRUE(TestProfile().contains(QStringLiteral("Display/theme"))); // the settings were saved
+
+    // What the server sends now is dropped, its end too: the stream would live to the
+    // end of the process. Let it go here.
+    ASSERT_NE(c.app.pStream, nullptr);
+    c.app.ReleaseStream(c.app.pStream);
+    EXPECT_TRUE(c.WaitUntilDeleted());
+}
+
+TEST(HandOff, ABellFromTheServerBeepsOnTheWindowThread)
+{
+    beeps = 0;
+    beepsOnWindowThread = true;
+    SetBeepSound(CountBeep);
+    Connection c(": ding\\a dong\nREADY\n");
+    ASSERT_TRUE(c.Start());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitForTexts(2));
+    EXPECT_EQ(c.stream->texts[1], ": ding dong");
+    EXPECT_TRUE(ProcessEventsUntil([] { return beeps > 0; }));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_TRUE(beepsOnWindowThread);
+    c.app.pStream->Logout();
+    EXPECT_TRUE(c.WaitUntilDeleted());
+    SetBeepSound(nullptr);
+}
+
+TEST(HandOff, BothSidesLettingGoAtOnceDeleteTheStream)
+{
+    // One side lets go while the other is inside its own letting go (here: holds the
+    // lock that guards the shares): it waits its turn, and the last one deletes.
+    auto deleted = std::make_shared<std::atomic<bool>>(false);
+    auto* stream = new RecordingStream(deleted);
+    std::atomic<bool> held{false};
+    std::thread other([&] {
+        const HANDLE finished = CreateMutex(false, "finished");
+        ASSERT_EQ(WaitForSingleObject(finished, INFINITE), WAIT_OBJECT_0);
+        held = true;
+        std::this_thread::sleep_for(milliseconds(50));
+        ReleaseMutex(finished);
+    });
+    while (!held) {
+    }
+    tavostream::Finished(stream, 1);
+    other.join();
+    EXPECT_FALSE(*deleted);
+    tavostream::Finished(stream, 0);
+    EXPECT_TRUE(*deleted);
+
+    // Both at the very same moment, many times over: each stream goes, and only once.
+    constexpr int rounds = 500;
+    int deletions = 0;
+    for (int round = 0; round < rounds; ++round) {
+        auto flag = std::make_shared<std::atomic<bool>>(false);
+        auto* shared = new RecordingStream(flag);
+        std::atomic<int> ready{0};
+        std::thread reader([&] {
+            ++ready;
+            while (ready < 2) {
+            }
+            tavostream::Finished(shared, 0);
+        });
+        ++ready;
+        while (ready < 2) {
+        }
+        tavostream::Finished(shared, 1);
+        reader.join();
+        deletions += *flag ? 1 : 0;
+    }
+    EXPECT_EQ(deletions, rounds);
 }

@@ -3,7 +3,9 @@
 
 #include "Bitmap2.h"
 #include "MainFrm.h"
+#include "mfc/KeyState.h"
 #include "mfc/Resource.h"
+#include "res/Icons.h"
 #include "res/Resource.h"
 
 #include <QAction>
@@ -11,12 +13,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -94,15 +98,22 @@ TEST(Startup, WritesTheStartLogAndRegistersTheFileType)
     EXPECT_EQ(QFileInfo(ToQ(app.GetModulePath())).fileName(), QStringLiteral("app_tests"));
     EXPECT_EQ(app.GetModuleDir() + "app_tests", app.GetModulePath());
 
-    // The ".ggf" type is registered for the user with the program's icon.
+    // The ".ggf" type is registered for the user: the files show the game window's
+    // icon, the program its own.
     const QString data = TestHome() + QStringLiteral("/data");
     const std::string mime = ReadFile(data + QStringLiteral("/mime/packages/tavo-ggf.xml"));
     EXPECT_NE(mime.find("<glob pattern=\"*.ggf\"/>"), std::string::npos);
     EXPECT_NE(mime.find("Generic Game Format"), std::string::npos);
+    EXPECT_NE(mime.find("<icon name=\"application-x-ggf\"/>"), std::string::npos);
     const std::string desktop = ReadFile(data + QStringLiteral("/applications/tavo.desktop"));
     EXPECT_NE(desktop.find("MimeType=application/x-ggf;"), std::string::npos);
+    EXPECT_NE(desktop.find("Icon=tavo\n"), std::string::npos);
     EXPECT_NE(desktop.find(app.GetModulePath()), std::string::npos);
-    EXPECT_TRUE(QFileInfo::exists(data + QStringLiteral("/icons/hicolor/48x48/apps/tavo.png")));
+    const QImage documentIcon(data + QStringLiteral("/icons/hicolor/48x48/mimetypes/application-x-ggf.png"));
+    const QImage programIcon(data + QStringLiteral("/icons/hicolor/48x48/apps/tavo.png"));
+    EXPECT_EQ(documentIcon.convertToFormat(QImage::Format_ARGB32), DrawDocumentIcon(48).convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(programIcon.convertToFormat(QImage::Format_ARGB32), DrawProgramIcon(48).convertToFormat(QImage::Format_ARGB32));
+    EXPECT_NE(documentIcon.convertToFormat(QImage::Format_ARGB32), programIcon.convertToFormat(QImage::Format_ARGB32));
 
     // One game template with its document string.
     ASSERT_NE(app.pGameTemplate, nullptr);
@@ -110,6 +121,47 @@ TEST(Startup, WritesTheStartLogAndRegistersTheFileType)
     EXPECT_EQ(app.pGameTemplate->GetDocString(CDocTemplate::regFileTypeName),
               QStringLiteral("Generic Game Format"));
     EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
+
+    // A game window shows the document's icon.
+    ASSERT_NE(app.pGameTemplate->OpenDocumentFile(QString()), nullptr);
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    ASSERT_NE(frame->MDIArea()->activeSubWindow(), nullptr);
+    EXPECT_EQ(frame->MDIArea()->activeSubWindow()->windowIcon().pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32),
+              DrawDocumentIcon(32).convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST(Startup, StartLogIsPrivateAndRefusesALink)
+{
+    const QString log = TestHome() + QStringLiteral("/startlog.txt");
+    QFile::remove(log);
+    {
+        TestApp app;
+        ASSERT_NE(app.pStartLog, nullptr);
+        struct stat info;
+        ASSERT_EQ(::stat(log.toLocal8Bit().constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+
+    // A link in its place is not followed: the file it points to stays as it was.
+    const QString victim = TestHome() + QStringLiteral("/victim.txt");
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me\n");
+    }
+    ASSERT_TRUE(QFile::remove(log));
+    ASSERT_TRUE(QFile::link(victim, log));
+    {
+        ModalDriver driver;
+        driver.AcceptMessageBox();
+        TestApp app;
+        EXPECT_EQ(app.pStartLog, nullptr);
+        EXPECT_EQ(driver.messageBoxes, std::vector<QString>{QStringLiteral("Could not open startlog!")});
+        // The program starts without a log.
+        EXPECT_TRUE(app.Start());
+    }
+    EXPECT_EQ(ReadFile(victim), "keep me\n");
+    QFile::remove(log);
 }
 
 TEST(Startup, EmptyProfileGivesTheDefaults)
@@ -168,19 +220,13 @@ TEST(Startup, OddProfileValuesAreNormalised)
     EXPECT_EQ(CBoardStyle::FromName(""), &CBoardStyle::space);
 }
 
-TEST(BoardStyles, PresetsAndTheirPictures)
+TEST(BoardStyles, Pictures)
 {
-    EXPECT_EQ(CBoardStyle::standard.crBackground, 0x00FFFFFFu);
-    EXPECT_EQ(CBoardStyle::standard.crBoard, RGB(0, 128, 0));
-    EXPECT_EQ(CBoardStyle::space.crFrame, RGB(0, 255, 0));
-    EXPECT_EQ(CBoardStyle::space.fOutline, 1);
-    EXPECT_EQ(CBoardStyle::wood.crBackground, RGB(128, 96, 64));
-    EXPECT_EQ(CBoardStyle::wood.crText, 0x00FFFFFFu);
-
     // Pictures are looked for beside the program: here a folder of the test's own.
     TestApp app;
     const QString folder = TestHome() + QStringLiteral("/program");
     QDir().mkpath(folder);
+    QFile::remove(folder + QStringLiteral("/standard.bmp"));
     app.sModulePath = ToStd(folder + QStringLiteral("/tavo"));
     QImage picture(64, 48, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -227,8 +273,9 @@ TEST(MainFrame, BarsTimerAndCommands)
 
     ASSERT_NE(frame->toolBar.GetBar(), nullptr);
     EXPECT_EQ(frame->toolBar.GetBar()->actions().size(), 16); // 12 buttons, 4 separators
-    EXPECT_EQ(frame->statusBar.GetCount(), 3);
-    EXPECT_NE(frame->findChild<QLabel*>(QStringLiteral("indicator59137")), nullptr);
+    // Panes for the lock keys where the window system tells their state.
+    unsigned locks = 0;
+    EXPECT_EQ(frame->statusBar.GetCount(), GetLockKeyState(&locks) ? 3 : 0);
 
     // The idle timer: set once, the same id while it runs.
     EXPECT_EQ(frame->idleTimer, 0u);
@@ -243,7 +290,8 @@ TEST(MainFrame, BarsTimerAndCommands)
         ID_GGS_CONNECT, ID_GGS_SERVER, ID_REVERSI_AUTOPLAY, ID_REVERSI_AUTOSAVE,
         ID_VIEW_MOVES_NEXT, ID_VIEW_MOVES_LAST, ID_VIEW_MOVES_VALID, ID_VIEW_MOVES_BEEP, ID_VIEW_EVALS,
         ID_VIEW_THEME_STANDARD, ID_VIEW_THEME_SPACE, ID_VIEW_THEME_WOOD, ID_VIEW_UNIFIEDCHAT,
-        ID_APP_ABOUT, ID_HELP_USERGUIDE, ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FILE_PRINT_SETUP};
+        ID_APP_ABOUT, ID_HELP_USERGUIDE, ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FILE_PRINT_SETUP,
+        ID_FILE_OPEN};
     for (const UINT command : {ID_GGS_CONNECT, ID_GGS_WHO, ID_GGS_TALKTO, ID_GGS_CHAT, ID_GGS_REGISTER,
                                ID_GGS_SERVER, ID_GGS_CONSOLE, ID_REVERSI_NEWGAME, ID_REVERSI_WATCH,
                                ID_REVERSI_STORED, ID_REVERSI_AUTOPLAY, ID_REVERSI_AUTOSAVE,
@@ -309,43 +357,50 @@ TEST(MainFrame, HelpPagesAndTheirFailures)
     ASSERT_EQ(driver.messageBoxes.size(), 3u);
     EXPECT_EQ(driver.messageBoxes[2], QStringLiteral("The help file could not be found!"));
 
-    // The pages named by the string table.
-    EXPECT_EQ(LoadStdString(IDH_INDEX), "Help/Index.html");
-    EXPECT_EQ(LoadStdString(IDH_COMCTL), "Help/Err/Comctl.html");
-    EXPECT_EQ(LoadStdString(IDH_MATCH_TYPES), "Help/Os/MatchTypes.html");
 }
 
 TEST(Startup, CommandLine)
 {
+    TestApp app;
+    ASSERT_TRUE(app.Start());
     // The program presets the shell command to nothing: a plain file name opens nothing,
-    // while the switches keep their meaning.
-    const auto parse = [](const QStringList& args) {
+    // while the switches keep their meaning, written with '/' or '-'.
+    const auto parse = [&app](const QStringList& args) {
         CCommandLineInfo info;
         info.m_nShellCommand = CCommandLineInfo::FileNothing;
-        for (int i = 0; i < args.size(); ++i) {
-            const bool flag = args[i].startsWith(QLatin1Char('/'));
-            info.ParseParam(flag ? args[i].mid(1) : args[i], flag, i + 1 == args.size());
-        }
+        app.ParseCommandLine(info, QStringList{QStringLiteral("tavo")} + args);
         return info;
     };
     CCommandLineInfo plain = parse({QStringLiteral("game.ggf")});
     EXPECT_EQ(plain.m_nShellCommand, int(CCommandLineInfo::FileNothing));
     EXPECT_EQ(plain.m_strFileName, QStringLiteral("game.ggf"));
-    EXPECT_EQ(parse({QStringLiteral("/dde"), QStringLiteral("game.ggf")}).m_nShellCommand,
+    EXPECT_TRUE(app.ProcessShellCommand(plain));
+    EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
+
+    CCommandLineInfo dde = parse({QStringLiteral("/dde"), QStringLiteral("game.ggf")});
+    EXPECT_EQ(dde.m_nShellCommand, int(CCommandLineInfo::FileDDE));
+    EXPECT_EQ(dde.m_strFileName, QStringLiteral("game.ggf"));
+    EXPECT_EQ(parse({QStringLiteral("-DDE"), QStringLiteral("game.ggf")}).m_nShellCommand,
               int(CCommandLineInfo::FileDDE));
     EXPECT_EQ(parse({QStringLiteral("/p"), QStringLiteral("game.ggf")}).m_nShellCommand,
               int(CCommandLineInfo::FilePrint));
     CCommandLineInfo printTo = parse({QStringLiteral("/pt"), QStringLiteral("game.ggf"), QStringLiteral("lp0")});
     EXPECT_EQ(printTo.m_nShellCommand, int(CCommandLineInfo::FilePrintTo));
+    EXPECT_EQ(printTo.m_strFileName, QStringLiteral("game.ggf"));
     EXPECT_EQ(printTo.m_strPrinterName, QStringLiteral("lp0"));
+
+    // A path that begins with '/' and names a file is the file, not a switch.
+    const QString game = TestHome() + QStringLiteral("/switch.ggf");
+    {
+        QFile file(game);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    CCommandLineInfo path = parse({QStringLiteral("/dde"), game});
+    EXPECT_EQ(path.m_nShellCommand, int(CCommandLineInfo::FileDDE));
+    EXPECT_EQ(path.m_strFileName, game);
 
     // Without the preset a file name would be opened.
     CCommandLineInfo framework;
-    framework.ParseParam(QStringLiteral("game.ggf"), false, true);
+    app.ParseCommandLine(framework, {QStringLiteral("tavo"), QStringLiteral("game.ggf")});
     EXPECT_EQ(framework.m_nShellCommand, int(CCommandLineInfo::FileOpen));
-
-    // Started that way, the program opens no game window.
-    TestApp app;
-    ASSERT_TRUE(app.Start());
-    EXPECT_TRUE(app.pGameTemplate->GetDocuments().empty());
 }

@@ -28,6 +28,13 @@ const char kIllegalLogin[] = ": Illegal login.\n";
 const char kReady[] = "READY\n";
 constexpr int kSplitPause = 30;   // ms: long enough for the client to take the first part alone
 constexpr size_t kMaxLine = 1 << 16;   // a longer line from a client ends its connection
+constexpr size_t kReadSize = 1 << 14;
+// No more of a client's input is read or handled while this much output waits for it;
+// output from others beyond the higher mark ends the connection instead.
+constexpr size_t kOutputPause = 1 << 18;
+constexpr size_t kMaxOutput = 1 << 24;
+constexpr size_t kRecordLimit = 1 << 20;   // the last bytes of a client's record that are kept
+constexpr auto kAcceptPause = std::chrono::milliseconds(100);
 
 int HexValue(char c)
 {
@@ -62,22 +69,24 @@ const char* const CStandinServer::kAdmin = "admin";
 struct CStandinServer::Client {
     enum State { kLogin, kPassword, kReady };
 
-    int id = 0;                // the client's place in the order of connecting
+    size_t id = 0;             // the client's place in the order of connecting
     int fd = -1;
     State state = kLogin;
     std::string login;
-    std::string partialLine;   // the client's input line being read
+    std::string input;         // received, not yet handled: the line being read, or lines
+                               // held back while the client's output waits
+    bool linesWaiting = false; // `input` holds a complete line
     std::string out;           // queued for sending
     size_t outSent = 0;
+    bool overflowed = false;   // too much output waited: the connection ends
     std::vector<Action> script;
     size_t next = 0;           // the script's next action
-    size_t expectFrom = 0;     // where the next @expect starts to search
+    std::string unmatched;     // input after the last @expect's match, that the next may find
     Clock::time_point resumeAt{};
     bool quitting = false;     // close once everything queued is sent
 
-    // Read by the test thread: guarded by the server's lock.
-    std::string received;
-    bool closed = false;
+    size_t Waiting() const { return out.size() - outSent; }
+    bool Reading() const { return !linesWaiting && Waiting() <= kOutputPause; }
 };
 
 CStandinServer::CStandinServer() = default;
@@ -103,7 +112,7 @@ uint16_t CStandinServer::Start(uint16_t wanted)
     socklen_t length = sizeof address;
     int pipeEnds[2];
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 16) != 0 ||
+        ::listen(listener, SOMAXCONN) != 0 ||
         ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
         ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
         ::close(listener);
@@ -129,8 +138,13 @@ void CStandinServer::Stop()
     Wake();
     thread.join();
     ggs.reset();
-    for (auto& client : clients)
-        Close(*client);
+    for (auto& entry : clients)
+        Close(*entry.second);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        clients.clear();
+    }
+    changed.notify_all();
     ::close(listener);
     ::close(wakeRead);
     ::close(wakeWrite);
@@ -149,10 +163,29 @@ void CStandinServer::ServeGGS()
         return;
     ggs = std::make_unique<CStandinGGS>(
         [this](int id, const std::string& bytes) {
-            if (clients[id]->fd >= 0)
-                clients[id]->out += bytes;
+            const auto found = clients.find(static_cast<size_t>(id));
+            if (found == clients.end())
+                return;
+            Client& client = *found->second;
+            if (client.fd < 0 || client.overflowed)
+                return;
+            if (client.Waiting() + bytes.size() > kMaxOutput)
+                client.overflowed = true;   // closed by the loop, outside the server's calls
+            else
+                client.out += bytes;
         },
-        [this](int id) { clients[id]->quitting = true; });
+        [this](int id) {
+            const auto found = clients.find(static_cast<size_t>(id));
+            if (found != clients.end())
+                found->second->quitting = true;
+        });
+}
+
+void CStandinServer::KeepRecords(bool keep)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    if (!thread.joinable())
+        keepRecords = keep;
 }
 
 void CStandinServer::SetLevel(const std::string& login, int level)
@@ -214,13 +247,25 @@ void CStandinServer::SetScript(const std::string& text)
 size_t CStandinServer::GetClientCount() const
 {
     std::lock_guard<std::mutex> guard(lock);
+    return accepted;
+}
+
+size_t CStandinServer::GetOpenClientCount() const
+{
+    std::lock_guard<std::mutex> guard(lock);
     return clients.size();
 }
 
 std::string CStandinServer::GetClientBytes(size_t client) const
 {
     std::lock_guard<std::mutex> guard(lock);
-    return client < clients.size() ? clients[client]->received : std::string();
+    return client < records.size() ? records[client] : std::string();
+}
+
+size_t CStandinServer::GetHeldPeak() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return heldPeak;
 }
 
 bool CStandinServer::WaitForClientText(const std::string& text, std::chrono::milliseconds timeout,
@@ -228,15 +273,14 @@ bool CStandinServer::WaitForClientText(const std::string& text, std::chrono::mil
 {
     std::unique_lock<std::mutex> guard(lock);
     return changed.wait_for(guard, timeout, [&] {
-        return client < clients.size() && clients[client]->received.find(text) != std::string::npos;
+        return client < records.size() && records[client].find(text) != std::string::npos;
     });
 }
 
 bool CStandinServer::WaitForClientClosed(std::chrono::milliseconds timeout, size_t client) const
 {
     std::unique_lock<std::mutex> guard(lock);
-    return changed.wait_for(guard, timeout,
-                            [&] { return client < clients.size() && clients[client]->closed; });
+    return changed.wait_for(guard, timeout, [&] { return client < accepted && !clients.count(client); });
 }
 
 std::string CStandinServer::Unescape(const std::string& text)
@@ -310,27 +354,35 @@ std::vector<CStandinServer::Action> CStandinServer::ParseScript(const std::strin
 void CStandinServer::Loop()
 {
     std::vector<pollfd> polled;
+    std::vector<Client*> polledClients;   // the client of each entry after the first two
     for (;;) {
         {
             std::lock_guard<std::mutex> guard(lock);
             if (stopping)
                 return;
         }
-        polled.clear();
-        polled.push_back({wakeRead, POLLIN, 0});
-        polled.push_back({listener, POLLIN, 0});
-        int timeout = -1;
         const Clock::time_point now = Clock::now();
-        for (auto& client : clients) {
-            if (client->fd < 0)
+        const bool accepting = now >= acceptAfter;
+        polled.clear();
+        polledClients.clear();
+        polled.push_back({wakeRead, POLLIN, 0});
+        polled.push_back({accepting ? listener : -1, POLLIN, 0});
+        int timeout = -1;
+        auto wakeAt = [&](Clock::time_point at) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
+            timeout = timeout < 0 ? static_cast<int>(wait) : std::min(timeout, static_cast<int>(wait));
+        };
+        if (!accepting)
+            wakeAt(acceptAfter);
+        for (auto& entry : clients) {
+            Client& client = *entry.second;
+            if (client.fd < 0)
                 continue;
-            const short events = POLLIN | (client->outSent < client->out.size() ? POLLOUT : 0);
-            polled.push_back({client->fd, events, 0});
-            if (client->resumeAt > now) {
-                const auto wait =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(client->resumeAt - now).count() + 1;
-                timeout = timeout < 0 ? static_cast<int>(wait) : std::min(timeout, static_cast<int>(wait));
-            }
+            const short events = (client.Reading() ? POLLIN : 0) | (client.Waiting() > 0 ? POLLOUT : 0);
+            polled.push_back({client.fd, events, 0});
+            polledClients.push_back(&client);
+            if (client.resumeAt > now)
+                wakeAt(client.resumeAt);
         }
         if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
@@ -342,27 +394,25 @@ void CStandinServer::Loop()
         if (polled[1].revents & POLLIN)
             Accept();
         for (size_t i = 2; i < polled.size(); ++i) {
-            auto found = std::find_if(clients.begin(), clients.end(),
-                                      [&](const auto& client) { return client->fd == polled[i].fd; });
-            if (found == clients.end())
-                continue;
-            Client& client = **found;
-            if (polled[i].revents & (POLLIN | POLLHUP | POLLERR))
+            Client& client = *polledClients[i - 2];
+            const short events = polled[i].revents;
+            if (client.fd >= 0 && (events & (POLLIN | POLLHUP | POLLERR)) && client.Reading())
                 Receive(client);
-            if (client.fd >= 0 && (polled[i].revents & POLLOUT))
+            if (client.fd >= 0 && (events & (POLLOUT | POLLHUP | POLLERR)) && client.Waiting() > 0)
                 Send(client);
         }
-        for (auto& client : clients)
-            Advance(*client);
+        for (auto& entry : clients)
+            Advance(*entry.second);
         if (ggs)
             ggs->Tick(Now());
         FlushAll();
+        Sweep();
     }
 }
 
-// The script's wait, shortened to the next moment a game clock has news; with the test
-// clock, time moves only by AdvanceClock, which wakes the loop.
-int CStandinServer::PollTimeout(int scriptTimeout)
+// The loop's own wait (for scripts and accepting), shortened to the next moment a game
+// clock has news; with the test clock, time moves only by AdvanceClock, which wakes the loop.
+int CStandinServer::PollTimeout(int ownWait)
 {
     bool manual;
     {
@@ -370,38 +420,84 @@ int CStandinServer::PollTimeout(int scriptTimeout)
         manual = testClock;
     }
     if (!ggs || manual)
-        return scriptTimeout;
+        return ownWait;
     const double alarm = ggs->NextAlarm();
     if (alarm < 0)
-        return scriptTimeout;
+        return ownWait;
     const double wait = std::max(0.0, std::ceil((alarm - Now()) * 1000)) + 1;
     const int milliseconds = static_cast<int>(std::min(wait, 3600000.0));
-    return scriptTimeout < 0 ? milliseconds : std::min(scriptTimeout, milliseconds);
+    return ownWait < 0 ? milliseconds : std::min(ownWait, milliseconds);
 }
 
+// Also handles the lines held back for a client whose output has gone out, until its output
+// waits again or no line is left: a client with lines held back is then polled for sending.
 void CStandinServer::FlushAll()
 {
-    for (auto& client : clients)
-        if (client->fd >= 0 && (!client->out.empty() || client->quitting))
-            Send(*client);
+    for (auto& entry : clients) {
+        Client& client = *entry.second;
+        if (client.fd >= 0 && (client.Waiting() > 0 || client.quitting))
+            Send(client);
+        while (client.fd >= 0 && client.linesWaiting && client.Waiting() <= kOutputPause) {
+            TakeLines(client);
+            Send(client);
+        }
+    }
+}
+
+void CStandinServer::Sweep()
+{
+    for (auto& entry : clients) {
+        Client& client = *entry.second;
+        if (client.overflowed || (client.quitting && client.Waiting() == 0))
+            Close(client);
+    }
+    bool freed = false;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (auto at = clients.begin(); at != clients.end();) {
+            const Client& client = *at->second;
+            if (client.fd < 0) {
+                at = clients.erase(at);
+                freed = true;
+                continue;
+            }
+            size_t held = client.input.capacity() + client.unmatched.capacity() + client.out.capacity();
+            if (client.id < records.size())
+                held += records[client.id].capacity();
+            heldPeak = std::max(heldPeak, held);
+            ++at;
+        }
+    }
+    if (freed)
+        changed.notify_all();
 }
 
 void CStandinServer::Accept()
 {
     for (;;) {
         const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            // Out of descriptors or memory, the waiting connection stays queued and the
+            // listener stays readable: wait a moment rather than spin.
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                acceptAfter = Clock::now() + kAcceptPause;
             return;
+        }
         int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto client = std::make_unique<Client>();
-        client->id = static_cast<int>(clients.size());
         client->fd = fd;
         client->out = std::string(kBanner) + kLoginPrompt;
         Client& added = *client;
         {
             std::lock_guard<std::mutex> guard(lock);
-            clients.push_back(std::move(client));
+            const size_t id = accepted++;
+            client->id = id;
+            if (keepRecords)
+                records.emplace_back();
+            clients.emplace(id, std::move(client));
         }
         changed.notify_all();
         Send(added);
@@ -410,7 +506,7 @@ void CStandinServer::Accept()
 
 void CStandinServer::Receive(Client& client)
 {
-    char bytes[4096];
+    char bytes[kReadSize];
     const ssize_t n = ::recv(client.fd, bytes, sizeof bytes, 0);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
@@ -418,21 +514,49 @@ void CStandinServer::Receive(Client& client)
         Close(client);
         return;
     }
+    const size_t size = static_cast<size_t>(n);
     {
         std::lock_guard<std::mutex> guard(lock);
-        client.received.append(bytes, static_cast<size_t>(n));
+        if (client.id < records.size()) {
+            std::string& record = records[client.id];
+            record.append(bytes, size);
+            if (record.size() > 2 * kRecordLimit)
+                record.erase(0, record.size() - kRecordLimit);
+        }
     }
     changed.notify_all();
-    client.partialLine.append(bytes, static_cast<size_t>(n));
-    size_t end;
-    while (client.fd >= 0 && (end = client.partialLine.find('\n')) != std::string::npos) {
-        std::string line = client.partialLine.substr(0, end);
-        client.partialLine.erase(0, end + 1);
+    // A script that may still wait for input searches what came since its last match.
+    if (!ggs && (client.state != Client::kReady || client.next < client.script.size())) {
+        client.unmatched.append(bytes, size);
+        if (client.unmatched.size() > 2 * kMaxLine)
+            client.unmatched.erase(0, client.unmatched.size() - kMaxLine);
+    }
+    client.input.append(bytes, size);
+    TakeLines(client);
+}
+
+void CStandinServer::TakeLines(Client& client)
+{
+    size_t begin = 0;
+    client.linesWaiting = false;
+    for (;;) {
+        const size_t end = client.input.find('\n', begin);
+        if (end == std::string::npos)
+            break;
+        if (client.Waiting() > kOutputPause) {
+            client.linesWaiting = true;
+            break;
+        }
+        std::string line = client.input.substr(begin, end - begin);
+        begin = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         OnLine(client, line);
+        if (client.fd < 0)
+            return;
     }
-    if (client.partialLine.size() > kMaxLine)
+    client.input.erase(0, begin);
+    if (client.input.size() > kMaxLine && !client.linesWaiting)
         Close(client);
 }
 
@@ -467,7 +591,7 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
             client.out += kReady;
             client.state = Client::kReady;
             if (ggs)
-                ggs->Login(client.id, client.login, level, Now());
+                ggs->Login(static_cast<int>(client.id), client.login, level, Now());
         } else {
             client.out += std::string(kRefusal) + kLoginPrompt;
             client.state = Client::kLogin;
@@ -476,7 +600,7 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
     }
     case Client::kReady:
         if (ggs)
-            ggs->Command(client.id, line, Now());
+            ggs->Command(static_cast<int>(client.id), line, Now());
         else if (line == "quit")
             client.quitting = true;
         break;
@@ -492,7 +616,7 @@ void CStandinServer::Send(Client& client)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
+            break;
         if (n <= 0) {
             Close(client);
             return;
@@ -501,6 +625,14 @@ void CStandinServer::Send(Client& client)
     }
     if (client.fd < 0)
         return;
+    if (client.outSent < client.out.size()) {
+        // The client is slow: drop what it has taken once that is most of the queue.
+        if (client.outSent > client.out.size() / 2) {
+            client.out.erase(0, client.outSent);
+            client.outSent = 0;
+        }
+        return;
+    }
     client.out.clear();
     client.outSent = 0;
     if (client.quitting)
@@ -525,11 +657,10 @@ void CStandinServer::Advance(Client& client)
                 break;
             client.resumeAt = Clock::now() + std::chrono::milliseconds(action.milliseconds);
         } else if (action.kind == Action::kExpect) {
-            std::lock_guard<std::mutex> guard(lock);
-            const size_t at = client.received.find(action.text, client.expectFrom);
+            const size_t at = client.unmatched.find(action.text);
             if (at == std::string::npos)
                 break;
-            client.expectFrom = at + action.text.size();
+            client.unmatched.erase(0, at + action.text.size());
         } else if (action.kind == Action::kClose) {
             if (sending)
                 break;
@@ -542,6 +673,10 @@ void CStandinServer::Advance(Client& client)
         if (client.fd < 0)
             return;
     }
+    if (client.next == client.script.size()) {   // nothing more to wait for
+        client.unmatched.clear();
+        client.unmatched.shrink_to_fit();
+    }
 }
 
 void CStandinServer::Close(Client& client)
@@ -550,14 +685,7 @@ void CStandinServer::Close(Client& client)
         return;
     ::shutdown(client.fd, SHUT_RDWR);
     ::close(client.fd);
-    client.fd = -1;
-    client.out.clear();
-    client.outSent = 0;
+    client.fd = -1;   // freed by the loop's sweep
     if (ggs && client.state == Client::kReady)
-        ggs->Logout(client.id, Now());
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        client.closed = true;
-    }
-    changed.notify_all();
+        ggs->Logout(static_cast<int>(client.id), Now());
 }

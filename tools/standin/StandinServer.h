@@ -8,6 +8,12 @@
 // One thread polls the listening socket and every client; the test thread talks to it
 // through the public operations, which are safe to call at any time.
 //
+// What a client costs stays bounded, however much it sends: the server keeps its input
+// only up to the end of the line being read (a longer line than 64 KiB ends the
+// connection), reads no more while too much output waits for the client, and ends a
+// connection whose waiting output passes 16 MiB. A closed client is freed at once; only its
+// record (below) stays, and the program keeps none.
+//
 // Logins: a login not in the password store is registered with the first password it
 // uses; as the GGS server, logins must have 2 to 8 characters, must not begin with '.' or
 // '_' and must not hold ',' or '/'. Levels: "admin" is level 2, logins given to SetLevel have that level, every other
@@ -21,7 +27,7 @@
 //                       so that the client receives the text on both sides in two reads
 //   @pause MS           a pause of MS milliseconds
 //   @expect TEXT        waits until the client has sent TEXT (escapes apply), searching
-//                       from where the previous @expect matched
+//                       from where the previous @expect matched (within the last 64 KiB)
 //   @close              closes the connection once everything before it has been sent
 //   @# ...              a comment
 // After the script the connection stays open; a "quit" line from the client closes it.
@@ -71,14 +77,24 @@ public:
     bool LoadScript(const std::string& path);
     void SetScript(const std::string& script);
 
-    // The clients in the order they connected.
+    // Records of what each client sent, which the accessors below read: kept by default,
+    // also once the client has gone; the program keeps none. Call before Start.
+    void KeepRecords(bool keep);
+
+    // The clients are numbered in the order they connected: how many have connected so
+    // far, and how many of them are connected now.
     size_t GetClientCount() const;
-    // Every byte that a client has sent so far.
+    size_t GetOpenClientCount() const;
+    // Every byte that a client has sent so far, or at least the last MiB of it; empty
+    // without records.
     std::string GetClientBytes(size_t client = 0) const;
+    // The most bytes that the server has held at once for any one client: its input, its
+    // record and the output waiting for it.
+    size_t GetHeldPeak() const;
     // Waits until the client has sent bytes containing the text; false after the time-out.
     bool WaitForClientText(const std::string& text, std::chrono::milliseconds timeout,
                            size_t client = 0) const;
-    // Waits until the client's connection has been closed, by either side.
+    // Waits until the client's connection has been closed, by either side, and freed.
     bool WaitForClientClosed(std::chrono::milliseconds timeout, size_t client = 0) const;
 
     // Reads a script from its text; exposed for the tests of the format.
@@ -96,13 +112,18 @@ private:
     void Loop();
     void Accept();
     void Receive(Client& client);
+    // Handles the complete lines received, as far as the client's waiting output allows.
+    void TakeLines(Client& client);
     void Send(Client& client);
     void Advance(Client& client);
     void OnLine(Client& client, const std::string& line);
     void Close(Client& client);
     void FlushAll();
+    // Closes the clients whose output overflowed or that quit with nothing left to send,
+    // frees the closed ones and notes what the open ones hold.
+    void Sweep();
     void Wake();
-    int PollTimeout(int scriptTimeout);
+    int PollTimeout(int ownWait);
 
     uint16_t port = 0;
     int listener = -1;
@@ -111,11 +132,19 @@ private:
     std::thread thread;
     bool stopping = false;   // guarded by lock
 
-    mutable std::mutex lock;   // guards everything below and the clients' records
+    // Accepting is paused for a moment when the system has no descriptor left.
+    std::chrono::steady_clock::time_point acceptAfter{};
+
+    mutable std::mutex lock;   // guards everything below; the server thread changes
+                               // `clients` under it and reads it without
     mutable std::condition_variable changed;
     std::map<std::string, std::string> passwords;
     std::vector<Action> script;
-    std::vector<std::unique_ptr<Client>> clients;
+    std::map<size_t, std::unique_ptr<Client>> clients;   // the open connections by number
+    size_t accepted = 0;
+    bool keepRecords = true;
+    std::vector<std::string> records;   // by client number, when kept
+    size_t heldPeak = 0;
     std::map<std::string, int> levels;
     bool testClock = false;
     double testNow = 0;

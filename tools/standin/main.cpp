@@ -27,6 +27,7 @@ void Usage(const char* program)
 int main(int argc, char** argv)
 {
     CStandinServer server;
+    server.KeepRecords(false);   // nobody reads them here: a long session must not grow
     long port = 5000;
     bool scripted = false;
     for (int i = 1; i < argc; ++i) {
