@@ -84,8 +84,9 @@ std::pair<double, double> WhoRound(int users, int notifications)
 }
 
 // One round of the console: seconds for the text, and the growth of the resident memory
-// over the second half of it. With `eachPiece` the window thread has time for the window
-// after every piece; else the pieces come in one burst.
+// over the second half of it. With `eachPiece` the window thread runs its events after
+// every piece, as when each piece is a message of its own; else the pieces come in one
+// burst.
 std::pair<double, long> ConsoleRound(size_t bytes, bool eachPiece)
 {
     tavostream stream;
@@ -147,7 +148,7 @@ int main(int argc, char** argv)
             growth = result.second;
         }
         std::printf("console, 10 MB in 1 KB pieces, %s: %.0f ms, resident memory over the second half %+ld KB\n",
-                    eachPiece ? "shown after every piece" : "in one burst", seconds * 1e3, growth);
+                    eachPiece ? "events after every piece" : "in one burst", seconds * 1e3, growth);
     }
     return 0;
 }

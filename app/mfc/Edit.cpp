@@ -184,7 +184,8 @@ void CEdit::ReplaceSel(const QString& text, BOOL canUndo)
     m_nSelFrom = m_nSelTo = m_nSelFrom + int(text.size());
     if (!m_pending.isEmpty() && !m_bFlushQueued) {
         m_bFlushQueued = true;
-        QTimer::singleShot(0, m_pText, [this] { Flush(); });
+        const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kShowInterval;
+        QTimer::singleShot(int(std::max<qint64>(0, kShowInterval - since)), m_pText, [this] { Flush(); });
     }
 }
 
@@ -199,6 +200,7 @@ void CEdit::Flush()
     end.insertText(WithoutCR(m_pending));
     m_bOwnChange = false;
     m_pending.clear();
+    m_sinceFlush.start();
     if (m_bSelPending) {
         m_bSelPending = false;
         SelectInDocument(m_nSelFrom, m_nSelTo, m_bNoScroll);

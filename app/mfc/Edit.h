@@ -4,6 +4,7 @@
 
 #include "Afx.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class CDataExchange;
@@ -16,11 +17,14 @@ class QWidget;
 // Texts handed in may end their lines with CR LF or LF alone.
 //
 // A multi-line control takes text added at its end at once but shows it when the
-// window thread next has time, however many pieces came meanwhile; removing text from
-// its front works on that pending text as well. So a burst of text costs one layout
-// of what remains of it, not one per piece.
+// window thread next has time, and not more often than every kShowInterval ms,
+// however many pieces came meanwhile; removing text from its front works on that
+// pending text as well. So a flood of text costs one layout of what remains of it now
+// and then, not one per piece.
 class CEdit {
 public:
+    static constexpr int kShowInterval = 50;
+
     void Attach(QWidget* control);
     QWidget* GetControl() const;
 
@@ -49,6 +53,7 @@ private:
     // Text after the document's end, not shown yet (CR LF line ends).
     QString m_pending;
     bool m_bFlushQueued = false;
+    QElapsedTimer m_sinceFlush;
     // A selection that reaches into the pending text, in the control's positions;
     // while it is not set the widget's own selection holds.
     bool m_bSelPending = false;

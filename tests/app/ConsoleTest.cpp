@@ -42,7 +42,7 @@ TEST(Console, OutputBoundCountsLineEndsAsTwo)
         const auto add = [&](const std::string& text) {
             console->AddText(text);
             if (name == "shown each time")
-                QCoreApplication::processEvents();
+                OutputText(console);
         };
 
         // 190 lines of 98 characters and their line ends: 19000.
@@ -70,7 +70,7 @@ TEST(Console, OutputBoundCountsLineEndsAsTwo)
         const auto addSplit = [&](const std::string& text) {
             split->AddText(text);
             if (name == "shown each time")
-                QCoreApplication::processEvents();
+                OutputText(split);
         };
         addSplit(std::string(9999, 'y') + "\n");
         text.clear();

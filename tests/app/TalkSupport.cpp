@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 void PrintTo(const QString& text, std::ostream* os)
 {
@@ -156,8 +157,12 @@ QLineEdit* InputOf(CConsole* console)
 
 QString OutputText(CConsole* console)
 {
-    // What the box shows once the window thread has had time for it.
-    QCoreApplication::processEvents();
+    // What the box shows once the window thread has had time for all of it: its
+    // document, counted with two characters a line end, is the whole text.
+    const QTextDocument* shown = OutputOf(console)->document();
+    ProcessEventsUntil([&] {
+        return shown->characterCount() + shown->blockCount() - 2 == console->m_editOutput.GetWindowTextLength();
+    });
     return OutputOf(console)->toPlainText();
 }
 
