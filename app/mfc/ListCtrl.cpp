@@ -36,6 +36,8 @@ CListCtrl::CListCtrl(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
+    // Columns are as wide as they are set, however narrow.
+    header()->setMinimumSectionSize(1);
     header()->setSectionsMovable(false);
 }
 

@@ -91,6 +91,11 @@ TEST(WhoWindow, ReplyOrderAndTheServersFilter)
     EXPECT_TRUE(who->isVisible());
     EXPECT_EQ(Rows(who), (std::vector<std::string>{"adam a 1:m0 2:00", "bea + 1:a0 2:00", "cid - 1:d0 2:00"}));
     EXPECT_FALSE(ShowServersBox(who)->isChecked());
+    CListCtrl* list = ListOf(who);
+    ASSERT_EQ(list->columnCount(), 4);
+    EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Registered"));
+    EXPECT_EQ(std::vector<int>({list->columnWidth(0), list->columnWidth(1), list->columnWidth(2), list->columnWidth(3)}),
+              std::vector<int>({65, 20, 65, 65}));
 
     // Ticking the box shows the services at the top and keeps the setting.
     ShowServersBox(who)->click();
