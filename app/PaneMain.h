@@ -4,9 +4,13 @@
 
 #include "PaneGame.h"
 
+class CPaneCommentsIn;
+class CPaneCommentsOut;
+
 class CPaneMain : public CPaneGame {
 public:
     CPaneMain(QWidget* owner, CPane* parent, int left, int top, int right, int bottom);
+    ~CPaneMain() override;
 
     // The first pane of that class among the root's own panes; null when there is none.
     template <class T>
@@ -17,4 +21,8 @@ public:
                 return pane;
         return nullptr;
     }
+
+    // The comment panes, also among the children.
+    CPaneCommentsIn* m_pCommentsIn = nullptr;
+    CPaneCommentsOut* m_pCommentsOut = nullptr;
 };

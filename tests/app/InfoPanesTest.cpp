@@ -288,7 +288,7 @@ TEST(PositionPane, DiscsCountsAndTheEmptyBox)
     w.app.GetMainWnd()->RouteCommand(ID_FILE_NEW);
     auto* empty = dynamic_cast<CTavoDoc*>(w.app.pGameTemplate->GetDocuments().back().get());
     ASSERT_NE(empty, nullptr);
-    EXPECT_TRUE(AllIn(Grab(empty), QRect(0, 380, 600, 60), kWhite));
+    EXPECT_TRUE(AllIn(Grab(empty), QRect(0, 380, 385, 60), kWhite));
 
     // White to move after F5: 4 black discs, 1 white, 59 empty.
     CTavoDoc* doc = w.Join("1", MakeGame("carol", "dave", {"F5"}));
