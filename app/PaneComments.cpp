@@ -184,4 +184,7 @@ void CPaneCommentsOut::Refill()
     }
     SetSel(0, -1, TRUE);
     ReplaceSel(ToQ(text), FALSE);
+    // Shown at once, with the caret after the last comment in view.
+    Flush();
+    static_cast<QPlainTextEdit*>(GetWindow())->ensureCursorVisible();
 }
