@@ -64,6 +64,8 @@ CPaneComments::CPaneComments(QWidget* owner, CPane* parent, int left, int top, i
     rect.DeflateRect(1, 1);
     m_pWindow->setGeometry(ToQRect(rect));
     m_pWindow->setFont(GetFont()->GetQFont());
+    // The edit paints all of its area: a repaint of it leaves the view below alone.
+    m_pWindow->setAutoFillBackground(true);
     CtlColor();
     m_pWindow->setAttribute(Qt::WA_ShowWithoutActivating);
     m_pWindow->show();
@@ -88,6 +90,7 @@ void CPaneComments::CtlColor()
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Text, ToQColor(style->crText));
         palette.setColor(group, QPalette::Base, ToQColor(style->crBackground));
+        palette.setColor(group, QPalette::Window, ToQColor(style->crBackground));
     }
     if (palette != m_pWindow->palette())
         m_pWindow->setPalette(palette);

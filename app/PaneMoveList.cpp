@@ -44,6 +44,8 @@ CPaneMoveList::CPaneMoveList(QWidget* owner, CPane* parent, int left, int top, i
     m_pList->InsertColumn(kBlackEval, QStringLiteral(" "), LVCFMT_RIGHT, eval);
     m_pList->InsertColumn(kWhiteMove, QStringLiteral("W"), LVCFMT_LEFT, move);
     m_pList->InsertColumn(kWhiteEval, QStringLiteral(" "), LVCFMT_RIGHT, eval);
+    // The list paints all of its area: a repaint of it leaves the view below alone.
+    m_pList->setAutoFillBackground(true);
     m_pList->show();
     ApplyColours();
 }
@@ -185,4 +187,7 @@ void CPaneMoveList::ApplyColours()
     m_pList->SetBkColor(style->crBackground);
     m_pList->SetTextColor(style->crText);
     m_pList->SetTextBkColor(style->crBackground);
+    QPalette palette = m_pList->palette();
+    palette.setColor(QPalette::Window, ToQColor(style->crBackground));
+    m_pList->setPalette(palette);
 }

@@ -78,7 +78,11 @@ TEST(CommentPanes, EnterSendsTheLineOnce)
     QLineEdit* input = InputOf(doc);
     ASSERT_NE(input, nullptr);
     w.Sent();
+    // Typing repaints the field alone, not the window below it.
+    PaintRecorder paints(ViewOf(doc));
+    paints.Take();
     QTest::keyClicks(input, QStringLiteral("good luck!"));
+    EXPECT_TRUE(paints.Take().isEmpty());
     EXPECT_EQ(w.Sent(), "");
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_EQ(w.Sent(), "t /os tell 12 good luck!\n");

@@ -76,6 +76,13 @@ TEST(MoveList, ColumnsAndPlace)
     EXPECT_TRUE(AllIn(image, QRect(594, 30, 1, 150), 0xFF000000));
     EXPECT_TRUE(AllIn(image, QRect(390, 179, 205, 1), 0xFF000000));
     EXPECT_EQ(At(image, 389, 100), 0xFFFFFFFF);
+    // The list paints its own area whole: repainting it leaves the board and panes below
+    // it unpainted.
+    PaintRecorder paints(ViewOf(doc));
+    paints.Take();
+    list->update();
+    list->viewport()->update();
+    EXPECT_TRUE(paints.Take().isEmpty());
 }
 
 TEST(MoveList, FollowsTheReplay)

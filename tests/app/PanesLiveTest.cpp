@@ -5,8 +5,13 @@
 
 #include "PaneTestSupport.h"
 
+#include "PaneComments.h"
 #include "PaneMain.h"
 #include "PanePlayerInfo.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
 
 namespace {
 
@@ -91,4 +96,26 @@ TEST_F(LivePanes, ClockRunsDownOnScreen)
     view->GetRootPane()->FindPane<CPanePlayerInfo>()->GetClocks(clocks);
     EXPECT_LE(clocks[1].timeLeft, 59);
     EXPECT_EQ(clocks[0].timeLeft, 60);
+}
+
+TEST_F(LivePanes, CommentTypedReachesTheOpponent)
+{
+    Bob();
+    CTavoDoc* doc = Match("8w 5:00//0:00");
+    ASSERT_NE(doc, nullptr);
+    CPaneMain* root = ViewOf(doc)->GetRootPane();
+    auto* input = qobject_cast<QLineEdit*>(root->m_pCommentsIn->GetWindow());
+    auto* output = qobject_cast<QPlainTextEdit*>(root->m_pCommentsOut->GetWindow());
+    ASSERT_NE(input, nullptr);
+    QTest::keyClicks(input, QStringLiteral("have fun, bob"));
+    QTest::keyClick(input, Qt::Key_Return);
+    // bob is told it once, as a comment of the game from alice.
+    const std::string told = bob->Next("/os: " + doc->GetId() + " ");
+    EXPECT_EQ(told.substr(told.size() - std::string(": have fun, bob").size()), ": have fun, bob");
+    EXPECT_NE(told.find("alice"), std::string::npos);
+    bob->Sync();
+    EXPECT_FALSE(bob->Has("/os: " + doc->GetId() + " "));
+    // alice's window shows her comment; the field is empty for the next.
+    EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob"));
+    EXPECT_EQ(input->text(), QString());
 }
