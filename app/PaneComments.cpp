@@ -122,8 +122,12 @@ CPaneCommentsIn::CPaneCommentsIn(QWidget* owner, CPane* parent, int left, int to
 void CPaneCommentsIn::Update(LPARAM hint)
 {
     ASSERT(hint >= CTavoDoc::kHintIdle && hint <= CTavoDoc::kHintLast);
-    if (hint == CTavoDoc::kHintDetached && GetWindow())
-        GetWindow()->hide();
+    if (hint != CTavoDoc::kHintDetached || !GetWindow())
+        return;
+    // The keys the user types next go to the window, not to the next control in it.
+    if (GetWindow()->hasFocus())
+        m_pOwner->setFocus();
+    GetWindow()->hide();
 }
 
 void CPaneCommentsIn::OnEnter()

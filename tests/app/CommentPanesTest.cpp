@@ -141,9 +141,14 @@ TEST(CommentPanes, OutputShowsTheComments)
     doc->AddComment("loud");
     EXPECT_EQ(OutputOf(doc)->document()->blockCount(), 9);
 
-    // Detached: the input hides for good; the output still follows the comments.
+    // Detached: the input hides for good, and the focus it had goes to the window; the
+    // output still follows the comments.
+    ViewOf(doc)->window()->activateWindow();
+    InputOf(doc)->setFocus();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return InputOf(doc)->hasFocus(); }));
     doc->Detach();
     EXPECT_FALSE(InputOf(doc)->isVisible());
+    EXPECT_EQ(ViewOf(doc)->window()->focusWidget(), ViewOf(doc));
     doc->AddComment("after");
     EXPECT_EQ(OutputOf(doc)->document()->blockCount(), 10);
     ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
