@@ -7,8 +7,8 @@
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
-#include <QGuiApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>

@@ -2,13 +2,12 @@
 // their clocks, as a grabbed window shows them.
 #include "PaneTestSupport.h"
 
-#include "PanePlayerInfo.h"
 #include "PaneMain.h"
+#include "PanePlayerInfo.h"
 #include "PanePositionInfo.h"
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -21,8 +20,7 @@ constexpr QRgb kGreen = 0xFF008000;      // the board of "standard" and "wood"
 constexpr QRgb kSpaceGreen = 0xFF00FF00; // the lines and text of "space"
 constexpr QRgb kRed = 0xFFFF0000;
 
-// The panes' rectangles in the window.
-const QRect kPosition(30, 380, 320, 20);
+// The player pane's rectangle in the window.
 const QRect kPlayers(30, 405, 320, 25);
 // The middle of a row's disc whose square starts at x in the pane.
 QPoint PositionDisc(int x) { return QPoint(30 + x + 8, 390); }

@@ -8,7 +8,6 @@
 #include "mfc/ListCtrl.h"
 #include "res/Resource.h"
 
-#include <QHeaderView>
 #include <gtest/gtest.h>
 
 namespace {
