@@ -56,6 +56,16 @@ const std::map<UINT, const char*>& StringTable()
         {50000, "Help/Os/MatchTypes.html"},
         {50033, "Help/Err/Comctl.html"},
         {50034, "Help/Index.html"},
+        // The game window's position status.
+        {52003, "wins by %1!d!"},
+        {52004, "draw"},
+        {52005, "to move"},
+        {52006, "must pass"},
+        {52016, "Game adjourned"},
+        {52017, "Game aborted"},
+        {52018, "resign"},
+        {52019, "time"},
+        {52020, "agreed"},
         {52022, "Version 0.75"},
         {52024, "Tavo has automatically passed for you.\n\nTo change this choose Reversi/Autoplay... from the menu."},
         {52025, "Tavo has automatically made a forced move for you.\n\nTo change this choose Reversi/Autoplay... "
