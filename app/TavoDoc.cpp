@@ -55,7 +55,7 @@ void CTavoDoc::OnGameChanged(const COsGame& game, int code)
         AutoPlay();
         // The user's move is awaited (none was made for them): a beep, when wished.
         CTavoApp* app = TavoApp();
-        if (app && app->fMoveBeep && IsMyTurn() && CanSendMove())
+        if (app && app->fMoveBeep && CanSendMove())
             MessageBeep(0xFFFFFFFF);
     }
 }
