@@ -9,6 +9,8 @@
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -460,4 +462,43 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     EXPECT_EQ(windows[0]->x(), 0);
     EXPECT_EQ(windows[2]->x(), windows[0]->width());
     EXPECT_EQ(windows[1]->geometry(), open);
+}
+
+TEST(CommandTable, HelpPagesExistAndTheGuideNamesEveryMenuItem)
+{
+    const QString folder = QStringLiteral(TAVO_TEST_DATA_DIR "/../../app/res/");
+    const auto read = [](const QString& path) { return QString::fromStdString(ReadFile(path)); };
+    // Every page that the string table names is there, and every link between the pages
+    // leads to a page (and a place in it) that is there.
+    for (const UINT id : {IDH_INDEX, IDH_MATCH_TYPES, IDH_COMCTL})
+        EXPECT_FALSE(read(folder + LoadStringResource(id)).isEmpty()) << id;
+    const QRegularExpression link(QStringLiteral("href=\"([^\"#]*)(?:#([^\"]*))?\""));
+    for (const UINT id : {IDH_INDEX, IDH_MATCH_TYPES, IDH_COMCTL}) {
+        const QString page = folder + LoadStringResource(id);
+        for (const QRegularExpressionMatch& match : link.globalMatch(read(page))) {
+            const QString target = match.captured(1).isEmpty()
+                                       ? page
+                                       : QFileInfo(page).absolutePath() + QLatin1Char('/') + match.captured(1);
+            const QString text = read(target);
+            EXPECT_FALSE(text.isEmpty()) << match.captured(0).toStdString();
+            if (!match.captured(2).isEmpty()) {
+                EXPECT_TRUE(text.contains(QStringLiteral("id=\"%1\"").arg(match.captured(2))))
+                    << match.captured(0).toStdString();
+            }
+        }
+    }
+
+    // The guide tells what each item of both menus does.
+    QString guide = read(folder + LoadStringResource(IDH_INDEX));
+    guide.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    PaneWindow window;
+    QStringList items = MenuLines(FrameOf(window.app));
+    ASSERT_NE(window.Look(MakeGame("alice", "bob")), nullptr);
+    items += MenuLines(FrameOf(window.app));
+    for (const QString& line : items) {
+        const QString item = line.section(QLatin1Char('/'), -1).section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+        if (item != QStringLiteral("-")) {
+            EXPECT_TRUE(guide.contains(item, Qt::CaseInsensitive)) << item.toStdString();
+        }
+    }
 }
