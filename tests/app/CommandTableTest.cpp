@@ -502,3 +502,38 @@ TEST(CommandTable, HelpPagesExistAndTheGuideNamesEveryMenuItem)
         }
     }
 }
+
+TEST(CommandTable, EnablingWithAGameWindowAndWhenItIsReEvaluated)
+{
+    PaneWindow window;
+    CMainFrame* frame = FrameOf(window.app);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+
+    // Ctrl+N: a new, empty game window, whose commands join the enabled ones.
+    frame->UpdateCommandUI();
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(window.app.pGameTemplate->GetDocuments().size(), 1u);
+    const std::set<UINT> document = {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+                                     ID_FILE_CLOSE, ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_VERT,
+                                     ID_WINDOW_ARRANGE, ID_VIEW_START, ID_VIEW_CURRENT};
+    frame->UpdateCommandUI();
+    for (const UINT id : document)
+        EXPECT_TRUE(frame->GetCommandAction(id)->isEnabled()) << id;
+    // Not the user's game, nothing to replay, and no edit command anywhere.
+    for (const UINT id : {ID_GAME_UNDO, ID_GAME_RESIGN, ID_GAME_BREAK, ID_GAME_ABORT, ID_VIEW_BACK, ID_VIEW_FORWARD,
+                          ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO})
+        EXPECT_FALSE(frame->GetCommandAction(id)->isEnabled()) << id;
+
+    // The marks follow the settings when a menu opens, and at the idle step.
+    QAction* evals = frame->GetCommandAction(ID_VIEW_EVALS);
+    ASSERT_TRUE(evals->isChecked());
+    window.app.fShowEvals = false;
+    QMenu* view = frame->menuBar()->actions()[1]->menu();
+    ASSERT_EQ(view->title(), QStringLiteral("&View"));
+    emit view->aboutToShow();
+    EXPECT_FALSE(evals->isChecked());
+    window.app.fShowEvals = true;
+    window.app.OnIdle(0);
+    EXPECT_TRUE(evals->isChecked());
+}
