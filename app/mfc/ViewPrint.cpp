@@ -103,7 +103,11 @@ void CView::OnFilePrintPreview()
         return;
     if (m_pDocument)
         info.m_pPrinter->setDocName(m_pDocument->GetTitle());
-    QPrintPreviewDialog dialog(info.m_pPrinter, AfxGetSafeOwner());
+    // The preview takes the main window's place, as large as it is.
+    QWidget* owner = AfxGetSafeOwner();
+    QPrintPreviewDialog dialog(info.m_pPrinter, owner);
+    if (owner)
+        dialog.resize(owner->size().expandedTo(QSize(640, 480)));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this, &info](QPrinter* printer) { PrintPage(printer, &info); });
     CWinApp* app = AfxGetApp();
