@@ -3,7 +3,6 @@
 // frame and view.
 #pragma once
 
-#include "Gdi.h"
 #include "WinApp.h"
 
 #include <QWidget>
@@ -11,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class CDC;
 class CMDIChildWnd;
 class CView;
 class QPrinter;
@@ -66,24 +66,20 @@ private:
     bool m_bClosing = false;
 };
 
-// One print job or preview: how it was asked for, the printer it goes to, and the
-// part of the page that can be drawn on, in the view's pixels.
+// One print job or preview: how it was asked for and the printer it goes to.
 struct CPrintInfo {
     BOOL m_bDirect = FALSE; // printed without the print dialog
     BOOL m_bPreview = FALSE;
     QPrinter* m_pPrinter = nullptr;
-    UINT m_nCurPage = 1;
-    CRect m_rectDraw;
     std::unique_ptr<QPrinter> m_ownPrinter; // the printer of this job alone, when it has one
 };
 
 // A view of a document inside a child frame; it paints through OnDraw on a device context.
 //
-// Printing: a print command asks OnPreparePrinting for the printer (the default
-// preparation is DoPreparePrinting), then draws the page with OnPrint, which draws as
-// OnDraw does, between OnBeginPrinting and OnEndPrinting. A job is one page. The
-// view's pixels are those of a 96-DPI screen: on paper the view has the size it has at
-// its size hint on such a screen, or shrinks to fit the page.
+// Printing: a print command asks OnPreparePrinting for the printer (DoPreparePrinting
+// is the framework's way), then OnDraw draws the page on a printing context. A job is
+// one page. The view's pixels are those of a 96-DPI screen: on paper the view has the
+// size that it has at its size hint on such a screen, or shrinks to fit the page.
 class CView : public QWidget, public CCmdTarget {
 public:
     CView();
@@ -96,10 +92,8 @@ public:
     virtual void OnUpdate(CView* sender, LPARAM hint, void* hintObject);
     virtual void OnDraw(CDC* dc) = 0;
 
+    // FALSE when nothing is to be printed; the framework's view prints nothing.
     virtual BOOL OnPreparePrinting(CPrintInfo* info);
-    virtual void OnBeginPrinting(CDC* dc, CPrintInfo* info);
-    virtual void OnPrint(CDC* dc, CPrintInfo* info);
-    virtual void OnEndPrinting(CDC* dc, CPrintInfo* info);
     // The framework's preparation: the application's printer, chosen in the print dialog
     // unless the job is direct or a preview (a direct job asks too when there is no
     // printer to print on); the printer named by the command line's "/pt" switch. FALSE
@@ -110,7 +104,7 @@ public:
     // File > Print Preview: the page as it will print, in a window of its own.
     void OnFilePrintPreview();
     // Draws the page onto the printer; FALSE when the printer cannot be drawn on.
-    BOOL PrintPage(QPrinter* printer, CPrintInfo* info);
+    BOOL PrintPage(QPrinter* printer);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -2,6 +2,8 @@
 // its page on the printer, and the print preview.
 #include "Doc.h"
 
+#include "Gdi.h"
+
 #include <QAction>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -33,25 +35,7 @@ const char* const kFacingPagesMode = "facingModeAction";
 BOOL CView::OnPreparePrinting(CPrintInfo* info)
 {
     (void)info;
-    return TRUE;
-}
-
-void CView::OnBeginPrinting(CDC* dc, CPrintInfo* info)
-{
-    (void)dc;
-    (void)info;
-}
-
-void CView::OnPrint(CDC* dc, CPrintInfo* info)
-{
-    (void)info;
-    OnDraw(dc);
-}
-
-void CView::OnEndPrinting(CDC* dc, CPrintInfo* info)
-{
-    (void)dc;
-    (void)info;
+    return FALSE;
 }
 
 BOOL CView::DoPreparePrinting(CPrintInfo* info)
@@ -88,7 +72,7 @@ BOOL CView::OnFilePrint(BOOL direct)
         return FALSE;
     if (m_pDocument)
         info.m_pPrinter->setDocName(m_pDocument->GetTitle());
-    if (!PrintPage(info.m_pPrinter, &info)) {
+    if (!PrintPage(info.m_pPrinter)) {
         ReportPrintFailure();
         return FALSE;
     }
@@ -109,7 +93,7 @@ void CView::OnFilePrintPreview()
     if (owner)
         dialog.resize(owner->size().expandedTo(QSize(640, 480)));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [this, &info](QPrinter* printer) { PrintPage(printer, &info); });
+                     [this](QPrinter* printer) { PrintPage(printer); });
     CWinApp* app = AfxGetApp();
     auto* single = dialog.findChild<QAction*>(QString::fromLatin1(kSinglePageMode));
     auto* facing = dialog.findChild<QAction*>(QString::fromLatin1(kFacingPagesMode));
@@ -120,7 +104,7 @@ void CView::OnFilePrintPreview()
         app->m_nNumPreviewPages = single->isChecked() ? 1 : 2;
 }
 
-BOOL CView::PrintPage(QPrinter* printer, CPrintInfo* info)
+BOOL CView::PrintPage(QPrinter* printer)
 {
     QPainter painter;
     if (!painter.begin(printer))
@@ -132,13 +116,9 @@ BOOL CView::PrintPage(QPrinter* printer, CPrintInfo* info)
     const qreal fit = std::min({1.0, printer->width() / (extent.width() * scaleX),
                                 printer->height() / (extent.height() * scaleY)});
     painter.scale(scaleX * fit, scaleY * fit);
-    info->m_nCurPage = 1;
-    info->m_rectDraw = CRect(0, 0, int(printer->width() / (scaleX * fit)), int(printer->height() / (scaleY * fit)));
     {
         CDC dc(&painter, TRUE);
-        OnBeginPrinting(&dc, info);
-        OnPrint(&dc, info);
-        OnEndPrinting(&dc, info);
+        OnDraw(&dc);
     }
     return painter.end();
 }
