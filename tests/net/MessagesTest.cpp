@@ -12,7 +12,7 @@ TEST_F(NetTest, ScriptedMessagesArriveWholeAndInOrder)
                                         ": who 2\njoe + 1:00 2:00 - -\n/os s 0 0 - -", ": beep here",
                                         "joe: hello\n/os: news", "/os: status ok", ": - /os",
                                         ": ~disconnect"}));
-    EXPECT_EQ(stream.bells, 1);
+    EXPECT_EQ(stream.bells.load(), 1);
     EXPECT_EQ(stream.SocketError(), sockbuf::kErrConnectionClosed);
     EXPECT_FALSE(stream.IsLoggedIn());
     EXPECT_EQ(stream.GetLogin(), "");
@@ -56,5 +56,6 @@ TEST_F(NetTest, ServerSilenceAfterLoginDoesNotEndTheStream)
     stream << "t joe hello there\n" << std::flush;
     ASSERT_TRUE(server.WaitForClientText("t joe hello there\n", kNetTimeout));
     EXPECT_EQ(server.GetClientBytes(), "tester\npw\nve -ack\nnotify + /os\nwho\nt joe hello there\n");
+    ASSERT_TRUE(stream.WaitForText(""));
     EXPECT_EQ(stream.Texts(), (std::vector<std::string>{": ~login", ""}));
 }
