@@ -52,13 +52,14 @@ std::string ggsstream::GetErrorText(int code)
 
 int ggsstream::Connect(const std::string& host, uint16_t port)
 {
-    if (IsConnected()) {
+    if (IsConnected() || reading) {
         KIT_ASSERT(!IsConnected());
         return kErrAlreadyConnected;
     }
     std::unique_ptr<sockbuf> buffer(new (std::nothrow) sockbuf);
     if (!buffer)
         return kErrOutOfMemory;
+    buffer->SetTimeLimit(timeLimit);
     const int code = buffer->Connect(host, port);
     if (code != 0)
         return code;
@@ -107,6 +108,17 @@ int ggsstream::Login(const std::string& login, const std::string& password)
         return kErrAlreadyLoggedIn;
     }
     this->login = login;
+    // The whole exchange has one deadline; the reader loop later waits for ever.
+    struct ReceiveDeadline {
+        sockbuf* buffer;
+        ~ReceiveDeadline()
+        {
+            if (buffer)
+                buffer->SetReceiveDeadline(sockbuf::Clock::time_point::max());
+        }
+    } deadline{socketBuffer.get()};
+    if (deadline.buffer)
+        deadline.buffer->SetReceiveDeadline(sockbuf::Clock::now() + timeLimit);
     int code = WaitFor("login");
     if (code != 0)
         return code;
@@ -178,14 +190,20 @@ int ggsstream::WaitFor(const std::string& text)
 // Reads the socket buffer directly rather than through the stream's own get: the reader
 // thread then shares nothing with the window thread's writes but the socket buffer, whose
 // two sides are separate.
+//
+// The connection is tested before each character: after Disconnect, what the buffer still
+// holds is not handed on.
 void ggsstream::Run()
 {
+    reading = true;
     std::streambuf* buffer = rdbuf();
+    const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
     std::string line;
     for (;;) {
-        const int c = buffer ? buffer->sbumpc() : traits_type::eof();
+        const int c = buffer && (!socket || socket->IsConnected()) ? buffer->sbumpc() : traits_type::eof();
         if (c == traits_type::eof()) {
             HandleText(": ~disconnect");
+            reading = false;
             return;
         }
         switch (c) {
@@ -385,7 +403,11 @@ void ggsstream::UpdateUser(const CMsgGGSUserDelta& msg)
     if (msg.login.empty())
         return;
     if (msg.plus) {
-        users[msg.login] = msg.level;
+        // Bounded, so that no server can fill the memory with logins.
+        if (msg.login.size() > kMaxLogin)
+            return;
+        if (users.size() < kMaxUsers || users.count(msg.login) != 0)
+            users[msg.login] = msg.level;
         CreateService(msg.login);
     } else {
         const auto found = users.find(msg.login);

@@ -200,6 +200,31 @@ TEST(StreamRouting, UserNotificationsKeepTheUsersTable)
     EXPECT_FALSE(stream.IsLoggedIn());
 }
 
+TEST(StreamRouting, UsersTableIsBounded)
+{
+    CRecordingStream stream;
+    const std::string longest(ggsstream::kMaxLogin, 'x');
+    stream.ParseMessage(": + " + longest + "x 1");   // longer than any login: not filed
+    stream.ParseMessage(": + " + longest + " 1");
+    EXPECT_EQ(stream.Users(), (std::map<std::string, int>{{longest, 1}}));
+
+    // A full table takes no new login; those it holds still change.
+    for (size_t i = 1; i < ggsstream::kMaxUsers; ++i)
+        stream.ParseMessage(": + u" + std::to_string(i) + " 0");
+    ASSERT_EQ(stream.Users().size(), ggsstream::kMaxUsers);
+    stream.ParseMessage(": + late 1");
+    stream.ParseMessage(": + u7 2");
+    EXPECT_EQ(stream.Users().size(), ggsstream::kMaxUsers);
+    EXPECT_EQ(stream.Users().count("late"), 0u);
+    EXPECT_EQ(stream.Users().at("u7"), 2);
+    stream.ParseMessage(": - u7");
+    stream.ParseMessage(": + late 1");
+    EXPECT_EQ(stream.Users().at("late"), 1);
+    // The service still comes with its login.
+    stream.ParseMessage(": + /os 1");
+    EXPECT_TRUE(stream.HasService("/os"));
+}
+
 TEST(StreamRouting, LoginMessageSendsTheLoginCommands)
 {
     CRecordingStream stream;

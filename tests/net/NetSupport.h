@@ -121,6 +121,38 @@ private:
     int peer = -1;
 };
 
+// A listening port that never completes another connection: its queue holds one
+// connection that nobody accepts, and the system drops the next ones' requests unanswered,
+// as a host behind a firewall that drops packets does.
+class CUnansweringListener {
+public:
+    CUnansweringListener()
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener, 0) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        queued = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(queued, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            port = ntohs(address.sin_port);
+    }
+    ~CUnansweringListener()
+    {
+        ::close(queued);
+        ::close(listener);
+    }
+    uint16_t port = 0;
+
+private:
+    int listener = -1;
+    int queued = -1;
+};
+
 // A stream run as the application runs one: its reader loop on a thread of its own only
 // hands each text on, and the texts are routed on the thread that made the stream, when
 // that thread asks for them, as the application routes them on its window thread. So the
