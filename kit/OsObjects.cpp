@@ -33,7 +33,7 @@ void COsMove::Write(std::ostream& os) const {
     if (fPass)
         os << "PA";
     else
-        os << char('A' + col) << static_cast<long long>(row) + 1;
+        os << static_cast<char>('A' + static_cast<long long>(col)) << static_cast<long long>(row) + 1;
 }
 
 void COsMove::SetFromSquareNumber(int n) {

@@ -29,6 +29,18 @@ public:
     using CMsgMatchDelta = CMsgGGMatchDelta<TMatchType>;
     using CMsgRequestDelta = CMsgGGRequestDelta<TMatchType>;
 
+    // Bounds on what the server can make the service hold, far beyond what a real one
+    // sends: it reports a few hundred matches and requests, and joins the client to its
+    // own games and those it watches. A game has one move per square and at most one pass
+    // between two moves (fewer than 400 on 14x14); a whole 14x14 game as a join is a few
+    // KB. Ids of matches, games and requests are short words.
+    static constexpr size_t kMaxGames = 1000;
+    static constexpr size_t kMaxMatches = 10000;
+    static constexpr size_t kMaxRequests = 10000;
+    static constexpr size_t kMaxGameMoves = 400;
+    static constexpr size_t kMaxJoin = 64 * 1024;
+    static constexpr size_t kMaxId = 32;
+
     // Sends the two set-up tells and flushes once.
     CServerGG(ggsstream* connection, const std::string& name);
     ~CServerGG() override;
@@ -94,7 +106,9 @@ public:
     // Gives a game of an ended match its result and removes it.
     virtual void FinishGame(const CMsgMatchDelta& msg, const std::string& gameId);
 
-    // The state updates; an override of the matching event calls them itself.
+    // The state updates; an override of the matching event calls them itself. What would
+    // pass the bounds above is not filed: a join, a match or a request too big, a new one
+    // when its map is full, a move beyond a game's last possible one.
     void ApplyJoin(const CMsgJoin& msg);
     void ApplyUpdate(const CMsgUpdate& msg);
     void ApplyEnd(const CMsgGGEnd& msg);
@@ -108,6 +122,23 @@ public:
     std::map<std::string, CRequest> requests;
 
 private:
+    static bool Fits(const std::string& id) { return id.size() <= kMaxId; }
+    static bool Fits(const CGGPlayer& player) { return player.login.size() <= ggsstream::kMaxLogin; }
+    static bool Fits(const CMatch& match) { return Fits(match.id) && Fits(match.players[0]) && Fits(match.players[1]); }
+    static bool Fits(const CRequest& request)
+    {
+        return Fits(request.players[0]) && Fits(request.players[1]) && Fits(request.storedId);
+    }
+    // Files the value under the id unless the map is full and the id new.
+    template <class TMap>
+    static void File(TMap& map, size_t most, const std::string& id, const typename TMap::mapped_type& value)
+    {
+        const auto it = map.find(id);
+        if (it != map.end())
+            it->second = value;
+        else if (map.size() < most)
+            map.emplace(id, value);
+    }
     template <class TMap>
     static typename TMap::mapped_type* Find(TMap& map, const std::string& id)
     {
@@ -222,15 +253,15 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyJoin(const CMsgJoin& msg)
 {
-    if (msg.gameRead)
-        games[msg.gameId] = msg.game;
+    if (msg.gameRead && Fits(msg.gameId) && msg.text.size() <= kMaxJoin && msg.game.moves.size() <= kMaxGameMoves)
+        File(games, kMaxGames, msg.gameId, msg.game);
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyUpdate(const CMsgUpdate& msg)
 {
     const auto it = games.find(msg.gameId);
-    if (it != games.end() && msg.itemRead)
+    if (it != games.end() && msg.itemRead && it->second.moves.size() < kMaxGameMoves)
         it->second.Play(msg.item);
 }
 
@@ -250,7 +281,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyM
 {
     matches.clear();
     for (const CMatch& match : msg.matches)
-        matches[match.id] = match;
+        if (Fits(match))
+            File(matches, kMaxMatches, match.id, match);
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
@@ -260,7 +292,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyM
     const std::string id = msg.match.id;
     if (msg.plus) {
         KIT_ASSERT(matches.find(id) == matches.end());
-        matches[id] = msg.match;
+        if (Fits(msg.match))
+            File(matches, kMaxMatches, id, msg.match);
         return;
     }
     if (matches.find(id) == matches.end())
@@ -296,7 +329,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyR
 {
     if (msg.plus) {
         KIT_ASSERT(requests.find(msg.requestId) == requests.end());
-        requests[msg.requestId] = msg.request;
+        if (Fits(msg.requestId) && Fits(msg.request))
+            File(requests, kMaxRequests, msg.requestId, msg.request);
     } else {
         requests.erase(msg.requestId);
     }

@@ -31,6 +31,10 @@ TEST(OsMove, TextForms) {
     COsMove pass;
     pass.fPass = true;
     EXPECT_EQ(Text(pass), "PA");
+    // Squares far off the board are written without overflow: one character for the
+    // column, then the row number.
+    EXPECT_EQ(Text(COsMove(2147483647, 0)), "A2147483648");
+    EXPECT_EQ(Text(COsMove(0, 2147483647)).substr(1), "1");
 
     // A pass at the very end of the text is still a good read.
     std::istringstream end("PASS");

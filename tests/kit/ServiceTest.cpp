@@ -360,6 +360,75 @@ TEST(Service, RequestsAndConcernsLogin)
     EXPECT_FALSE(request(".r1 1800 ann 5:00//2:00 8 R 1700 Me 5:00//2:00").ConcernsLogin(stream));
 }
 
+TEST(Service, StateIsBounded)
+{
+    CTestStream stream;
+    CServerOs service(&stream);
+    const std::string tooLong(CServerOs::kMaxId + 1, 'x');
+
+    // Matches: a full map takes no new one, a known one is still replaced, a freed place
+    // is taken again; ids and logins longer than any real one are not filed.
+    auto match = [](const std::string& id, const std::string& login = "ann") {
+        return "/os: + match " + id + " 1700 bob 1800 " + login + " 8 R";
+    };
+    for (size_t i = 0; i < CServerOs::kMaxMatches; ++i)
+        Send(service, match("." + std::to_string(i)));
+    Send(service, match(".late"));
+    Send(service, match(".5", "carl"));
+    EXPECT_EQ(service.matches.size(), CServerOs::kMaxMatches);
+    EXPECT_EQ(service.FindMatch(".late"), nullptr);
+    EXPECT_EQ(service.FindMatch(".5")->players[0].login, "carl");
+    Send(service, "/os: - match .5 1700 bob 1800 carl 8 R 2");
+    Send(service, match(".late"));
+    EXPECT_NE(service.FindMatch(".late"), nullptr);
+    Send(service, "/os: - match .late 1700 bob 1800 ann 8 R 2");
+    Send(service, match("." + tooLong));
+    Send(service, match(".7x", tooLong));
+    EXPECT_EQ(service.matches.size(), CServerOs::kMaxMatches - 1);
+
+    // A match list keeps the matches that fit.
+    Send(service, "/os: match 0 / 4\n." + tooLong + " 1 a 2 b 8 R 0\n.1 1 a 2 b 8 R 0\n.2 1 a 2 " + tooLong +
+                      " 8 R 0\n.3 1 " + tooLong + " 2 b 8 R 0");
+    EXPECT_EQ(service.matches.size(), 1u);
+    EXPECT_NE(service.FindMatch(".1"), nullptr);
+
+    // Requests.
+    auto request = [](const std::string& id, const std::string& login = "me") {
+        return "/os: + " + id + " 1800 ann 5:00//2:00 8 R 1700 " + login + " 5:00//2:00";
+    };
+    for (size_t i = 0; i < CServerOs::kMaxRequests; ++i)
+        Send(service, request(".r" + std::to_string(i)));
+    Send(service, request(".late"));
+    EXPECT_EQ(service.requests.size(), CServerOs::kMaxRequests);
+    EXPECT_EQ(service.FindRequest(".late"), nullptr);
+    Send(service, "/os: - .r1 1800 ann 5:00//2:00 8 R 1700 me 5:00//2:00");
+    Send(service, request(".r" + tooLong));
+    Send(service, request(".r1", tooLong));
+    Send(service, "/os: + .r1 1800 ann 5:00//2:00 8 S 1700 me ." + tooLong);
+    EXPECT_EQ(service.requests.size(), CServerOs::kMaxRequests - 1);
+
+    // Games: a full map, a join longer than any real game, a game with more moves than
+    // any board allows; a game at the last possible move takes no further one.
+    for (size_t i = 0; i < CServerOs::kMaxGames; ++i)
+        Send(service, "/os: join .g" + std::to_string(i) + " " + Game("8", "ann", "bob"));
+    Send(service, "/os: join .late " + Game("8", "ann", "bob"));
+    EXPECT_EQ(service.games.size(), CServerOs::kMaxGames);
+    EXPECT_EQ(service.FindGame(".late"), nullptr);
+    service.games.clear();
+    Send(service, "/os: join ." + tooLong + " " + Game("8", "ann", "bob"));
+    Send(service, "/os: join .big " + Game("8", "ann" + std::string(CServerOs::kMaxJoin, 'n'), "bob"));
+    EXPECT_TRUE(service.games.empty());
+    std::string passes;
+    for (size_t i = 0; i < CServerOs::kMaxGameMoves; ++i)
+        passes += i % 2 ? "W[PA]" : "B[PA]";
+    Send(service, "/os: join .long " + Game("8", "ann", "bob", passes + "W[PA]"));
+    EXPECT_EQ(service.FindGame(".long"), nullptr);
+    Send(service, "/os: join .long " + Game("8", "ann", "bob", passes));
+    ASSERT_NE(service.FindGame(".long"), nullptr);
+    Send(service, "/os: update .long PA");
+    EXPECT_EQ(service.FindGame(".long")->moves.size(), CServerOs::kMaxGameMoves);
+}
+
 // Real tournament games through the service: each is joined after 20 moves, the rest
 // arrive as updates, and the match end gives the final result from black's view.
 TEST(Service, RealGamesPlayedThroughUpdates)
