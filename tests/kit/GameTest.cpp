@@ -158,6 +158,13 @@ TEST(GGGame, PositionsAndKomi) {
     game.Undo();
     EXPECT_EQ(game.moves.size(), 3u);
     EXPECT_EQ(game.posCurrent.board.squares, game.GetPosition(3).board.squares);
+    COsGame two = NewGame();
+    two.Play(Item(COsMove(4, 5), 0, 5));
+    two.Play(Item(COsMove(5, 3), 0, 5));
+    two.Undo();
+    EXPECT_TRUE(two.moves.empty());
+    EXPECT_EQ(two.posCurrent.board.squares, two.posStart.board.squares);
+    EXPECT_EQ(two.posCurrent.clocks[1], two.posStart.clocks[1]);
     COsGame one = NewGame();
     one.Play(Item(COsMove(4, 5), 0, 0));
     one.Undo();
@@ -172,12 +179,6 @@ TEST(GGGame, PositionsAndKomi) {
     EXPECT_EQ(komi.matchType.kind, '?');
     EXPECT_EQ(komi.result.kind, CGGResult::kUnknown);
     EXPECT_TRUE(komi.posStart.board.squares.empty());
-
-    // Copies are independent of the original.
-    COsGame copy = game;
-    copy.Play(Item(COsMove(0, 0), 0, 0));
-    EXPECT_EQ(game.moves.size(), 3u);
-    EXPECT_EQ(copy.moves.size(), 4u);
 }
 
 TEST(GGGame, EndOfGameResultsAndTurns) {
@@ -214,6 +215,17 @@ TEST(GGGame, EndOfGameResultsAndTurns) {
     game.result.Set(0, CGGResult::kAdjourned);
     EXPECT_FALSE(game.IsPlayerToMove("white"));
     EXPECT_FALSE(game.IsPlayerToMove("black"));
+
+    // A game over on its board is nobody's turn, even while its result is still unknown
+    // (a record that starts from a finished position).
+    COsGame full = NewGame();
+    for (int row = 0; row < 8; row++)
+        for (int col = 0; col < 8; col++)
+            full.posStart.board.Set(row, col, row < 4 ? '*' : 'O');
+    full.UpdatePosition();
+    ASSERT_EQ(full.result.kind, CGGResult::kUnknown);
+    EXPECT_FALSE(full.IsPlayerToMove("black"));
+    EXPECT_FALSE(full.IsPlayerToMove("white"));
 
     COsGame komi = NewGame("8k");
     EXPECT_TRUE(komi.IsPlayerToMove("white"));

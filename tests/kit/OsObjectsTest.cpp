@@ -191,6 +191,8 @@ TEST(OsMatchType, ValidateDescribeCompare) {
     EXPECT_EQ(ReadFrom<COsMatchType>("s88r45").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("s88r44").Validate(), 0);
     EXPECT_EQ(ReadFrom<COsMatchType>("s8r3").Validate(), 34049);
+    // 4x4 has room for no random disc at all: two are too many before they are too few.
+    EXPECT_EQ(ReadFrom<COsMatchType>("s4r2").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("8kr48").Validate(), 0);
     EXPECT_EQ(ReadFrom<COsMatchType>("8kr49").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("14").MaxRandDiscs(), 180);
@@ -321,6 +323,16 @@ TEST(OsBoard, FlipsInEveryDirection) {
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, -1, 1, '*', 'O'), 0);
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, 0, 0, '*', 'O'), 0);
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, 2, 0, '*', 'O'), 0);
+    // One direction alone: the run up to D1 turns black, nothing else changes.
+    COsBoard one = b;
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, -1, 0, '*', 'O'), 2);
+    EXPECT_EQ(one.GetSquare(2, 3), '*');
+    EXPECT_EQ(one.GetSquare(1, 3), '*');
+    EXPECT_EQ(one.GetSquare(d4.row, d4.col), '-');
+    EXPECT_EQ(one.NetCount(), b.NetCount() + 4);
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, -1, 1, '*', 'O'), 0);
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, 0, 0, '*', 'O'), 0);
+    EXPECT_EQ(one.NetCount(), b.NetCount() + 4);
     b.Update(d4);
     int black, white, empty;
     b.CountDiscs(black, white, empty);
