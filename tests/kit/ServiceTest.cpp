@@ -118,28 +118,10 @@ std::string Game(const std::string& type, const std::string& black, const std::s
            kStart8 + "]" + moves + ";)";
 }
 
-} // namespace
-
-TEST(Service, SetUpTellsAndTell)
+// One message of every kind the service knows, each with the event it must raise.
+std::vector<std::pair<std::string, std::string>> EveryKindOfMessage()
 {
-    CTestStream stream;
-    CServerOs service(&stream);
-    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\n");
-    EXPECT_EQ(stream.buffer.syncs, 1);
-    EXPECT_EQ(service.name, "/os");
-    EXPECT_EQ(service.connection, &stream);
-    EXPECT_TRUE(service.games.empty() && service.matches.empty() && service.requests.empty());
-
-    service.Tell() << "watch + .12\n";
-    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\nt /os watch + .12\n");
-    EXPECT_EQ(stream.buffer.syncs, 1); // Tell itself never flushes
-}
-
-TEST(Service, KeywordDispatch)
-{
-    CTestStream stream;
-    CRecordingService service(&stream);
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    return {
         {"/os: .12 - 1800 ann: hello", "Comment"},
         {"/os: .12 abort whatever", "Comment"},
         {"/os: abort .3 ann is asking", "AbortRequest"},
@@ -177,6 +159,30 @@ TEST(Service, KeywordDispatch)
         {"/os: End .3", "Message"},
         {"/os: ++ match .4", "Message"},
     };
+}
+
+} // namespace
+
+TEST(Service, SetUpTellsAndTell)
+{
+    CTestStream stream;
+    CServerOs service(&stream);
+    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\n");
+    EXPECT_EQ(stream.buffer.syncs, 1);
+    EXPECT_EQ(service.name, "/os");
+    EXPECT_EQ(service.connection, &stream);
+    EXPECT_TRUE(service.games.empty() && service.matches.empty() && service.requests.empty());
+
+    service.Tell() << "watch + .12\n";
+    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\nt /os watch + .12\n");
+    EXPECT_EQ(stream.buffer.syncs, 1); // Tell itself never flushes
+}
+
+TEST(Service, KeywordDispatch)
+{
+    CTestStream stream;
+    CRecordingService service(&stream);
+    const auto cases = EveryKindOfMessage();
     for (const auto& [text, event] : cases) {
         service.events.clear();
         Send(service, text);
@@ -210,18 +216,90 @@ TEST(Service, DefaultEventsForwardOnceExceptWho)
 {
     CTestStream stream;
     CServerOs service(&stream);
-    const std::vector<std::string> texts = {
-        "/os: .12 - 1800 ann: hello", "/os: ERR board type", "/os: match 0 / 0",
-        "/os: update .99 F5",         "/os: - x y z",        "/os: brandnew",
-        "/os: + match .4 1700 bob 1800 ann 8 R",
-    };
-    for (const std::string& text : texts)
+    for (const auto& [text, event] : EveryKindOfMessage()) {
+        stream.received.clear();
         Send(service, text);
-    EXPECT_EQ(stream.received, texts);
+        if (event == "Who")
+            EXPECT_TRUE(stream.received.empty()) << text;
+        else
+            EXPECT_EQ(stream.received, std::vector<std::string>{text}) << text;
+    }
+}
 
-    stream.received.clear();
-    Send(service, "/os: who 2\nann + 1800@50\nbob + 1700@60");
-    EXPECT_TRUE(stream.received.empty());
+TEST(Service, StateIsUpdatedBeforeTheForward)
+{
+    // What the generic handler finds in the service state when a message reaches it.
+    struct CWatcher : CServerOs {
+        using CServerOs::CServerOs;
+        std::string seen;
+        void OnMessage(const CMsg& msg) override
+        {
+            const COsGame* game = FindGame(".5.0");
+            seen = std::to_string(matches.size()) + " " + std::to_string(requests.size()) + " " +
+                   (game ? std::to_string(game->moves.size()) + " " + std::to_string(game->result.kind) : "-");
+            CServerOs::OnMessage(msg);
+        }
+    };
+    CTestStream stream;
+    CWatcher service(&stream);
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"/os: + match .5 1700 bob 1800 ann s8 R", "1 0 -"},
+        {"/os: join .5.0 " + Game("s8", "ann", "bob"), "1 0 0 2"},
+        {"/os: update .5.0 F5", "1 0 1 2"},
+        {"/os: end .5.0 ( ann vs. bob ) 10", "1 0 1 6"},
+        {"/os: + .r1 1800 ann 5:00//2:00 8 R 1700 bob 5:00//2:00", "1 1 1 6"},
+        {"/os: - .r1 1800 ann 5:00//2:00 8 R 1700 bob 5:00//2:00", "1 0 1 6"},
+        {"/os: match 0 / 2\n.5 1700 bob 1800 ann s8 R 0\n.6 1700 bob 1800 ann 8 R 0", "2 0 1 6"},
+        {"/os: - match .5 1700 bob 1800 ann s8 R 10", "1 0 -"},
+    };
+    for (const auto& [text, expected] : steps) {
+        Send(service, text);
+        EXPECT_EQ(service.seen, expected) << text;
+    }
+}
+
+// The application keeps its games in its own windows and overrides the finders and the
+// end of a game; the state updates reach its overrides, never the service's map directly.
+TEST(Service, StateUpdatesGoThroughTheVirtualCalls)
+{
+    struct CElsewhere : CServerOs {
+        using CServerOs::CServerOs;
+        std::map<std::string, COsGame> mine;
+        std::vector<std::string> finished;
+        std::vector<std::string> removed;
+        COsGame* FindGame(const std::string& id) override
+        {
+            const auto it = mine.find(id);
+            return it == mine.end() ? nullptr : &it->second;
+        }
+        void FinishGame(const CMsgMatchDelta& msg, const std::string& id) override
+        {
+            finished.push_back(id);
+            CServerOs::FinishGame(msg, id);
+        }
+        void RemoveGame(const CMsgMatchDelta&, const std::string& id) override
+        {
+            removed.push_back(id + " " + std::to_string(FindGame(id)->result.score));
+            mine.erase(id);
+        }
+    };
+    CTestStream stream;
+    CElsewhere service(&stream);
+    service.mine[".5.0"] = ReadFrom<COsGame>(Game("s8", "ann", "bob"));
+    service.mine[".5.1"] = ReadFrom<COsGame>(Game("s8", "bob", "ann"));
+    service.mine[".6"] = ReadFrom<COsGame>(Game("8", "ann", "bob"));
+    Send(service, "/os: + match .5 1700 bob 1800 ann s8 R");
+    Send(service, "/os: + match .6 1700 bob 1800 ann 8 R");
+
+    Send(service, "/os: end .5.0 ( ann vs. bob ) 10");
+    EXPECT_EQ(service.mine[".5.0"].result.kind, CGGResult::kScore);
+    Send(service, "/os: - match .5 1700 bob 1800 ann s8 R 4");
+    Send(service, "/os: - match .6 1700 bob 1800 ann 8 R -8");
+    EXPECT_EQ(service.finished, (std::vector<std::string>{".5.0", ".5.1", ".6"}));
+    // bob is black in .5.1 and white in .6: the line's result is from his view.
+    EXPECT_EQ(service.removed, (std::vector<std::string>{".5.0 10.000000", ".5.1 4.000000", ".6 8.000000"}));
+    EXPECT_TRUE(service.mine.empty());
+    EXPECT_TRUE(service.matches.empty());
 }
 
 TEST(Service, JoinUpdateAndReplacement)

@@ -155,3 +155,30 @@ TEST(NetLogin, LoginGivesUpOnAServerThatNeverFinishes)
         EXPECT_EQ(stream.Login("me", "pw"), sockbuf::kErrTimedOut);
     }
 }
+
+TEST_F(NetTest, DestroyingALoggedInStreamSaysGoodbye)
+{
+    {
+        CNetStream gone;
+        ASSERT_EQ(gone.Connect("127.0.0.1", port), 0);
+        ASSERT_EQ(gone.Login("tester", "pw"), 0);
+    }
+    ASSERT_TRUE(server.WaitForClientClosed(kNetTimeout));
+    EXPECT_EQ(server.GetClientBytes(), "tester\npw\nve -ack\nnotify + /os\nquit\n");
+}
+
+TEST(NetLogin, DisconnectEndsReadingAtOnce)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    ggsstream stream;
+    ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Send("login: password: ");
+    EXPECT_EQ(stream.get(), 'l');
+    // What the buffer still holds is not read once the stream is disconnected.
+    EXPECT_EQ(stream.Disconnect(), 0);
+    EXPECT_TRUE(stream.eof());
+    EXPECT_EQ(stream.get(), std::char_traits<char>::eof());
+    EXPECT_EQ(stream.WaitFor("password"), ggsstream::kErrNotConnected);
+}

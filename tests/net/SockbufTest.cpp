@@ -239,3 +239,23 @@ TEST(Sockbuf, SendGivesUpOnAPeerThatTakesNothing)
     EXPECT_EQ(buffer.sgetc(), std::char_traits<char>::eof());
     EXPECT_EQ(buffer.GetError(), sockbuf::kErrTimedOut);
 }
+
+TEST(Sockbuf, FailedSendIsReported)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    sockbuf buffer;
+    ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Reset();
+    // Once the reset has reached the socket a send fails; the failure is only returned.
+    int result = 0;
+    for (int tries = 0; tries < 200 && result == 0; ++tries) {
+        EXPECT_EQ(buffer.sputn("who\n", 4), 4);
+        result = buffer.pubsync();
+        if (result == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(buffer.GetError(), 0);
+}
