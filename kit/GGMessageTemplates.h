@@ -84,7 +84,7 @@ public:
     CMsgGGJoin(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
-        is >> gameId;
+        textinput::ReadWord(is, gameId);
         textinput::SkipBlanks(is);
         is >> game;
         gameRead = !is.fail();
@@ -149,7 +149,7 @@ public:
     CMsgGGUpdate(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
-        is >> gameId >> item;
+        textinput::ReadWord(is, gameId) >> item;
         itemRead = !is.fail();
     }
 

@@ -12,6 +12,49 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
+
+// The keywords of the game service's messages.
+namespace servicekeyword {
+
+enum class Keyword {
+    kOther, kAbort, kEnd, kErr, kFatalTimeout, kFinger, kHistory, kIllegal, kJoin, kLook, kMatch, kRank,
+    kRatingUpdate, kStored, kTDStart, kTimeout, kTop, kTrustViolation, kUndo, kUpdate, kWatch, kWho, kPlus, kMinus,
+};
+
+// By length first: a message's keyword is compared with at most four words.
+inline Keyword Find(const std::string& keyword)
+{
+    const std::string_view k(keyword);
+    switch (k.size()) {
+    case 1:
+        return k == "+" ? Keyword::kPlus : k == "-" ? Keyword::kMinus : Keyword::kOther;
+    case 3:
+        return k == "end" ? Keyword::kEnd : k == "ERR" ? Keyword::kErr : k == "top" ? Keyword::kTop
+             : k == "who" ? Keyword::kWho : Keyword::kOther;
+    case 4:
+        return k == "join" ? Keyword::kJoin : k == "look" ? Keyword::kLook : k == "rank" ? Keyword::kRank
+             : k == "undo" ? Keyword::kUndo : Keyword::kOther;
+    case 5:
+        return k == "abort" ? Keyword::kAbort : k == "match" ? Keyword::kMatch : k == "watch" ? Keyword::kWatch
+             : Keyword::kOther;
+    case 6:
+        return k == "update" ? Keyword::kUpdate : k == "finger" ? Keyword::kFinger : k == "stored" ? Keyword::kStored
+             : Keyword::kOther;
+    case 7:
+        return k == "history" ? Keyword::kHistory : k == "illegal" ? Keyword::kIllegal
+             : k == "tdstart" ? Keyword::kTDStart : k == "timeout" ? Keyword::kTimeout : Keyword::kOther;
+    case 13:
+        return k == "fatal-timeout" ? Keyword::kFatalTimeout : k == "rating_update" ? Keyword::kRatingUpdate
+             : Keyword::kOther;
+    case 15:
+        return k == "trust-violation" ? Keyword::kTrustViolation : Keyword::kOther;
+    default:
+        return Keyword::kOther;
+    }
+}
+
+} // namespace servicekeyword
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 class CServerGG : public CServer {
@@ -171,82 +214,110 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
     const std::string& text, const std::string& from, std::istream& is)
 {
     std::string keyword;
-    is >> keyword;
+    textinput::ReadWord(is, keyword);
     textinput::SkipBlanks(is);
 
     if (!keyword.empty() && keyword[0] == '.') {
         OnComment(CMsgGGComment(text, from, is, keyword));
-    } else if (keyword == "abort") {
+        return;
+    }
+    using servicekeyword::Keyword;
+    switch (servicekeyword::Find(keyword)) {
+    case Keyword::kAbort:
         OnAbortRequest(CMsgGGAbortRequest(text, from, is));
-    } else if (keyword == "end") {
+        break;
+    case Keyword::kEnd:
         OnEnd(CMsgGGEnd(text, from, is));
-    } else if (keyword == "ERR") {
+        break;
+    case Keyword::kErr:
+    case Keyword::kIllegal:
         OnErr(CMsgGGErr(text, from, is));
-    } else if (keyword == "fatal-timeout") {
+        break;
+    case Keyword::kFatalTimeout:
         OnFatalTimeout(CMsgGGFatalTimeout(text, from, is));
-    } else if (keyword == "finger") {
+        break;
+    case Keyword::kFinger:
         OnFinger(CMsgFinger(text, from, is));
-    } else if (keyword == "history") {
+        break;
+    case Keyword::kHistory:
         if (textinput::Peek(is) == 'E')
             OnErr(CMsgGGErr(text, from, is));
         else
             OnHistory(CMsgHistory(text, from, is));
-    } else if (keyword == "illegal") {
-        OnErr(CMsgGGErr(text, from, is));
-    } else if (keyword == "join") {
+        break;
+    case Keyword::kJoin:
         OnJoin(CMsgJoin(text, from, is));
-    } else if (keyword == "look") {
+        break;
+    case Keyword::kLook:
         OnLook(CMsgLook(text, from, is));
-    } else if (keyword == "match") {
+        break;
+    case Keyword::kMatch:
         OnMatch(CMsgMatch(text, from, is));
-    } else if (keyword == "rank") {
+        break;
+    case Keyword::kRank:
         OnRank(CMsgGGRank(text, from, is));
-    } else if (keyword == "rating_update") {
+        break;
+    case Keyword::kRatingUpdate:
         OnRatingUpdate(CMsgGGRatingUpdate(text, from, is));
-    } else if (keyword == "stored") {
+        break;
+    case Keyword::kStored:
         OnStored(CMsgStored(text, from, is));
-    } else if (keyword == "tdstart") {
+        break;
+    case Keyword::kTDStart:
         OnTDStart(CMsgGGTDStart(text, from, is));
-    } else if (keyword == "timeout") {
+        break;
+    case Keyword::kTimeout:
         OnTimeout(CMsgGGTimeout(text, from, is));
-    } else if (keyword == "top") {
+        break;
+    case Keyword::kTop:
         OnTop(CMsgGGTop(text, from, is));
-    } else if (keyword == "trust-violation") {
+        break;
+    case Keyword::kTrustViolation:
         OnTrustViolation(CMsgGGTrustViolation(text, from, is));
-    } else if (keyword == "undo") {
+        break;
+    case Keyword::kUndo:
         OnUndoRequest(CMsgGGUndoRequest(text, from, is));
-    } else if (keyword == "update") {
+        break;
+    case Keyword::kUpdate:
         OnUpdate(CMsgUpdate(text, from, is));
-    } else if (keyword == "watch") {
+        break;
+    case Keyword::kWatch: {
         const int next = textinput::Peek(is);
         if (next == '+' || next == '-')
             OnErr(CMsgGGErr(text, from, is));
         else
             OnWatch(CMsgGGWatch(text, from, is));
-    } else if (keyword == "who") {
+        break;
+    }
+    case Keyword::kWho:
         OnWho(CMsgGGWho(text, from, is));
-    } else if (keyword == "+" || keyword == "-") {
+        break;
+    case Keyword::kPlus:
+    case Keyword::kMinus: {
         // A delta: a request id begins with '.', a match change has the word "match",
         // a watch change is "<login> watch"; anything else is unknown.
         const bool plus = keyword == "+";
         if (textinput::Peek(is) == '.') {
             OnRequestDelta(CMsgRequestDelta(text, from, is, plus));
-        } else {
-            std::string x;
-            is >> x;
-            if (x == "match") {
-                OnMatchDelta(CMsgMatchDelta(text, from, is, plus));
-            } else {
-                std::string y;
-                is >> y;
-                if (y == "watch")
-                    OnWatchDelta(CMsgGGWatchDelta(text, from, is, plus, x));
-                else
-                    OnUnknownDelta(CMsgGGUnknown(text, from, is, "--"));
-            }
+            break;
         }
-    } else {
+        std::string x;
+        textinput::ReadWord(is, x);
+        if (x == "match") {
+            OnMatchDelta(CMsgMatchDelta(text, from, is, plus));
+            break;
+        }
+        std::string y;
+        textinput::ReadWord(is, y);
+        if (y == "watch")
+            OnWatchDelta(CMsgGGWatchDelta(text, from, is, plus, x));
+        else
+            OnUnknownDelta(CMsgGGUnknown(text, from, is, "--"));
+        break;
+    }
+    case Keyword::kOther:
         OnMessage(CMsgGGUnknown(text, from, is, keyword));
+        break;
     }
 }
 

@@ -1,10 +1,13 @@
 #include "ggsstream.h"
 
 #include "KitAssert.h"
+#include "TextInput.h"
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <new>
-#include <sstream>
+#include <vector>
 
 #include "Server.h"
 
@@ -189,46 +192,55 @@ int ggsstream::WaitFor(const std::string& text)
 
 // Reads the socket buffer directly rather than through the stream's own get: the reader
 // thread then shares nothing with the window thread's writes but the socket buffer, whose
-// two sides are separate.
+// two sides are separate. What the buffer holds is taken a block at a time and scanned for
+// the three characters that mean something (BEL, CR, LF); the text between them joins the
+// line whole.
 //
-// The connection is tested before each character: after Disconnect, what the buffer still
-// holds is not handed on.
+// The connection is tested before each block and before each line is processed: after
+// Disconnect, what was received is not handed on.
 void ggsstream::Run()
 {
     reading = true;
     std::streambuf* buffer = rdbuf();
     const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
+    auto connected = [socket] { return !socket || socket->IsConnected(); };
     std::string line;
+    char block[sockbuf::kAreaSize];
     for (;;) {
-        const int c = buffer && (!socket || socket->IsConnected()) ? buffer->sbumpc() : traits_type::eof();
-        if (c == traits_type::eof()) {
+        std::streamsize n = 0;
+        if (buffer && connected() && buffer->sgetc() != traits_type::eof())
+            n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
+        if (n <= 0) {
             HandleText(": ~disconnect");
             reading = false;
             return;
         }
-        switch (c) {
-        case '\a':
-            OnBell();
-            break;
-        case '\r':
-            ProcessLine(line);
-            break;
-        case '\n':
-            if (!previousWasCR)
+        for (const char *c = block, *end = block + n; c < end;) {
+            const char* text = c;
+            while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
+                ++c;
+            if (c > text) {
+                line.append(text, std::min<size_t>(c - text, kMaxLine - line.size()));
+                previousWasCR = false;
+            }
+            if (c == end)
+                break;
+            if (*c == '\a') {
+                OnBell();
+            } else if (*c == '\r' || !previousWasCR) {
+                if (!connected())
+                    break;
                 ProcessLine(line);
-            break;
-        default:
-            if (line.size() < kMaxLine)
-                line += static_cast<char>(c);
-            break;
+            }
+            previousWasCR = *c == '\r';
+            ++c;
         }
-        previousWasCR = c == '\r';
     }
 }
 
 void ggsstream::ProcessLine(std::string& line)
 {
-    if (line == "READY") {
+    if (line.size() == 5 && line.compare(0, 5, "READY") == 0) {
         DispatchPending();
         line.clear();
         return;
@@ -261,6 +273,11 @@ void ggsstream::DispatchPending()
     text.swap(pending);
     pendingTruncated = false;
     HandleText(text);
+    // The text's room serves the next message, unless a handler began one meanwhile.
+    if (pending.empty()) {
+        text.clear();
+        pending.swap(text);
+    }
 }
 
 void ggsstream::HandleText(const std::string& text)
@@ -272,11 +289,30 @@ void ggsstream::OnBell() {}
 
 // ---- routing
 
+// Each routing takes an input stream of its own from the thread's spares (making streams is
+// dear), so that a handler can route another message before it returns (a modal dialog's
+// loop in the application does), and gives it back when done. Nothing of the stream is
+// touched after the handler: the application's may delete it.
 void ggsstream::ParseMessage(const std::string& text)
 {
-    std::istringstream is(text);
+    thread_local std::vector<std::unique_ptr<textinput::CTextInput>> spares;
+    std::unique_ptr<textinput::CTextInput> input;
+    if (spares.empty()) {
+        input = std::make_unique<textinput::CTextInput>();
+    } else {
+        input = std::move(spares.back());
+        spares.pop_back();
+    }
+    input->Reset(text);
+    Route(text, *input);
+    spares.push_back(std::move(input));
+}
+
+void ggsstream::Route(const std::string& text, std::istream& is)
+{
     std::string word;
-    is >> word >> std::ws;
+    textinput::ReadWord(is, word);
+    textinput::SkipBlanks(is);
     if (word.empty())
         return;
     if (word.back() == ':')
@@ -294,7 +330,8 @@ void ggsstream::ParseMessage(const std::string& text)
 void ggsstream::HandleGGSMessage(const std::string& text, const std::string& word, std::istream& is)
 {
     std::string keyword;
-    is >> keyword >> std::ws;
+    textinput::ReadWord(is, keyword);
+    textinput::SkipBlanks(is);
     if (keyword == "alias") {
         CMsgGGSAlias msg(text, word, is);
         OnAlias(msg);

@@ -123,6 +123,8 @@ protected:
     std::unique_ptr<sockbuf> socketBuffer;
 
 private:
+    void Route(const std::string& text, std::istream& is);
+
     bool previousWasCR = false;
     bool pendingTruncated = false;
     std::chrono::milliseconds timeLimit = sockbuf::kTimeLimit;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -356,6 +357,42 @@ TEST(OsBoard, FlipsInEveryDirection) {
     edge.Set(-1, 0, '*');
     edge.Set(4, 4, '*');
     EXPECT_EQ(edge.squares.find('*'), edge.squares.rfind('*'));
+}
+
+// The rules work on whole lines at once on boards up to 8x8; on every position, however
+// unlikely (a stray character included), they must agree with the square-by-square count.
+TEST(OsBoard, LineRulesAgreeWithTheSquareCount) {
+    std::mt19937 random(7);
+    const char kinds[] = {'*', 'O', '*', 'O', 'x'};
+    for (int size : {4, 6, 8}) {
+        for (int i = 0; i < 3000; i++) {
+            // From nearly full to nearly empty, so that a move often hangs on one line.
+            COsBoard b;
+            b.SetEmpty(Type(size));
+            const unsigned emptyShare = i % 10;
+            for (int row = 0; row < size; row++)
+                for (int col = 0; col < size; col++)
+                    if (random() % 10 >= emptyShare) b.Set(row, col, kinds[random() % (i % 3 ? 4 : 5)]);
+            b.fBlackMove = random() % 2;
+            for (bool black : {true, false})
+                ASSERT_EQ(b.HasLegalMove(black), !b.LegalMoves(black == b.fBlackMove).empty()) << i;
+            const char mover = b.SideChar();
+            const char opponent = b.fBlackMove ? 'O' : '*';
+            for (int row = 0; row < size; row++)
+                for (int col = 0; col < size; col++) {
+                    if (b.GetSquare(row, col) != '-') continue;
+                    COsBoard expected = b;
+                    expected.Set(row, col, mover);
+                    for (int dRow = -1; dRow <= 1; dRow++)
+                        for (int dCol = -1; dCol <= 1; dCol++)
+                            expected.FlipDirection(row, col, dRow, dCol, mover, opponent);
+                    COsBoard played = b;
+                    played.Update(COsMove(row, col));
+                    ASSERT_EQ(played.squares, expected.squares) << i << " " << Text(COsMove(row, col));
+                    ASSERT_NE(played.fBlackMove, b.fBlackMove);
+                }
+        }
+    }
 }
 
 TEST(OsBoard, UpdateFailures) {
