@@ -118,7 +118,8 @@ void CGGMoveListItem<TMove>::Read(std::istream& is) {
     move.Read(is);
     while (textinput::IsAlnum(textinput::Peek(is))) is.get();
     eval = 0;
-    if (textinput::Accept(is, '/')) {
+    // "F5//12.50": an empty evaluation is no number and reads as 0.
+    if (textinput::Accept(is, '/') && textinput::Peek(is) != '/') {
         if (!textinput::ReadDouble(is, eval)) {
             is.clear(is.rdstate() & ~std::ios::failbit);
             eval = 0;
@@ -296,8 +297,8 @@ void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
         if (!is.good() || Peek(is) == ';') break;
         tag.clear();
         value.clear();
-        std::getline(is, tag, '[');
-        std::getline(is, value, ']');
+        ReadUntil(is, tag, '[');
+        ReadUntil(is, value, ']');
         // A value that the text ends inside is not a value: the game is cut short.
         if (!is.good()) break;
         vs.Reset(value);

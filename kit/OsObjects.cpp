@@ -299,10 +299,10 @@ static bool IsDirection(int dRow, int dCol) {
     return dRow >= -1 && dRow <= 1 && dCol >= -1 && dCol <= 1 && (dRow || dCol);
 }
 
-// Boards of up to 8x8 are also worked on as two 64-bit masks, one bit per square (bit
-// 8 x row + column), so that the flips of a move and the search for a legal move take all
-// squares of a line at once instead of walking them. Playing a move and testing for the
-// end of the game run for every move the server reports.
+// Boards of up to 8x8 are also worked on as 64-bit masks, one bit per square (bit 8 x row
+// + column), so that the search for a legal move takes all squares of a line at once
+// instead of walking them from every empty square: the end of the game is tested after
+// every move the server reports.
 namespace {
 
 using Bits = std::uint64_t;
@@ -356,30 +356,20 @@ Bits Line(Bits from, Bits opponent) {
     return line;
 }
 
-// The discs that a disc placed on `placed` flips in one direction: a line closed by one's own.
+// The squares next to a line of the opponent's discs in one direction that ends in one's
+// own: those that are empty are legal moves.
 template <int Shift, Bits Mask>
-Bits FlipsTo(Bits placed, Bits own, Bits other) {
-    const Bits line = Line<Shift, Mask>(placed, other);
-    return Step<Shift, Mask>(line) & own ? line : 0;
-}
-
-Bits Flips(Bits placed, Bits own, Bits other) {
-    return FlipsTo<8, ~Bits(0)>(placed, own, other) | FlipsTo<-8, ~Bits(0)>(placed, own, other) |
-           FlipsTo<1, kNotFirstColumn>(placed, own, other) | FlipsTo<-1, kNotLastColumn>(placed, own, other) |
-           FlipsTo<9, kNotFirstColumn>(placed, own, other) | FlipsTo<-9, kNotLastColumn>(placed, own, other) |
-           FlipsTo<7, kNotLastColumn>(placed, own, other) | FlipsTo<-7, kNotFirstColumn>(placed, own, other);
-}
-
-// The squares next to a line of the opponent's discs that ends in one's own: with the
-// empty squares among them, the legal moves.
 Bits Reach(Bits own, Bits other) {
-    return Step<8, ~Bits(0)>(Line<8, ~Bits(0)>(own, other)) | Step<-8, ~Bits(0)>(Line<-8, ~Bits(0)>(own, other)) |
-           Step<1, kNotFirstColumn>(Line<1, kNotFirstColumn>(own, other)) |
-           Step<-1, kNotLastColumn>(Line<-1, kNotLastColumn>(own, other)) |
-           Step<9, kNotFirstColumn>(Line<9, kNotFirstColumn>(own, other)) |
-           Step<-9, kNotLastColumn>(Line<-9, kNotLastColumn>(own, other)) |
-           Step<7, kNotLastColumn>(Line<7, kNotLastColumn>(own, other)) |
-           Step<-7, kNotFirstColumn>(Line<-7, kNotFirstColumn>(own, other));
+    return Step<Shift, Mask>(Line<Shift, Mask>(own, other));
+}
+
+// Whether one of the empty squares is a legal move; the directions are tried one by one,
+// since one move is enough.
+bool AnyMove(Bits own, Bits other, Bits empty) {
+    return (Reach<8, ~Bits(0)>(own, other) & empty) || (Reach<-8, ~Bits(0)>(own, other) & empty) ||
+           (Reach<1, kNotFirstColumn>(own, other) & empty) || (Reach<-1, kNotLastColumn>(own, other) & empty) ||
+           (Reach<9, kNotFirstColumn>(own, other) & empty) || (Reach<-9, kNotLastColumn>(own, other) & empty) ||
+           (Reach<7, kNotLastColumn>(own, other) & empty) || (Reach<-7, kNotFirstColumn>(own, other) & empty);
 }
 
 } // namespace
@@ -395,20 +385,11 @@ void COsBoard::Update(const COsMove& mv) {
             const char opponent = fBlackMove ? kWhite : kBlack;
             const int width = bt.size + 2;
             squares[start] = mover;
-            if (FitsBits(bt)) {
-                const Bits placed = Bits(1) << (8 * mv.row + mv.col);
-                for (Bits flips = Flips(placed, Holding(*this, mover), Holding(*this, opponent)); flips != 0;
-                     flips &= flips - 1) {
-                    const int bit = __builtin_ctzll(flips);
-                    squares[Index(bit / 8, bit % 8)] = mover;
+            for (int dRow = -1; dRow <= 1; dRow++)
+                for (int dCol = -1; dCol <= 1; dCol++) {
+                    const int step = dRow * width + dCol;
+                    if (step != 0 && squares[start + step] == opponent) FlipRun(squares, start, step, mover, opponent);
                 }
-            } else {
-                for (int dRow = -1; dRow <= 1; dRow++)
-                    for (int dCol = -1; dCol <= 1; dCol++) {
-                        const int step = dRow * width + dCol;
-                        if (step != 0 && squares[start + step] == opponent) FlipRun(squares, start, step, mover, opponent);
-                    }
-            }
         } else {
             // An occupied square: a move list out of step with its board. Shown for
             // whoever runs the program from a terminal; nothing is placed.
@@ -448,7 +429,7 @@ bool COsBoard::HasLegalMove(bool black) const {
     const char mover = black ? kBlack : kWhite;
     const char opponent = black ? kWhite : kBlack;
     if (FitsBits(bt)) {
-        return (Reach(Holding(*this, mover), Holding(*this, opponent)) & Holding(*this, kEmpty)) != 0;
+        return AnyMove(Holding(*this, mover), Holding(*this, opponent), Holding(*this, kEmpty));
     }
     const int width = bt.size + 2;
     const int steps[8] = {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
@@ -561,15 +542,15 @@ void COsBoard::ReadGGF(std::istream& is) {
     SetEmpty(type);
     for (char& square : squares) {
         if (square == kDead) continue;
-        const char c = GetNonBlank(is);
-        if (is.fail()) break;
+        char c = kEmpty;
+        if (!ReadChar(is, c)) break;
         // Only discs and empty squares are stored: the board stays a position the
         // rules know.
         KIT_ASSERT(c == kBlack || c == kWhite || c == kEmpty);
         square = c == kBlack || c == kWhite ? c : char(kEmpty);
     }
-    const char side = GetNonBlank(is);
-    if (!is.fail()) fBlackMove = side == kBlack;
+    char side = kBlack;
+    if (ReadChar(is, side)) fBlackMove = side == kBlack;
 }
 
 // ---------------------------------------------------------------- COsGame

@@ -60,6 +60,34 @@ inline std::istream& ReadWord(std::istream& is, std::string& word) {
     return is;
 }
 
+// Reads up to the delimiter as `std::getline(is, text, delimiter)` does (the delimiter taken
+// and not kept; the text left as it was when the stream is not good).
+inline std::istream& ReadUntil(std::istream& is, std::string& text, char delimiter) {
+    if (!is.good()) {
+        is.setstate(std::ios::failbit);
+        return is;
+    }
+    text.clear();
+    std::streambuf* buffer = is.rdbuf();
+    bool extracted = false;
+    int c = buffer->sgetc();
+    while (c != std::char_traits<char>::eof() && c != static_cast<unsigned char>(delimiter)) {
+        text += static_cast<char>(c);
+        extracted = true;
+        c = buffer->snextc();
+    }
+    std::ios::iostate state = std::ios::goodbit;
+    if (c == std::char_traits<char>::eof()) {
+        state |= std::ios::eofbit;
+    } else {
+        buffer->sbumpc();
+        extracted = true;
+    }
+    if (!extracted) state |= std::ios::failbit;
+    if (state != std::ios::goodbit) is.setstate(state);
+    return is;
+}
+
 // Reads one non-blank character as `is >> c` does (c left as it was when there is none).
 inline std::istream& ReadChar(std::istream& is, char& c) {
     SkipBlanks(is);

@@ -79,6 +79,11 @@ void ExpectSameAsOperators(const std::string& text)
     ExpectSameReads<char>(
         text, '#', [](std::istream& is, char& v) { is >> v; }, [](std::istream& is, char& v) { ReadChar(is, v); },
         [](char v) { return std::string(1, v); });
+    for (char delimiter : {'\n', ']'})
+        ExpectSameReads<std::string>(
+            text, "sentinel", [&](std::istream& is, std::string& v) { std::getline(is, v, delimiter); },
+            [&](std::istream& is, std::string& v) { ReadUntil(is, v, delimiter); },
+            [](const std::string& v) { return v; });
     ExpectSameReads<int>(
         text, 0,
         [](std::istream& is, int& v) {
@@ -104,14 +109,14 @@ TEST(TextInput, ReadersTakeWhatTheOperatorsTake)
         "-.5e3", "1e", "1e+", "1e-", "1e-5", "1E5x", "1e5e5", "1.2.3", "3.14159265358979323846", "0.1", "0.30000000000000004",
         "123456789012345", "1234567890123456", "12345678901234567890.5", "1e308", "1e309", "-1e309", "1e-320",
         "1e-400", "-1e-400", "4.9e-324", "2.2250738585072014e-308", "12.25", "//12.25", "F5//3.50", "1500@80",
-        "a b", "word\nnext", "\x01\x02 3",
+        "a b", "word\nnext", "\x01\x02 3", "B[F5]W[D6]", "]]", "PC[GGS/os]", "\xff]",
     };
     for (const std::string& text : texts)
         ExpectSameAsOperators(text);
 
     // Short texts of the characters that matter to numbers and words, at random.
     std::mt19937 random(2024);
-    const std::string alphabet = " \t\n\r\f+-.eE0123456789xa@/";
+    const std::string alphabet = " \t\n\r\f+-.eE0123456789xa@/]";
     for (int i = 0; i < 20000; ++i) {
         std::string text(random() % 12, ' ');
         for (char& c : text)
