@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <istream>
+#include <typeinfo>
 #include <string>
 
 #include "KitAssert.h"
@@ -31,6 +32,59 @@ inline bool IsAlnum(int c) { return IsAlpha(c) || IsDigit(c); }
 inline char ToUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 inline char ToLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
+// An input stream over a text that it does not copy; the text must outlive the reading.
+// Made to be used again: Reset points it at another text and forgets the last reading.
+class CTextInput : public std::istream {
+public:
+    CTextInput() : std::istream(&buffer) {}
+    CTextInput(const CTextInput&) = delete;
+    CTextInput& operator=(const CTextInput&) = delete;
+
+    void Reset(const std::string& text) {
+        buffer.Set(text);
+        clear();
+        flags(std::ios::skipws | std::ios::dec);
+        width(0);
+        precision(6);
+    }
+
+    // The text not read yet is at hand here: the readers below take a word or a value whole
+    // rather than one character at a time when they read one of these streams.
+    class Buffer : public std::streambuf {
+    public:
+        void Set(const std::string& text) {
+            // Never written through: a put-back of another character fails.
+            char* begin = const_cast<char*>(text.data());
+            setg(begin, begin, begin + text.size());
+        }
+        const char* Next() const { return gptr(); }
+        const char* End() const { return egptr(); }
+        void Take(const char* to) { setg(eback(), const_cast<char*>(to), egptr()); }
+
+    protected:
+        // Positions within the text, so that a reader can tell whether it moved on.
+        pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
+            const off_type size = egptr() - eback();
+            const off_type from = dir == std::ios::beg ? 0 : dir == std::ios::cur ? gptr() - eback() : size;
+            if (!(which & std::ios::in) || off < -from || off > size - from) return pos_type(off_type(-1));
+            setg(eback(), eback() + from + off, egptr());
+            return pos_type(from + off);
+        }
+        pos_type seekpos(pos_type pos, std::ios::openmode which) override {
+            return seekoff(off_type(pos), std::ios::beg, which);
+        }
+    };
+    // The stream's buffer when it is one of these, else null.
+    static Buffer* TextOf(std::istream& is) {
+        std::streambuf* buffer = is.rdbuf();
+        return buffer && typeid(*buffer) == typeid(Buffer) ? static_cast<Buffer*>(buffer) : nullptr;
+    }
+
+private:
+    Buffer buffer;
+};
+
+
 // Skips white space; an end of input sets only the end state.
 inline void SkipBlanks(std::istream& is) {
     if (!is.good()) return;
@@ -43,6 +97,22 @@ inline void SkipBlanks(std::istream& is) {
 // Reads one word as `is >> word` does (blanks skipped first, the word left as it was when
 // there is none).
 inline std::istream& ReadWord(std::istream& is, std::string& word) {
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is); text && is.good()) {
+        const char* p = text->Next();
+        const char* const end = text->End();
+        while (p < end && IsSpace(*p)) ++p;
+        const char* const begin = p;
+        while (p < end && !IsSpace(*p)) ++p;
+        text->Take(p);
+        if (p == begin) {
+            is.setstate(std::ios::eofbit | std::ios::failbit);
+            return is;
+        }
+        word.assign(begin, p);
+        if (p == end) is.setstate(std::ios::eofbit);
+        is.width(0);
+        return is;
+    }
     SkipBlanks(is);
     if (!is.good()) {
         is.setstate(std::ios::failbit);
@@ -65,6 +135,20 @@ inline std::istream& ReadWord(std::istream& is, std::string& word) {
 inline std::istream& ReadUntil(std::istream& is, std::string& text, char delimiter) {
     if (!is.good()) {
         is.setstate(std::ios::failbit);
+        return is;
+    }
+    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
+        const char* const begin = input->Next();
+        const char* const end = input->End();
+        const char* p = begin;
+        while (p < end && *p != delimiter) ++p;
+        text.assign(begin, p);
+        if (p == end) {
+            input->Take(p);
+            is.setstate(p == begin ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
+        } else {
+            input->Take(p + 1);
+        }
         return is;
     }
     text.clear();
@@ -125,46 +209,5 @@ inline bool Accept(std::istream& is, char c) {
     is.rdbuf()->sbumpc();
     return true;
 }
-
-// An input stream over a text that it does not copy; the text must outlive the reading.
-// Made to be used again: Reset points it at another text and forgets the last reading.
-class CTextInput : public std::istream {
-public:
-    CTextInput() : std::istream(&buffer) {}
-    CTextInput(const CTextInput&) = delete;
-    CTextInput& operator=(const CTextInput&) = delete;
-
-    void Reset(const std::string& text) {
-        buffer.Set(text);
-        clear();
-        flags(std::ios::skipws | std::ios::dec);
-        width(0);
-        precision(6);
-    }
-
-private:
-    class Buffer : public std::streambuf {
-    public:
-        void Set(const std::string& text) {
-            // Never written through: a put-back of another character fails.
-            char* begin = const_cast<char*>(text.data());
-            setg(begin, begin, begin + text.size());
-        }
-
-    protected:
-        // Positions within the text, so that a reader can tell whether it moved on.
-        pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
-            const off_type size = egptr() - eback();
-            const off_type from = dir == std::ios::beg ? 0 : dir == std::ios::cur ? gptr() - eback() : size;
-            if (!(which & std::ios::in) || off < -from || off > size - from) return pos_type(off_type(-1));
-            setg(eback(), eback() + from + off, egptr());
-            return pos_type(from + off);
-        }
-        pos_type seekpos(pos_type pos, std::ios::openmode which) override {
-            return seekoff(off_type(pos), std::ios::beg, which);
-        }
-    };
-    Buffer buffer;
-};
 
 }  // namespace textinput
