@@ -8,7 +8,6 @@
 #include <ios>
 #include <istream>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -2,13 +2,13 @@
 # Builds everything and runs every test: a plain build, a build under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the kit and network tests under
 # ThreadSanitizer, and the fuzz targets for a bounded time (TAVO_FUZZ_SECONDS each,
-# default 30).
+# default 30). TAVO_JOBS limits the parallel jobs (default: every processor).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
 tavo_install_missing "${TAVO_BUILD_PACKAGES[@]}" "${TAVO_TEST_PACKAGES[@]}"
 
-jobs=$(nproc)
+jobs=${TAVO_JOBS:-$(nproc)}
 export QT_QPA_PLATFORM=offscreen
 
 echo "== plain build"
