@@ -154,6 +154,47 @@ TEST(StreamReader, BoundsLinesAndMessages)
     EXPECT_EQ(endless.texts[1], ": next");
 }
 
+// A handler may route other messages before it returns (a modal dialog's loop in the
+// application does): each routing reads its own text to the end.
+TEST(StreamRouting, HandlersMayRouteAgain)
+{
+    // A service that routes another message between two words of its own.
+    struct CNestingService : CServer {
+        using CServer::CServer;
+        std::string seen;
+        void HandleMessage(const std::string&, const std::string&, std::istream& is) override
+        {
+            std::string first, second;
+            is >> first;
+            connection->ParseMessage("inner: nested words");
+            is >> second;
+            seen = first + " " + second;
+        }
+    };
+    struct CNesting : CRecordingStream {
+        void File(CServer* service) { services["/nest"].reset(service); }
+    } stream;
+    auto* service = new CNestingService(&stream, "/nest");
+    stream.File(service);
+    stream.ParseMessage("/nest: one two");
+    EXPECT_EQ(service->seen, "one two");
+    EXPECT_EQ(stream.events, (Strings{"tell inner|nested words"}));
+
+    // A hand-off that starts the next message itself keeps it.
+    struct CStarting : CRecordingStream {
+        void HandleText(const std::string& text) override
+        {
+            CRecordingStream::HandleText(text);
+            if (text == ": one") {
+                std::string line = ": two";
+                ProcessLine(line);
+            }
+        }
+    } starting;
+    starting.RunOver(": one\nREADY\nREADY\n");
+    EXPECT_EQ(starting.texts, (Strings{": one", ": two", ": ~disconnect"}));
+}
+
 TEST(StreamRouting, RoutesByFirstWord)
 {
     CRecordingStream stream;
