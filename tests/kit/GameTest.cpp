@@ -70,19 +70,12 @@ TEST(GGMoveListItem, TextForms) {
     empty >> item;
     EXPECT_TRUE(empty.fail());
 
+    // A list grown by resizing holds passes that took no time.
     CGGMoveList<COsMove> list;
-    EXPECT_TRUE(list.empty());
     list.push_back(Entry("F5"));
-    list.push_back(Entry("D6/1/2"));
-    list.resize(3);
-    EXPECT_EQ(list.size(), 3u);
-    EXPECT_TRUE(list[2].move.fPass);
-    EXPECT_EQ(list[2].time, 0);
-    int n = 0;
-    for (const Item& i : list) n += !i.move.fPass;
-    EXPECT_EQ(n, 2);
-    list.clear();
-    EXPECT_EQ(list.size(), 0u);
+    list.resize(2);
+    EXPECT_TRUE(list[1].move.fPass);
+    EXPECT_EQ(list[1].time, 0);
 }
 
 TEST(GGPosition, ClocksAndMoves) {

@@ -90,7 +90,6 @@ TEST(OsBoardType, TextAndGeometry) {
         EXPECT_EQ(bt.size, size);
         EXPECT_FALSE(bt.fOctagon);
         EXPECT_EQ(bt.NSquares(), size * size);
-        EXPECT_EQ(bt.NBorderedSquares(), (size + 2) * (size + 2));
         EXPECT_EQ(Text(bt), std::to_string(size));
         EXPECT_FALSE(bt.IsCutCorner(0, 0));
     }
