@@ -6,10 +6,9 @@
 // classic locale, and no more.
 #pragma once
 
-#include <cctype>
 #include <istream>
-#include <typeinfo>
 #include <string>
+#include <typeinfo>
 
 #include "KitAssert.h"
 
@@ -83,7 +82,6 @@ public:
 private:
     Buffer buffer;
 };
-
 
 // Skips white space; an end of input sets only the end state.
 inline void SkipBlanks(std::istream& is) {
