@@ -36,6 +36,7 @@ const std::map<UINT, const char*>& StringTable()
         {34309, "Can't connect to the computer hosting the GGS."},
         {34310, "GGS reset the connection"},
         {34311, "GGS closed the connection"},
+        {34314, "GGS did not answer in time"},
 
         // The default server host name.
         {46000, "skatgame.net"},
