@@ -1,7 +1,11 @@
 #include "ServerOsTavo.h"
 
+#include "DialogOsIncomingRequest.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
+#include "res/Resource.h"
+
+#include <QTimer>
 
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
@@ -10,6 +14,7 @@ CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 
 CServerOsTavo::~CServerOsTavo()
 {
+    *m_handle = nullptr;
     for (const auto& pane : panes) {
         ASSERT(pane.second != nullptr);
         if (pane.second)
@@ -145,4 +150,130 @@ void CServerOsTavo::RemoveGame(const CMsgMatchDelta& msg, const std::string& gam
         panes.erase(gameId);
     }
     EraseGame(msg, gameId);
+}
+
+// ---------------------------------------------------------------------------------
+// Notices
+
+void CServerOsTavo::SendToPane(const std::string& id, const std::string& text)
+{
+    if (CTavoDoc* doc = FindPane(id))
+        doc->AddComment(text);
+}
+
+void CServerOsTavo::OnAbortRequest(const CMsgGGAbortRequest& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnComment(const CMsgGGComment& msg)
+{
+    SendToPane(msg.matchId, msg.author.login + ": " + msg.comment);
+}
+
+void CServerOsTavo::OnFatalTimeout(const CMsgGGFatalTimeout& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnRatingUpdate(const CMsgGGRatingUpdate& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+    SendToPane(msg.matchId + ".0", msg.text);
+    SendToPane(msg.matchId + ".1", msg.text);
+}
+
+void CServerOsTavo::OnTimeout(const CMsgGGTimeout& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnTrustViolation(const CMsgGGTrustViolation& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnUndoRequest(const CMsgGGUndoRequest& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnWatchDelta(const CMsgGGWatchDelta& msg)
+{
+    const CMatch* match = FindMatch(msg.matchId);
+    if (!match)
+        return;
+    if (match->matchType.kind == 's') {
+        SendToPane(msg.matchId + ".0", msg.text);
+        SendToPane(msg.matchId + ".1", msg.text);
+    } else {
+        SendToPane(msg.matchId, msg.text);
+    }
+}
+
+void CServerOsTavo::OnFinger(const CMsgFinger& msg)
+{
+    Ask([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
+}
+
+// ---------------------------------------------------------------------------------
+// Requests
+
+void CServerOsTavo::OnRequestDelta(const CMsgRequestDelta& msg)
+{
+    ApplyRequestDelta(msg);
+    // A withdrawn request leaves an open dialog open; one not yet shown is dropped.
+    if (!msg.plus || !connection || !msg.ConcernsLogin(*connection))
+        return;
+    Ask([this, id = msg.requestId, request = msg.request] { PutRequest(id, request); });
+}
+
+void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
+{
+    if (!FindRequest(id))
+        return;
+    if (request.rated != 'S') {
+        CDialogOsIncomingRequest dialog(request, this, id);
+        dialog.DoModal();
+        return;
+    }
+    // The continuation of a stored match is answered here, once.
+    const QString question = LoadStringResource(IDS_CONTINUE_STORED)
+                                 .arg(ToQ(request.players[0].login), ToQ(request.storedId));
+    const CServerOsTavoHandle self = m_handle;
+    const int answer = AfxMessageBox(question, MB_YESNO, 0);
+    if (!*self || !connection)
+        return;
+    Tell() << (answer == IDYES ? "accept " : "decline ") << id << '\n';
+    connection->flush();
+}
+
+void CServerOsTavo::Ask(std::function<void()> question)
+{
+    m_questions.push_back(std::move(question));
+    // A queue that was empty is started once the message being handled is done; else
+    // the questions already under way go on with it.
+    if (m_questions.size() == 1 && !m_bAsking) {
+        QTimer::singleShot(0, [self = m_handle] {
+            if (*self)
+                (*self)->AskQuestions();
+        });
+    }
+}
+
+void CServerOsTavo::AskQuestions()
+{
+    if (m_bAsking)
+        return;
+    m_bAsking = true;
+    const CServerOsTavoHandle self = m_handle;
+    while (!m_questions.empty()) {
+        const std::function<void()> question = std::move(m_questions.front());
+        m_questions.pop_front();
+        question();
+        // The connection may have ended while the question was open.
+        if (!*self)
+            return;
+    }
+    m_bAsking = false;
 }

@@ -5,16 +5,26 @@
 
 #include "Server.h"
 
+#include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
+class CServerOsTavo;
 class CTavoDoc;
+
+// Null once the service object has gone: what a modal dialog that sends through the
+// service holds, since the connection may end while the dialog is open.
+using CServerOsTavoHandle = std::shared_ptr<CServerOsTavo*>;
 
 class CServerOsTavo : public CServerOs {
 public:
     explicit CServerOsTavo(ggsstream* connection);
     // Every game window still attached is detached and stays open.
     ~CServerOsTavo() override;
+
+    CServerOsTavoHandle GetHandle() const { return m_handle; }
 
     // Sends "rated +" (a registered user) or "open 1" (an unregistered one), then
     // "match", once: nothing while the own level is not known yet.
@@ -41,7 +51,39 @@ public:
     // The match of the game has ended: its window shows the final game and is detached.
     void RemoveGame(const CMsgMatchDelta& msg, const std::string& gameId) override;
 
+    // The service's notices go to the game window of their game id.
+    void OnAbortRequest(const CMsgGGAbortRequest& msg) override;
+    void OnComment(const CMsgGGComment& msg) override;
+    void OnFatalTimeout(const CMsgGGFatalTimeout& msg) override;
+    void OnRatingUpdate(const CMsgGGRatingUpdate& msg) override;
+    void OnTimeout(const CMsgGGTimeout& msg) override;
+    void OnTrustViolation(const CMsgGGTrustViolation& msg) override;
+    void OnUndoRequest(const CMsgGGUndoRequest& msg) override;
+    void OnWatchDelta(const CMsgGGWatchDelta& msg) override;
+    // A finger reply is shown in a message box.
+    void OnFinger(const CMsgFinger& msg) override;
+    // A request addressed to the user is put to the user: a stored match's continuation
+    // as a question, any other in the incoming-request dialog.
+    void OnRequestDelta(const CMsgRequestDelta& msg) override;
+
+    // The text goes to the comments of the game window of the id; without one it is
+    // dropped.
+    void SendToPane(const std::string& id, const std::string& text);
+    // Puts something to the user in a modal box or dialog: one at a time, in order, once
+    // the message being handled is done. A question whose message came while another was
+    // open waits for it; the questions still waiting when the service goes are dropped.
+    void Ask(std::function<void()> question);
+
     // The window of every live game of this service, own or watched; not owned.
     std::map<std::string, CTavoDoc*> panes;
     bool setupSent = false;
+
+private:
+    void AskQuestions();
+    // The request of that id, when it is still open: the user answers it.
+    void PutRequest(const std::string& id, const CRequest& request);
+
+    CServerOsTavoHandle m_handle = std::make_shared<CServerOsTavo*>(this);
+    std::deque<std::function<void()>> m_questions;
+    bool m_bAsking = false;
 };

@@ -37,6 +37,11 @@ const std::map<UINT, const char*>& StringTable()
         {34310, "GGS reset the connection"},
         {34311, "GGS closed the connection"},
 
+        // Match terms refused before a request is sent.
+        {34048, "Rand games must have color = synch or komi"},
+        {34049, "Too few random discs for that board type"},
+        {34050, "Too many random discs for that board type"},
+
         // The default server host name.
         {46000, "skatgame.net"},
 
@@ -51,15 +56,23 @@ const std::map<UINT, const char*>& StringTable()
                 "'.' or '_'.\nIt may not include the characters ',' or '/'."},
         {48053, "The Reversi server is not available at the moment, so you can't play Reversi"},
         {48061, "The Reversi server is back online, you can now play Reversi"},
+        {48066, "You must be registered to play rated games."},
         {48080, "You don't have a current version of COMCTL32.DLL. Not all Tavo features will work.\r\n"
                 "Press Help for more information."},
         {50000, "Help/Os/MatchTypes.html"},
         {50033, "Help/Err/Comctl.html"},
         {50034, "Help/Index.html"},
+        {52008, "Black"},
+        {52009, "White"},
         {52022, "Version 0.75"},
         {52024, "Tavo has automatically passed for you.\n\nTo change this choose Reversi/Autoplay... from the menu."},
         {52025, "Tavo has automatically made a forced move for you.\n\nTo change this choose Reversi/Autoplay... "
                 "from the menu."},
+        {52026, "Octagonal"},
+        {52039, "Synch"},
+        {52040, "Komi"},
+        {52041, "Random"},
+        {52042, "%1 is asking: Continue stored match %2?"},
 
         // Command prompts.
         {32771, "Connect to the GGS server"},

@@ -1,0 +1,53 @@
+// Support for the tests of the service's dialogs and list windows: their controls found
+// by id and used as a user does, and an application that records the help it opens.
+#pragma once
+
+#include "GameTestSupport.h"
+
+#include "mfc/Dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+inline QComboBox* ComboOf(CDialog* dialog, int id)
+{
+    return qobject_cast<QComboBox*>(dialog->GetDlgItem(id));
+}
+
+inline QCheckBox* CheckOf(CDialog* dialog, int id)
+{
+    return qobject_cast<QCheckBox*>(dialog->GetDlgItem(id));
+}
+
+// Clears an edit and types the text, as the user does.
+inline void Retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    PressKey(edit, Qt::Key_Backspace);
+    TypeText(edit, text);
+}
+
+// Types the text into a combo box's field.
+inline void Choose(QComboBox* combo, const QString& text)
+{
+    Retype(combo->lineEdit(), text);
+}
+
+inline void Click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+// An application that records the help pages it is asked for instead of opening them.
+class CHelpRecordingApp : public CGameTestApp {
+public:
+    void WinHelp(DWORD data, UINT command) override
+    {
+        if (command == HELP_CONTEXT)
+            help.push_back(data & 0xFFFF);
+    }
+    std::vector<DWORD> help;
+};
