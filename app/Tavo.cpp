@@ -2,12 +2,14 @@
 
 #include "Bitmap2.h"
 #include "ChildFrm.h"
+#include "Console.h"
 #include "DialogGGSConnect.h"
 #include "DialogGetLogin.h"
 #include "DialogOsMatchRequest.h"
 #include "DialogReversiAutopass.h"
 #include "DialogReversiAutosave.h"
 #include "DialogServerName.h"
+#include "DialogTalkTo.h"
 #include "MainFrm.h"
 #include "ServerOsTavo.h"
 #include "TavoDoc.h"
@@ -467,6 +469,61 @@ void CTavoApp::DeclareCommands()
         CDialogServerName dialog;
         dialog.DoModal();
     });
+
+    // The talk commands: the who window and the text windows of the connection.
+    const auto loggedIn = [this](CCmdUI* ui) { ui->Enable(pStream && pStream->IsLoggedIn()); };
+    OnCommand(ID_GGS_WHO, [this] {
+        ASSERT(pStream);
+        if (!pStream)
+            return;
+        *pStream << "who\n";
+        pStream->flush();
+        pStream->ShowWhoDialog();
+    });
+    OnUpdateCommandUI(ID_GGS_WHO, loggedIn);
+    OnCommand(ID_GGS_TALKTO, [this] {
+        CDialogTalkTo dialog;
+        if (dialog.DoModal() != IDOK)
+            return;
+        if (dialog.m_strLogin.isEmpty()) {
+            AfxMessageBox(QStringLiteral("You must enter the name of someone to talk to"), MB_OK, 0);
+            return;
+        }
+        // The connection may have ended while the dialog was open.
+        ASSERT(pStream);
+        if (pStream)
+            pStream->ShowWindowFor(ToStd(dialog.m_strLogin), false);
+    });
+    OnUpdateCommandUI(ID_GGS_TALKTO, loggedIn);
+    OnCommand(ID_GGS_CHAT, [this] {
+        ASSERT(pStream);
+        if (pStream)
+            pStream->ShowWindowFor(".chat", false);
+    });
+    OnUpdateCommandUI(ID_GGS_CHAT, loggedIn);
+    OnCommand(ID_GGS_REGISTER, [this] {
+        ASSERT(pStream);
+        if (!pStream)
+            return;
+        *pStream << "g _admin\n";
+        pStream->flush();
+    });
+    OnUpdateCommandUI(ID_GGS_REGISTER, [this](CCmdUI* ui) {
+        ui->Enable(pStream && pStream->IsLoggedIn() && pStream->IsUnregistered());
+    });
+    OnCommand(ID_GGS_CONSOLE, [this] {
+        ASSERT(pStream);
+        if (pStream)
+            pStream->ShowWindowFor(std::string(), false);
+    });
+    OnUpdateCommandUI(ID_GGS_CONSOLE, loggedIn);
+    OnCommand(ID_VIEW_UNIFIEDCHAT, [this] {
+        fUnifiedChat = !fUnifiedChat;
+        if (fUnifiedChat && pStream)
+            if (CConsole* chat = pStream->GetWindow(".chat"))
+                chat->PrefillInput();
+    });
+    OnUpdateCommandUI(ID_VIEW_UNIFIEDCHAT, [this](CCmdUI* ui) { ui->SetCheck(fUnifiedChat); });
     OnCommand(ID_REVERSI_AUTOPLAY, [] {
         CDialogReversiAutopass dialog;
         dialog.DoModal();
@@ -527,7 +584,6 @@ void CTavoApp::DeclareCommands()
     toggle(ID_VIEW_MOVES_VALID, fShowValidMoves, 7);
     toggle(ID_VIEW_MOVES_BEEP, fMoveBeep, 0);
     toggle(ID_VIEW_EVALS, fShowEvals, 7);
-    toggle(ID_VIEW_UNIFIEDCHAT, fUnifiedChat, 0);
 
     const auto theme = [this](UINT id, CBoardStyle* style) {
         OnCommand(id, [this, style] { SetStyle(style); });

@@ -1,9 +1,18 @@
 #include "TavoGGSStream.h"
 
+#include "Console.h"
+#include "DialogGGSWho.h"
 #include "MainFrm.h"
+#include "ServerOsTavo.h"
 #include "Tavo.h"
 #include "mfc/Sync.h"
+#include "res/KnownLogins.h"
+#include "res/Resource.h"
 
+#include <QApplication>
+#include <QThread>
+#include <QTimer>
+#include <deque>
 #include <new>
 
 namespace {
@@ -14,7 +23,61 @@ void DiscardPacket(LPARAM packet)
     delete reinterpret_cast<CServerLinePacket*>(packet);
 }
 
+// Message boxes raised by the server's messages wait until the handler that raised them
+// has returned, and then come one at a time. A box runs an event loop of its own, in
+// which the end of the connection may arrive and delete the stream: nothing of the
+// stream may be on the stack then.
+struct PendingBoxes {
+    std::deque<QString> texts;
+    bool showing = false;
+};
+
+PendingBoxes& Boxes()
+{
+    static PendingBoxes boxes;
+    return boxes;
+}
+
+void ShowPendingBoxes()
+{
+    PendingBoxes& boxes = Boxes();
+    if (boxes.showing)
+        return;
+    boxes.showing = true;
+    while (!boxes.texts.empty()) {
+        const QString text = boxes.texts.front();
+        boxes.texts.pop_front();
+        AfxMessageBox(text, MB_OK, 0);
+    }
+    boxes.showing = false;
+}
+
+void ShowMessageLater(const QString& text)
+{
+    Boxes().texts.push_back(text);
+    QTimer::singleShot(0, QCoreApplication::instance(), ShowPendingBoxes);
+}
+
+bool UnifiedChat()
+{
+    CTavoApp* app = TavoApp();
+    return app && app->fUnifiedChat;
+}
+
 } // namespace
+
+tavostream::tavostream() : tavostream(BuiltInKnownLogins())
+{
+}
+
+tavostream::tavostream(KnownLogins known) : knownLogins(std::move(known))
+{
+}
+
+tavostream::~tavostream()
+{
+    CloseWindows();
+}
 
 void tavostream::HandleText(const std::string& text)
 {
@@ -41,14 +104,6 @@ void tavostream::HandleText(const std::string& text)
     (void)released;
 }
 
-void tavostream::OnDisconnected()
-{
-    ResetLogin();
-    // This may delete the stream: nothing of it is touched afterwards.
-    if (CTavoApp* app = TavoApp())
-        app->ReleaseStream(this);
-}
-
 void tavostream::OnBell()
 {
     // Under the same rule as HandleText: nothing reaches the window thread once the
@@ -59,6 +114,234 @@ void tavostream::OnBell()
     MessageBeep(0xFFFFFFFF);
     ReleaseMutex(shutdown);
 }
+
+// ---------------------------------------------------------------------------------
+// The server's messages
+
+void tavostream::ShowText(const std::string& name, const std::string& text)
+{
+    if (CConsole* window = GetWindow(name)) {
+        window->AddText(text + "\n");
+        window->ShowNoActivate();
+    }
+}
+
+void tavostream::OnMessage(const CMsg& msg)
+{
+    ShowText(msg.from, msg.text);
+}
+
+void tavostream::OnDisconnected()
+{
+    CloseWindows();
+    ResetLogin();
+    // This may delete the stream: nothing of it is touched afterwards.
+    if (CTavoApp* app = TavoApp())
+        app->ReleaseStream(this);
+}
+
+void tavostream::OnErr(const CMsgGGSErr& msg)
+{
+    if (msg.id == kErrGGSUserNotFound)
+        ShowText(msg.user, msg.text);
+    else
+        ggsstream::OnErr(msg);
+}
+
+void tavostream::OnFinger(const CMsgGGSFinger& msg)
+{
+    ShowMessageLater(ToQ(msg.text));
+}
+
+void tavostream::OnLoggedIn()
+{
+    *this << "ve -ack\n"
+          << "notify + /os\n"
+          << "notify + *\n"
+          << "who\n"
+          << "c + .Tavo\n"
+          << "c + .tourney\n"
+          << "alias .log_off c - .Tavo ; c - .tourney ; t /os client - ; alias .log_off\n";
+    flush();
+}
+
+void tavostream::OnTell(const CMsgGGSTell& msg)
+{
+    if (msg.from == ".Tavo" && msg.rest == "q4: version") {
+        *this << "t q4 " << LoadStdString(IDS_VERSION) << "\n";
+        flush();
+        return;
+    }
+    ShowText(msg.from, msg.text);
+}
+
+void tavostream::OnUnknown(const CMsgGGSUnknown& msg)
+{
+    ShowText(msg.from, "Unknown GGS Message:\n" + msg.text);
+}
+
+void tavostream::OnUserDelta(const CMsgGGSUserDelta& msg)
+{
+    if (msg.login == "/os") {
+        if (msg.plus && whoReceived && users.count(msg.login) == 0)
+            ShowMessageLater(LoadStringResource(IDS_OS_BACK));
+        else if (!msg.plus)
+            ShowMessageLater(LoadStringResource(IDS_OS_UNAVAILABLE));
+    }
+    UpdateUser(msg);
+    if (msg.login == login && HasService("/os")) {
+        CServer* service = FindService("/os");
+        ASSERT(service != nullptr);
+        auto* os = dynamic_cast<CServerOsTavo*>(service);
+        ASSERT(os != nullptr);
+        if (os)
+            os->SendSetup();
+    }
+    if (CDialogGGSWho* who = GetWhoDialog()) {
+        if (msg.plus)
+            who->AddUser(msg.login);
+        else
+            who->RemoveUser(msg.login);
+    }
+}
+
+void tavostream::OnWho(const CMsgGGSWho& msg)
+{
+    if (!whoReceived) {
+        if (users.count("/os") == 0)
+            ShowMessageLater(LoadStringResource(IDS_OS_UNAVAILABLE));
+        whoReceived = true;
+    }
+    if (whoDialog) {
+        whoDialog->SetUsers(msg.users);
+        whoDialog->ShowWindow(SW_SHOW);
+    }
+}
+
+void tavostream::CreateService(const std::string& name)
+{
+    // A service that is already filed stays as it is: a repeated "+" builds no second object.
+    if (name != "/os" || HasService(name))
+        return;
+    services[name].reset(new CServerOsTavo(this));
+}
+
+// ---------------------------------------------------------------------------------
+// Windows
+
+CConsole* tavostream::GetWindow(const std::string& name)
+{
+    const std::string key = name.empty() ? "GGS Console" : UnifiedChat() ? ".chat" : name;
+    const auto found = windows.find(key);
+    if (found != windows.end() && found->second)
+        return found->second;
+    CConsole* window = nullptr;
+    try {
+        window = new CConsole(key, this, name.empty());
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (!window->HasWindow()) {
+        delete window;
+        return nullptr;
+    }
+    windows[key] = window;
+    return window;
+}
+
+void tavostream::ShowWindowFor(const std::string& name, bool select)
+{
+    CConsole* window = GetWindow(name);
+    if (!window)
+        return;
+    window->Activate();
+    if (select && UnifiedChat())
+        window->SetRecipient(name);
+}
+
+CDialogGGSWho* tavostream::GetWhoDialog()
+{
+    if (!whoDialog) {
+        auto* who = new (std::nothrow) CDialogGGSWho;
+        if (who && !who->Create(this)) {
+            delete who;
+            who = nullptr;
+        }
+        whoDialog = who;
+    }
+    return whoDialog;
+}
+
+void tavostream::ShowWhoDialog()
+{
+    if (CDialogGGSWho* who = GetWhoDialog())
+        who->ShowWindow(SW_RESTORE);
+}
+
+void tavostream::ClassifyUser(CGGSUser& user) const
+{
+    const auto found = users.find(user.login);
+    const int level = found == users.end() ? -1 : found->second;
+    if (!user.login.empty() && user.login[0] == '/') {
+        user.status = 's';
+    } else if (level >= 2) {
+        user.status = 'a';
+    } else if (const auto known = knownLogins.find(user.login); known != knownLogins.end()) {
+        user.status = known->second;
+    } else {
+        user.status = level == 1 ? '+' : '-';
+    }
+}
+
+bool tavostream::IsRegistered() const
+{
+    const auto found = users.find(login);
+    return found != users.end() && found->second > 0;
+}
+
+bool tavostream::IsUnregistered() const
+{
+    const auto found = users.find(login);
+    return found != users.end() && found->second < 1;
+}
+
+void tavostream::Output(const std::string& name, const std::string& text)
+{
+    CConsole* window = GetWindow(name);
+    if (!window)
+        return;
+    if (!name.empty() && UnifiedChat())
+        window->AddText(name + " " + text + "\n");
+    else
+        window->AddText(text + "\n");
+}
+
+void tavostream::CloseWindows()
+{
+    // The windows go once the event that led here has been handled, since one of them
+    // may be handling it; they send nothing more. (Only the window thread touches them:
+    // a stream deleted by the reader thread has closed its windows before.)
+    const bool windowThread = QCoreApplication::instance()
+                              && QThread::currentThread() == QCoreApplication::instance()->thread();
+    const auto close = [windowThread](CDialog* window, auto& stream) {
+        if (windowThread) {
+            stream = nullptr;
+            window->hide();
+        }
+        window->deleteLater();
+    };
+    for (auto& entry : windows)
+        if (CConsole* window = entry.second)
+            close(window, window->m_pStream);
+    windows.clear();
+    if (CDialogGGSWho* who = whoDialog)
+        close(who, who->m_pStream);
+    whoDialog = nullptr;
+    DeleteAllServices();
+}
+
+// ---------------------------------------------------------------------------------
+// The two threads' hold on the stream
 
 void tavostream::Finished(tavostream* stream, int side)
 {

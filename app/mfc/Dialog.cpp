@@ -3,9 +3,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <cmath>
 
@@ -207,6 +210,23 @@ int CDialog::DoModal()
     return exec();
 }
 
+BOOL CDialog::Create(QWidget* parent)
+{
+    parent = AfxGetSafeOwner(parent);
+    if (parent != parentWidget())
+        setParent(parent, windowFlags());
+    if (!BuildControls())
+        return FALSE;
+    m_bModeless = true;
+    MINMAXINFO info{QPoint(minimumWidth(), minimumHeight())};
+    OnGetMinMaxInfo(&info);
+    setMinimumSize(info.ptMinTrackSize.x(), info.ptMinTrackSize.y());
+    m_pFocus = NextTabControl(this);
+    if (OnInitDialog() && m_pFocus)
+        m_pFocus = NextTabControl(this);
+    return TRUE;
+}
+
 BOOL CDialog::OnInitDialog()
 {
     UpdateData(FALSE);
@@ -268,12 +288,76 @@ void CDialog::showEvent(QShowEvent* e)
 
 void CDialog::ShowWindow(int cmdShow)
 {
-    if (cmdShow == SW_HIDE)
+    if (cmdShow == SW_HIDE) {
         hide();
-    else if (cmdShow == SW_RESTORE)
+    } else if (cmdShow == SW_RESTORE) {
         showNormal();
-    else
+        raise();
+        activateWindow();
+    } else if (cmdShow == SW_SHOWNOACTIVATE) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        if (isMinimized())
+            showNormal();
+        else
+            show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    } else {
         show();
+    }
+}
+
+void CDialog::setVisible(bool visible)
+{
+    // Only a dialog that starts selects the text of the edit that gets the focus: a
+    // modeless window shown again keeps that edit's caret and selection.
+    QWidget* focus = m_pFocus ? m_pFocus : focusWidget();
+    auto* edit = m_bModeless && visible && !isVisible() ? qobject_cast<QLineEdit*>(focus) : nullptr;
+    const int start = edit ? int(edit->selectionStart()) : -1;
+    const int length = edit ? int(edit->selectionLength()) : 0;
+    const int cursor = edit ? edit->cursorPosition() : 0;
+    QDialog::setVisible(visible);
+    if (edit && start >= 0)
+        edit->setSelection(start, length);
+    else if (edit)
+        edit->setCursorPosition(cursor);
+}
+
+void CDialog::OnSize(UINT type, int cx, int cy)
+{
+    (void)type;
+    (void)cx;
+    (void)cy;
+}
+
+void CDialog::resizeEvent(QResizeEvent* e)
+{
+    QDialog::resizeEvent(e);
+    const UINT type = isMinimized() ? SIZE_MINIMIZED : isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    OnSize(type, e->size().width(), e->size().height());
+}
+
+void CDialog::keyPressEvent(QKeyEvent* e)
+{
+    // Enter chooses the default button even when it is hidden, and OK when the dialog
+    // has none, as the platform's dialogs do.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        QPushButton* byDefault = nullptr;
+        for (const auto& control : m_controls)
+            if (auto* button = qobject_cast<QPushButton*>(control.second); button && button->isDefault())
+                byDefault = button;
+        if (!byDefault) {
+            if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+                focused->click();
+            else
+                OnOK();
+            return;
+        }
+        if (!byDefault->isVisible()) {
+            byDefault->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void CDialog::AddControl(int id, QWidget* control)

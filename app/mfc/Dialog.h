@@ -1,8 +1,10 @@
 // Modal dialogs built from a dialog resource, with controls found by id, OK and
-// Cancel handling, button click handlers and dialog data exchange (DDX/DDV).
+// Cancel handling, button click handlers and dialog data exchange (DDX/DDV); and
+// modeless ones, which closing only hides.
 #pragma once
 
 #include "WinApp.h"
+#include "Window.h"
 
 #include <QDialog>
 #include <functional>
@@ -54,6 +56,12 @@ public:
     // Builds the controls (once), initialises the dialog and runs it modally: IDOK,
     // IDCANCEL, or -1 when the template cannot be built.
     virtual int DoModal();
+    // Modeless: builds the controls and initialises the dialog, not yet visible; the main
+    // window owns it when no parent is given. Closing it (OK, Cancel, the close box) only
+    // hides it. False when the template cannot be built.
+    BOOL Create(QWidget* parent = nullptr);
+    // Whether the dialog's controls have been built (by Create or DoModal).
+    bool HasWindow() const { return m_bBuilt; }
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -65,6 +73,12 @@ public:
     void GotoDlgCtrl(QWidget* control);
     QWidget* GetFocusControl() const { return m_pFocus; }
     void ShowWindow(int cmdShow);
+    void setVisible(bool visible) override;
+    // A size event of the window: SIZE_RESTORED, SIZE_MAXIMIZED or SIZE_MINIMIZED with
+    // the new client size.
+    virtual void OnSize(UINT type, int cx, int cy);
+    // Asked once at creation; the minimum tracking size set here holds for the client.
+    virtual void OnGetMinMaxInfo(MINMAXINFO* info) { (void)info; }
 
     // Used by the dialog resources while they build the controls.
     void AddControl(int id, QWidget* control);
@@ -78,6 +92,8 @@ protected:
     void reject() override { OnCancel(); }
     void showEvent(QShowEvent* e) override;
     void accept() override { OnOK(); }
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     bool BuildControls();
@@ -85,6 +101,7 @@ private:
 
     UINT m_nIDTemplate;
     bool m_bBuilt = false;
+    bool m_bModeless = false;
     QWidget* m_pFocus = nullptr;
     std::map<int, QWidget*> m_controls;
     std::map<int, std::vector<QRadioButton*>> m_radioGroups;

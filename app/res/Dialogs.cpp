@@ -3,6 +3,7 @@
 #include "Icons.h"
 #include "Resource.h"
 #include "mfc/Dialog.h"
+#include "mfc/ListCtrl.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,10 +14,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -255,6 +258,54 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
     layout->addLayout(buttons);
 }
 
+// A rectangle given in dialog units, in pixels: a horizontal unit is 1.5 pixels and a
+// vertical one 1.625 (8-point "MS Sans Serif" at 96 DPI), rounded as the platform does.
+QRect DialogRect(int x, int y, int cx, int cy)
+{
+    const auto across = [](int units) { return (units * 6 + 2) / 4; };
+    const auto down = [](int units) { return (units * 13 + 4) / 8; };
+    return QRect(across(x), down(y), across(cx), down(cy));
+}
+
+// The windows laid out by their own size handlers: controls at fixed places, no layout.
+template <class W>
+W* Placed(CDialog& dialog, int id, W* control, const QRect& rect)
+{
+    control->setGeometry(rect);
+    return Filed(dialog, id, control);
+}
+
+void BuildConsole(CDialog& dialog)
+{
+    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    dialog.resize(DialogRect(0, 0, 186, 94).size());
+    auto* output = Placed(dialog, IDC_CONSOLE_OUTPUT, new QPlainTextEdit(&dialog), DialogRect(0, 0, 185, 80));
+    output->setReadOnly(true);
+    output->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    output->setFocusPolicy(Qt::ClickFocus);
+    Placed(dialog, IDC_CONSOLE_INPUT, new QLineEdit(&dialog), DialogRect(0, 81, 185, 13));
+    QPushButton* send = Button(dialog, IDOK, QStringLiteral("Send"), true);
+    send->setGeometry(DialogRect(156, 80, 30, 14));
+    send->hide();
+}
+
+void BuildWho(CDialog& dialog)
+{
+    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    dialog.setWindowTitle(QStringLiteral("GGS Who"));
+    dialog.resize(DialogRect(0, 0, 159, 246).size());
+    Button(dialog, IDC_WHO_REFRESH, QStringLiteral("Refresh"))->setGeometry(DialogRect(0, 1, 50, 15));
+    Button(dialog, IDC_WHO_CHAT, QStringLiteral("Chat"))->setGeometry(DialogRect(55, 1, 49, 15));
+    Button(dialog, IDC_WHO_RATINGS, QStringLiteral("Ratings"))->setGeometry(DialogRect(110, 1, 49, 15));
+    auto* servers = Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
+                           DialogRect(0, 17, 59, 10));
+    // The desktop's font may be wider than the one the template was made for.
+    servers->resize(std::max(servers->width(), servers->sizeHint().width()), servers->height());
+    Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), DialogRect(0, 30, 159, 216));
+}
+
 } // namespace
 
 bool BuildDialogResource(UINT id, CDialog& dialog)
@@ -268,6 +319,12 @@ bool BuildDialogResource(UINT id, CDialog& dialog)
         return true;
     case IDD_TALK_TO:
         BuildOneEdit(dialog, QStringLiteral("Create talk window"), QStringLiteral("Talk to:"), IDC_TALK_TO);
+        return true;
+    case IDD_CONSOLE:
+        BuildConsole(dialog);
+        return true;
+    case IDD_GGS_WHO:
+        BuildWho(dialog);
         return true;
     case IDD_GET_KOMI:
         BuildOneEdit(dialog, QStringLiteral("Komi Value"), QStringLiteral("Komi Value:"), IDC_KOMI);

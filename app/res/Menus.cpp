@@ -121,6 +121,15 @@ const std::map<UINT, MenuResource>& Menus()
             }},
             HelpMenu(),
         }}},
+        {IDR_WHO_MENU, {"", 0, {
+            {"Who", 0, {
+                {"Challenge...", ID_WHO_CHALLENGE, {}},
+                {"Chat", ID_WHO_CHAT, {}},
+                {"Info", ID_WHO_INFO, {}},
+                {"Reversi Info", ID_WHO_REVERSI_INFO, {}},
+                {"&History", ID_WHO_HISTORY, {}},
+            }},
+        }}},
     };
     return menus;
 }

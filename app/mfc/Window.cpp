@@ -1,0 +1,22 @@
+#include "Window.h"
+
+#include <QWidget>
+
+BOOL GetWindowPlacement(const QWidget* window, WINDOWPLACEMENT* placement)
+{
+    if (!window || !placement)
+        return FALSE;
+    placement->rcNormalPosition = window->isWindow() ? window->normalGeometry() : window->geometry();
+    // A window never shown has no normal geometry yet: it is where it was put.
+    if (placement->rcNormalPosition.isEmpty())
+        placement->rcNormalPosition = window->geometry();
+    return TRUE;
+}
+
+BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement)
+{
+    if (!window || !placement || !placement->rcNormalPosition.isValid())
+        return FALSE;
+    window->setGeometry(placement->rcNormalPosition);
+    return TRUE;
+}

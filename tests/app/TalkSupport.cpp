@@ -1,0 +1,232 @@
+#include "TalkSupport.h"
+
+#include "MainFrm.h"
+#include "res/Resource.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+TalkSession::TalkSession(const std::string& script) : deleted(std::make_shared<std::atomic<bool>>(false))
+{
+    if (script.empty())
+        server.ServeGGS();
+    else
+        server.SetScript(script);
+    app.nServerPort = server.Start();
+    app.streamFactory = [this] { return new RecordingStream(deleted); };
+    app.Start();
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
+}
+
+TalkSession::~TalkSession()
+{
+    // The connection ends as the user would end it, and its windows go with it.
+    if (app.pStream) {
+        Command(ID_GGS_CONNECT);
+        ProcessEventsUntil([this] { return bool(*deleted); });
+    }
+    server.Stop();
+}
+
+bool TalkSession::LogIn(const std::string& login)
+{
+    client = server.GetClientCount();
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+    app.Connect();
+    return driver.Done() && app.pStream && app.pStream->IsLoggedIn() && Sent("alias .log_off\n");
+}
+
+bool TalkSession::Sent(const std::string& text) const
+{
+    return ProcessEventsUntil(
+        [&] { return server.WaitForClientText(text, std::chrono::milliseconds(0), client); }, kWait);
+}
+
+void TalkSession::Command(UINT id)
+{
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    frame->UpdateCommandUI();
+    frame->GetCommandAction(id)->trigger();
+}
+
+bool TalkSession::Enabled(UINT id)
+{
+    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
+    frame->UpdateCommandUI();
+    return frame->GetCommandAction(id)->isEnabled();
+}
+
+PeerClient::~PeerClient()
+{
+    if (IsLoggedIn())
+        Logout();
+    if (IsConnected())
+        Disconnect();
+    if (reader.joinable())
+        reader.join();
+}
+
+bool PeerClient::LogIn(uint16_t port, const std::string& login)
+{
+    if (Connect("127.0.0.1", port) != 0 || Login(login, "pw") != 0)
+        return false;
+    reader = std::thread([this] { Run(); });
+    return true;
+}
+
+void PeerClient::Send(const std::string& line)
+{
+    *this << line;
+    flush();
+}
+
+bool PeerClient::Received(const std::string& text)
+{
+    std::unique_lock<std::mutex> hold(lock);
+    return arrived.wait_for(hold, kWait, [&] {
+        return std::any_of(texts.begin(), texts.end(),
+                           [&](const std::string& each) { return each.find(text) != std::string::npos; });
+    });
+}
+
+void PeerClient::HandleText(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    texts.push_back(text);
+    arrived.notify_all();
+}
+
+MessageBoxes::MessageBoxes() : m_context(new QObject)
+{
+    auto* timer = new QTimer(m_context.get());
+    QObject::connect(timer, &QTimer::timeout, m_context.get(), [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box->property("closed").toBool())
+            return;
+        box->setProperty("closed", true);
+        m_texts.push_back(box->text());
+        box->button(QMessageBox::Ok)->click();
+    });
+    timer->start(5);
+}
+
+MessageBoxes::~MessageBoxes() = default;
+
+std::vector<QString> MessageBoxes::Texts()
+{
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    return m_texts;
+}
+
+CConsole* ConsoleTitled(const std::string& title)
+{
+    CConsole* console = FindWindowTitled<CConsole>(ToQ(title));
+    return console && console->m_pStream ? console : nullptr;
+}
+
+CDialogGGSWho* WhoWindow()
+{
+    CDialogGGSWho* who = FindWindowTitled<CDialogGGSWho>(QStringLiteral("GGS Who"));
+    return who && who->m_pStream ? who : nullptr;
+}
+
+QPlainTextEdit* OutputOf(CConsole* console)
+{
+    return qobject_cast<QPlainTextEdit*>(console->GetDlgItem(IDC_CONSOLE_OUTPUT));
+}
+
+QLineEdit* InputOf(CConsole* console)
+{
+    return qobject_cast<QLineEdit*>(console->GetDlgItem(IDC_CONSOLE_INPUT));
+}
+
+QString OutputText(CConsole* console)
+{
+    // What the box shows once the window thread has had time for all of it: its
+    // document, counted with two characters a line end, is the whole text.
+    const QTextDocument* shown = OutputOf(console)->document();
+    ProcessEventsUntil([&] {
+        return shown->characterCount() + shown->blockCount() - 2 == console->m_editOutput.GetWindowTextLength();
+    });
+    return OutputOf(console)->toPlainText();
+}
+
+void TypeLine(CConsole* console, const QString& line)
+{
+    TypeText(InputOf(console), line);
+    PressKey(InputOf(console), Qt::Key_Return);
+}
+
+CListCtrl* ListOf(CDialogGGSWho* who)
+{
+    return dynamic_cast<CListCtrl*>(who->GetDlgItem(IDC_WHO_LIST));
+}
+
+std::vector<std::string> Rows(CDialogGGSWho* who)
+{
+    CListCtrl* list = ListOf(who);
+    std::vector<std::string> rows;
+    for (int row = 0; row < list->GetItemCount(); ++row) {
+        std::string text;
+        for (int column = 0; column < 4; ++column)
+            text += (column ? " " : "") + ToStd(list->GetItemText(row, column));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button)
+{
+    QPoint point;
+    if (row >= 0) {
+        point = list->GetSubItemRect(row, column).center();
+    } else {
+        // Below the last row.
+        const int last = list->GetItemCount() - 1;
+        point = QPoint(5, last >= 0 ? list->GetSubItemRect(last, 0).bottom() + 20 : 5);
+    }
+    QWidget* viewport = list->viewport();
+    const QPointF local(point);
+    const QPointF global(viewport->mapToGlobal(point));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &release);
+}
+
+QMenu* OpenMenu()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+            return menu;
+    return nullptr;
+}
+
+void ChooseMenuItem(const QString& text)
+{
+    QMenu* menu = OpenMenu();
+    if (!menu)
+        return;
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text && action->isEnabled()) {
+            action->trigger();
+            menu->close();
+            return;
+        }
+    }
+}

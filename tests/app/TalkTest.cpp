@@ -1,0 +1,235 @@
+// Talking on the server: tells and channels between two logins, the server's own
+// messages in their windows, the version answer, the service's comings and goings, the
+// main window's talk commands, and the end of the connection.
+#include "TalkSupport.h"
+
+#include "ServerOsTavo.h"
+#include "res/KnownLogins.h"
+#include "res/Resource.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <gtest/gtest.h>
+
+TEST(Talk, TellsBetweenTwoLogins)
+{
+    TalkSession session;
+    PeerClient bob;
+    ASSERT_TRUE(session.LogIn("alice"));
+    ASSERT_TRUE(bob.LogIn(session.server.GetPort(), "bob"));
+
+    // A tell opens the sender's window on first contact, without a command of the user.
+    bob.Send("t alice hello alice\n");
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("bob") != nullptr; }));
+    CConsole* window = ConsoleTitled("bob");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !OutputText(window).isEmpty(); }));
+    EXPECT_EQ(OutputText(window), QStringLiteral("bob: hello alice\n"));
+    EXPECT_TRUE(window->isVisible());
+
+    // The answer typed into it reaches bob.
+    TypeLine(window, QStringLiteral("hello bob"));
+    EXPECT_TRUE(session.Sent("t bob hello bob\n"));
+    EXPECT_TRUE(bob.Received("alice: hello bob"));
+    EXPECT_EQ(OutputText(window), QStringLiteral("bob: hello alice\nhello bob\n"));
+}
+
+TEST(Talk, ChannelLinesAndTheVersionAnswer)
+{
+    TalkSession session;
+    ASSERT_TRUE(session.LogIn("alice"));
+    PeerClient bob;
+    ASSERT_TRUE(bob.LogIn(session.server.GetPort(), "bob"));
+    bob.Send("c + .Tavo\nt .Tavo hi all\n");
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled(".Tavo") != nullptr; }));
+    CConsole* channel = ConsoleTitled(".Tavo");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !OutputText(channel).isEmpty(); }));
+    EXPECT_EQ(OutputText(channel), QStringLiteral(".Tavo bob: hi all\n"));
+
+    // "version" from q4 on the channel is answered, and not shown.
+    PeerClient q4;
+    ASSERT_TRUE(q4.LogIn(session.server.GetPort(), "q4"));
+    q4.Send("c + .Tavo\nt .Tavo version\n");
+    EXPECT_TRUE(session.Sent("t q4 Version 0.75\n"));
+    EXPECT_TRUE(q4.Received("alice: Version 0.75"));
+    // Any other text on the channel is shown as it came, a version request of another
+    // user too.
+    bob.Send("t .Tavo version\n");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return OutputText(channel).contains(QStringLiteral("bob: version")); }));
+    EXPECT_EQ(OutputText(channel), QStringLiteral(".Tavo bob: hi all\n.Tavo bob: version\n"));
+    EXPECT_EQ(session.server.GetClientBytes(session.client).find("t bob Version"), std::string::npos);
+}
+
+TEST(Talk, ServerRepliesGoToTheirWindows)
+{
+    TalkSession session;
+    ASSERT_TRUE(session.LogIn("alice"));
+
+    // A user who is not there: the error lands in that user's window.
+    session.Stream()->ShowWindowFor("nobody", false);
+    TypeLine(ConsoleTitled("nobody"), QStringLiteral("are you there"));
+    CConsole* nobody = ConsoleTitled("nobody");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return OutputText(nobody).contains(QStringLiteral("ERR")); }));
+    EXPECT_EQ(OutputText(nobody), QStringLiteral("are you there\n: ERR user 'nobody' not found.\n"));
+    EXPECT_EQ(ConsoleTitled("GGS Console"), nullptr);
+
+    // Any other error, in the console.
+    session.Command(ID_GGS_CONSOLE);
+    CConsole* console = ConsoleTitled("GGS Console");
+    ASSERT_NE(console, nullptr);
+    TypeLine(console, QStringLiteral("frobnicate"));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return OutputText(console).contains(QStringLiteral("ERR")); }));
+    EXPECT_EQ(OutputText(console), QStringLiteral("frobnicate\n: ERR command 'frobnicate' not recognized.\n"));
+
+    // The server's finger reply is a message box.
+    MessageBoxes boxes;
+    TypeLine(console, QStringLiteral("f alice"));
+    ASSERT_TRUE(session.Sent("f alice\n"));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !boxes.Texts().empty(); }));
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(QStringLiteral(": finger\nlogin: alice\nlevel: 0")));
+}
+
+TEST(Talk, LoginCommandsAndUnknownMessages)
+{
+    TalkSession session(": frobnicate 1 2\n|3\nREADY\n");
+    ASSERT_TRUE(session.LogIn("alice"));
+    EXPECT_EQ(session.server.GetClientBytes(session.client),
+              "alice\npw\nve -ack\nnotify + /os\nnotify + *\nwho\nc + .Tavo\nc + .tourney\n"
+              "alias .log_off c - .Tavo ; c - .tourney ; t /os client - ; alias .log_off\n");
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
+    EXPECT_EQ(OutputText(ConsoleTitled("GGS Console")),
+              QStringLiteral("Unknown GGS Message:\n: frobnicate 1 2\n3\n"));
+}
+
+TEST(Talk, ServiceLeavingAndComingBack)
+{
+    // Before the first who reply a returning service says nothing; the first reply
+    // tells whether it is there; afterwards "-" always warns and "+" greets it once.
+    const std::string script =
+        ": - /os 2\nREADY\n"
+        ": + /os 2\nREADY\n"
+        ": who 2\n|/os s 0:00 1:00 - -\n|bob - 0:00 0:00 - -\nREADY\n"
+        ": - /os 2\nREADY\n"
+        ": + /os 2\nREADY\n"
+        ": + /os 2\nREADY\n"
+        ": done\nREADY\n";
+    TalkSession session(script);
+    MessageBoxes boxes;
+    ASSERT_TRUE(session.LogIn("alice"));
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
+    const QString away = LoadStringResource(IDS_OS_UNAVAILABLE);
+    const QString back = LoadStringResource(IDS_OS_BACK);
+    EXPECT_EQ(boxes.Texts(), (std::vector<QString>{away, away, back}));
+    EXPECT_EQ(away, QStringLiteral("The Reversi server is not available at the moment, so you can't play Reversi"));
+    EXPECT_EQ(back, QStringLiteral("The Reversi server is back online, you can now play Reversi"));
+    EXPECT_NE(dynamic_cast<CServerOsTavo*>(session.Stream()->FindService("/os")), nullptr);
+}
+
+TEST(Talk, FirstWhoReplyWithoutTheService)
+{
+    TalkSession session(": who 1\n|bob - 0:00 0:00 - -\nREADY\n: + /os 2\nREADY\n: done\nREADY\n");
+    MessageBoxes boxes;
+    ASSERT_TRUE(session.LogIn("carol"));
+    ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<QString>{LoadStringResource(IDS_OS_UNAVAILABLE), LoadStringResource(IDS_OS_BACK)}));
+}
+
+TEST(Talk, ServiceSetupFollowsTheOwnLevel)
+{
+    for (const int level : {0, 1}) {
+        TalkSession session;
+        session.server.SetLevel("alice", level);
+        ASSERT_TRUE(session.LogIn("alice"));
+        ASSERT_TRUE(session.Sent(level ? "t /os rated +\nt /os match\n" : "t /os open 1\nt /os match\n"));
+        auto* os = dynamic_cast<CServerOsTavo*>(session.Stream()->FindService("/os"));
+        ASSERT_NE(os, nullptr);
+        EXPECT_TRUE(os->setupSent);
+        // Only the game service has an object of its own.
+        EXPECT_EQ(session.Stream()->FindService("alice"), nullptr);
+        EXPECT_EQ(session.Stream()->IsRegistered(), level == 1);
+        EXPECT_EQ(session.Stream()->IsUnregistered(), level == 0);
+        EXPECT_EQ(session.Enabled(ID_GGS_REGISTER), level == 0);
+    }
+}
+
+TEST(Talk, CommandsOfTheMainWindow)
+{
+    TalkSession session;
+    for (const UINT id : {ID_GGS_WHO, ID_GGS_TALKTO, ID_GGS_CHAT, ID_GGS_REGISTER, ID_GGS_CONSOLE})
+        EXPECT_FALSE(session.Enabled(id)) << id;
+    EXPECT_TRUE(session.Enabled(ID_VIEW_UNIFIEDCHAT));
+    ASSERT_TRUE(session.LogIn("alice"));
+    for (const UINT id : {ID_GGS_WHO, ID_GGS_TALKTO, ID_GGS_CHAT, ID_GGS_CONSOLE})
+        EXPECT_TRUE(session.Enabled(id)) << id;
+    // Register waits until the server has told the own level.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return session.Stream()->IsUnregistered(); }));
+    EXPECT_TRUE(session.Enabled(ID_GGS_REGISTER));
+
+    session.Command(ID_GGS_REGISTER);
+    EXPECT_TRUE(session.Sent("\ng _admin\n"));
+
+    // Who asks the server and shows the window, which the reply fills.
+    session.Command(ID_GGS_WHO);
+    EXPECT_TRUE(session.Sent("g _admin\nwho\n"));
+    ASSERT_NE(WhoWindow(), nullptr);
+    EXPECT_TRUE(WhoWindow()->isVisible());
+
+    // Talk to: an empty name is refused with a message, a name opens its window.
+    {
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+        driver.AcceptMessageBox();
+        session.Command(ID_GGS_TALKTO);
+        EXPECT_TRUE(driver.Done());
+        EXPECT_EQ(driver.messageBoxes, std::vector<QString>{QStringLiteral("You must enter the name of someone to talk to")});
+        EXPECT_EQ(FindWindowTitled<CConsole>(QString()), nullptr);
+    }
+    {
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) {
+            TypeText(EditOf(d, IDC_TALK_TO), QStringLiteral("bob"));
+            ClickButton(d, IDOK);
+        });
+        session.Command(ID_GGS_TALKTO);
+        EXPECT_TRUE(driver.Done());
+        EXPECT_TRUE(driver.messageBoxes.empty());
+        ASSERT_NE(ConsoleTitled("bob"), nullptr);
+        EXPECT_TRUE(ConsoleTitled("bob")->isVisible());
+    }
+    session.Command(ID_GGS_CHAT);
+    EXPECT_NE(ConsoleTitled(".chat"), nullptr);
+    session.Command(ID_GGS_CONSOLE);
+    EXPECT_NE(ConsoleTitled("GGS Console"), nullptr);
+}
+
+TEST(Talk, DisconnectRemovesEveryWindowAndTheService)
+{
+    TalkSession session;
+    ASSERT_TRUE(session.LogIn("alice"));
+    session.Command(ID_GGS_WHO);
+    session.Command(ID_GGS_CONSOLE);
+    session.Stream()->ShowWindowFor("bob", false);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return session.Stream()->FindService("/os") != nullptr; }));
+    QPointer<CDialogGGSWho> who = WhoWindow();
+    QPointer<CConsole> console = ConsoleTitled("GGS Console");
+    QPointer<CConsole> bob = ConsoleTitled("bob");
+    ASSERT_TRUE(who && console && bob);
+
+    session.Command(ID_GGS_CONNECT);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return bool(*session.deleted); }));
+    EXPECT_EQ(session.app.pStream, nullptr);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !who && !console && !bob; }));
+    for (const UINT id : {ID_GGS_WHO, ID_GGS_TALKTO, ID_GGS_CHAT, ID_GGS_REGISTER, ID_GGS_CONSOLE})
+        EXPECT_FALSE(session.Enabled(id)) << id;
+}
+
+TEST(Talk, KnownLoginTable)
+{
+    const auto& table = BuiltInKnownLogins();
+    EXPECT_EQ(table.size(), 59u); // no login in two lists
+    std::map<char, int> counts;
+    for (const auto& entry : table)
+        ++counts[entry.second];
+    EXPECT_EQ(counts, (std::map<char, int>{{'.', 16}, {'h', 26}, {'p', 17}}));
+}
