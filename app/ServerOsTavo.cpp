@@ -1,6 +1,11 @@
 #include "ServerOsTavo.h"
 
+#include "DialogOsGames.h"
+#include "DialogOsHistory.h"
 #include "DialogOsIncomingRequest.h"
+#include "DialogOsStored.h"
+#include "DialogOsTop.h"
+#include "DialogOsWho.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
 #include "res/Resource.h"
@@ -21,6 +26,11 @@ CServerOsTavo::~CServerOsTavo()
             pane.second->Detach();
     }
     panes.clear();
+    matchesDialog.reset();
+    historyDialog.reset();
+    storedDialog.reset();
+    topDialog.reset();
+    ratingsDialog.reset();
 }
 
 void CServerOsTavo::SendSetup()
@@ -153,6 +163,135 @@ void CServerOsTavo::RemoveGame(const CMsgMatchDelta& msg, const std::string& gam
 }
 
 // ---------------------------------------------------------------------------------
+// List windows
+
+namespace {
+
+// The list window, made and created (hidden) for the service when there is none yet.
+template <class D>
+D* MadeOnFirstUse(std::unique_ptr<D>& dialog, CServerOsTavo* server)
+{
+    if (!dialog) {
+        try {
+            dialog = std::make_unique<D>();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        dialog->Create(server);
+    }
+    return dialog.get();
+}
+
+// The window, then shown with the reply's records.
+template <class D, class T>
+void ShowList(D* dialog, const std::vector<T>& items)
+{
+    if (!dialog)
+        return;
+    dialog->SetItems(items);
+    dialog->ShowWindow(SW_SHOW);
+}
+
+} // namespace
+
+CDialogOsMatches* CServerOsTavo::GetMatchesDialog()
+{
+    const bool made = !matchesDialog;
+    CDialogOsMatches* dialog = MadeOnFirstUse(matchesDialog, this);
+    if (made && dialog)
+        dialog->SetItems(FillMatchesDialog());
+    return dialog;
+}
+
+CDialogOsHistory* CServerOsTavo::GetHistoryDialog()
+{
+    return MadeOnFirstUse(historyDialog, this);
+}
+
+CDialogOsStored* CServerOsTavo::GetStoredDialog()
+{
+    return MadeOnFirstUse(storedDialog, this);
+}
+
+CDialogOsTop* CServerOsTavo::GetTopDialog()
+{
+    return MadeOnFirstUse(topDialog, this);
+}
+
+CDialogOsWho* CServerOsTavo::GetWhoDialog()
+{
+    return MadeOnFirstUse(ratingsDialog, this);
+}
+
+std::vector<CServerOsTavo::CMatch> CServerOsTavo::FillMatchesDialog() const
+{
+    std::vector<CMatch> list;
+    list.reserve(matches.size());
+    for (const auto& match : matches)
+        list.push_back(match.second);
+    return list;
+}
+
+void CServerOsTavo::ShowMatchesDialog()
+{
+    if (CDialogOsMatches* dialog = GetMatchesDialog())
+        dialog->ShowWindow(SW_RESTORE);
+}
+
+void CServerOsTavo::OnHistory(const CMsgHistory& msg)
+{
+    ShowList(GetHistoryDialog(), msg.items);
+}
+
+void CServerOsTavo::OnMatch(const CMsgMatch& msg)
+{
+    ApplyMatchList(msg);
+    ShowList(GetMatchesDialog(), msg.matches);
+}
+
+void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
+{
+    ApplyMatchDelta(msg);
+    CDialogOsMatches* dialog = GetMatchesDialog();
+    if (!dialog)
+        return;
+    if (msg.plus)
+        dialog->AddItem(msg.match);
+    else
+        dialog->RemoveItem(msg.match);
+}
+
+void CServerOsTavo::OnRank(const CMsgGGRank& msg)
+{
+    CDialogOsTop* dialog = GetTopDialog();
+    if (!dialog)
+        return;
+    dialog->SetItems(msg.items);
+    dialog->setWindowTitle(QStringLiteral("Rank"));
+    dialog->ShowWindow(SW_SHOW);
+}
+
+void CServerOsTavo::OnStored(const CMsgStored& msg)
+{
+    ShowList(GetStoredDialog(), msg.items);
+}
+
+void CServerOsTavo::OnTop(const CMsgGGTop& msg)
+{
+    CDialogOsTop* dialog = GetTopDialog();
+    if (!dialog)
+        return;
+    dialog->SetItems(msg.items);
+    dialog->setWindowTitle(QStringLiteral("Top"));
+    dialog->ShowWindow(SW_SHOW);
+}
+
+void CServerOsTavo::OnWho(const CMsgGGWho& msg)
+{
+    ShowList(GetWhoDialog(), msg.items);
+}
+
+// ---------------------------------------------------------------------------------
 // Notices
 
 void CServerOsTavo::SendToPane(const std::string& id, const std::string& text)
@@ -213,7 +352,7 @@ void CServerOsTavo::OnWatchDelta(const CMsgGGWatchDelta& msg)
 
 void CServerOsTavo::OnFinger(const CMsgFinger& msg)
 {
-    Ask([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
+    RunModal([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
 }
 
 // ---------------------------------------------------------------------------------
@@ -225,7 +364,7 @@ void CServerOsTavo::OnRequestDelta(const CMsgRequestDelta& msg)
     // A withdrawn request leaves an open dialog open; one not yet shown is dropped.
     if (!msg.plus || !connection || !msg.ConcernsLogin(*connection))
         return;
-    Ask([this, id = msg.requestId, request = msg.request] { PutRequest(id, request); });
+    RunModal([this, id = msg.requestId, request = msg.request] { PutRequest(id, request); });
 }
 
 void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
@@ -248,32 +387,32 @@ void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
     connection->flush();
 }
 
-void CServerOsTavo::Ask(std::function<void()> question)
+void CServerOsTavo::RunModal(std::function<void()> run)
 {
-    m_questions.push_back(std::move(question));
-    // A queue that was empty is started once the message being handled is done; else
-    // the questions already under way go on with it.
-    if (m_questions.size() == 1 && !m_bAsking) {
+    m_modals.push_back(std::move(run));
+    // The first one waiting starts the queue once the event at hand is done; the others
+    // follow it there.
+    if (m_modals.size() == 1 && !m_bRunningModals) {
         QTimer::singleShot(0, [self = m_handle] {
             if (*self)
-                (*self)->AskQuestions();
+                (*self)->RunModals();
         });
     }
 }
 
-void CServerOsTavo::AskQuestions()
+void CServerOsTavo::RunModals()
 {
-    if (m_bAsking)
+    if (m_bRunningModals)
         return;
-    m_bAsking = true;
+    m_bRunningModals = true;
     const CServerOsTavoHandle self = m_handle;
-    while (!m_questions.empty()) {
-        const std::function<void()> question = std::move(m_questions.front());
-        m_questions.pop_front();
-        question();
-        // The connection may have ended while the question was open.
+    while (!m_modals.empty()) {
+        const std::function<void()> run = std::move(m_modals.front());
+        m_modals.pop_front();
+        run();
+        // The connection may have ended while it ran.
         if (!*self)
             return;
     }
-    m_bAsking = false;
+    m_bRunningModals = false;
 }

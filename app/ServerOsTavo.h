@@ -10,7 +10,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+class CDialogOsHistory;
+class CDialogOsMatches;
+class CDialogOsStored;
+class CDialogOsTop;
+class CDialogOsWho;
 class CServerOsTavo;
 class CTavoDoc;
 
@@ -21,7 +27,7 @@ using CServerOsTavoHandle = std::shared_ptr<CServerOsTavo*>;
 class CServerOsTavo : public CServerOs {
 public:
     explicit CServerOsTavo(ggsstream* connection);
-    // Every game window still attached is detached and stays open.
+    // Every game window still attached is detached and stays open; the list windows go.
     ~CServerOsTavo() override;
 
     CServerOsTavoHandle GetHandle() const { return m_handle; }
@@ -43,6 +49,25 @@ public:
     // The user picked a listed match: its windows come up, or the service is asked to
     // let the user watch it (its "join" replies then open the windows).
     virtual void Watch(const std::string& matchId);
+
+    // The list windows, made (hidden) when first asked for; null when one cannot be made.
+    CDialogOsMatches* GetMatchesDialog();
+    CDialogOsHistory* GetHistoryDialog();
+    CDialogOsStored* GetStoredDialog();
+    CDialogOsTop* GetTopDialog();
+    CDialogOsWho* GetWhoDialog();
+    // Every match the service has listed, in the order of their ids.
+    std::vector<CMatch> FillMatchesDialog() const;
+    void ShowMatchesDialog();
+
+    // The service's list replies fill the list windows.
+    void OnHistory(const CMsgHistory& msg) override;
+    void OnMatch(const CMsgMatch& msg) override;
+    void OnMatchDelta(const CMsgMatchDelta& msg) override;
+    void OnRank(const CMsgGGRank& msg) override;
+    void OnStored(const CMsgStored& msg) override;
+    void OnTop(const CMsgGGTop& msg) override;
+    void OnWho(const CMsgGGWho& msg) override;
 
     void OnJoin(const CMsgJoin& msg) override;
     void OnLook(const CMsgLook& msg) override;
@@ -69,21 +94,27 @@ public:
     // The text goes to the comments of the game window of the id; without one it is
     // dropped.
     void SendToPane(const std::string& id, const std::string& text);
-    // Puts something to the user in a modal box or dialog: one at a time, in order, once
-    // the message being handled is done. A question whose message came while another was
-    // open waits for it; the questions still waiting when the service goes are dropped.
-    void Ask(std::function<void()> question);
+    // Runs a modal box or dialog once the message or click at hand is done, so that no
+    // window of this service is in the middle of its work when the box's loop lets the
+    // connection end. One runs at a time, in the order asked; those still waiting when
+    // the service goes are dropped.
+    void RunModal(std::function<void()> run);
 
+    std::unique_ptr<CDialogOsMatches> matchesDialog;
+    std::unique_ptr<CDialogOsHistory> historyDialog;
+    std::unique_ptr<CDialogOsStored> storedDialog;
+    std::unique_ptr<CDialogOsTop> topDialog;
+    std::unique_ptr<CDialogOsWho> ratingsDialog;
     // The window of every live game of this service, own or watched; not owned.
     std::map<std::string, CTavoDoc*> panes;
     bool setupSent = false;
 
 private:
-    void AskQuestions();
+    void RunModals();
     // The request of that id, when it is still open: the user answers it.
     void PutRequest(const std::string& id, const CRequest& request);
 
     CServerOsTavoHandle m_handle = std::make_shared<CServerOsTavo*>(this);
-    std::deque<std::function<void()>> m_questions;
-    bool m_bAsking = false;
+    std::deque<std::function<void()>> m_modals;
+    bool m_bRunningModals = false;
 };

@@ -540,6 +540,11 @@ void CTavoApp::DeclareCommands()
         }
     });
     OnUpdateCommandUI(ID_REVERSI_NEWGAME, [this](CCmdUI* ui) { ui->Enable(FindServiceObject() != nullptr); });
+    OnCommand(ID_REVERSI_WATCH, [this] {
+        if (CServerOsTavo* service = FindServiceObject())
+            service->ShowMatchesDialog();
+    });
+    OnUpdateCommandUI(ID_REVERSI_WATCH, [this](CCmdUI* ui) { ui->Enable(FindServiceObject() != nullptr); });
 
     // The service's list commands: "tell", the service, two blanks and the request.
     const auto serviceCommand = [this](UINT id, auto text) {

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -306,6 +307,16 @@ void BuildWho(CDialog& dialog)
     Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), DialogRect(0, 30, 159, 216));
 }
 
+// The service's list windows: the list fills the window (for some one unit narrower).
+void BuildServiceList(CDialog& dialog, const QString& title, int cx, int cy, int listCx)
+{
+    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setWindowTitle(title);
+    dialog.resize(DialogRect(0, 0, cx, cy).size());
+    auto* list = Placed(dialog, IDC_OS_LIST, new CListCtrl(&dialog), DialogRect(0, 0, listCx, cy));
+    list->header()->setSectionsClickable(false);
+}
+
 } // namespace
 
 bool BuildDialogResource(UINT id, CDialog& dialog)
@@ -344,6 +355,21 @@ bool BuildDialogResource(UINT id, CDialog& dialog)
         return true;
     case IDD_OS_INCOMING_REQUEST:
         BuildMatchRequest(dialog, true);
+        return true;
+    case IDD_OS_MATCHES:
+        BuildServiceList(dialog, QStringLiteral("Reversi Matches"), 150, 86, 150);
+        return true;
+    case IDD_OS_HISTORY:
+        BuildServiceList(dialog, QStringLiteral("Match History"), 243, 105, 243);
+        return true;
+    case IDD_OS_STORED:
+        BuildServiceList(dialog, QStringLiteral("Stored Matches"), 222, 86, 222);
+        return true;
+    case IDD_OS_TOP:
+        BuildServiceList(dialog, QStringLiteral("Top Reversi Players"), 234, 153, 233);
+        return true;
+    case IDD_OS_WHO:
+        BuildServiceList(dialog, QStringLiteral("Ratings"), 245, 158, 245);
         return true;
     case IDD_GET_LOGIN:
         BuildOneEdit(dialog, QStringLiteral("Login"), QStringLiteral("Login:"), IDC_LOGIN);

@@ -266,7 +266,7 @@ TEST(WhoWindow, ContextMenuAndButtonsSendTheirCommands)
     std::vector<std::string> items;
     for (QAction* action : menu->actions())
         items.push_back(ToStd(action->text()) + (action->isEnabled() ? "" : " (disabled)"));
-    EXPECT_EQ(items, (std::vector<std::string>{"Challenge... (disabled)", "Chat", "Info", "Reversi Info", "&History"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"Challenge...", "Chat", "Info", "Reversi Info", "&History"}));
 
     {
         // The service's finger reply comes in a box of its own.
