@@ -3,7 +3,9 @@
 #pragma once
 
 #include "GameTestSupport.h"
+#include "TalkSupport.h"
 
+#include "DialogResizableList.h"
 #include "mfc/Dialog.h"
 
 #include <QCheckBox>
@@ -39,6 +41,29 @@ inline void Choose(QComboBox* combo, const QString& text)
 inline void Click(QWidget* widget)
 {
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+// The rows of a list window, each as its cells joined by '|'.
+inline std::vector<std::string> Rows(CDialogResizableList* dialog)
+{
+    std::vector<std::string> rows;
+    CListCtrl* list = dialog->m_list;
+    for (int row = 0; list && row < list->GetItemCount(); ++row) {
+        std::string text;
+        for (int column = 0; column < list->columnCount(); ++column)
+            text += (column ? "|" : "") + ToStd(list->GetItemText(row, column));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+// The column titles of a list window, joined by '|'.
+inline std::string Columns(CDialogResizableList* dialog)
+{
+    std::string text;
+    for (int column = 0; column < dialog->m_list->columnCount(); ++column)
+        text += (column ? "|" : "") + ToStd(dialog->m_list->headerItem()->text(column));
+    return text;
 }
 
 // An application that records the help pages it is asked for instead of opening them.
