@@ -19,7 +19,11 @@ struct Service {
         connection = std::make_unique<CFakeConnection>("alice", 1);
         connection->TakeSent();
     }
-    ~Service() { connection.reset(); }
+    ~Service()
+    {
+        connection.reset();
+        EXPECT_TRUE(strays.titles.empty()) << strays.titles.front();
+    }
     CServerOsTavo* Os() const { return connection->Service(); }
     std::string Sent() { return connection->TakeSent(); }
     void Feed(const std::string& text) { connection->Feed(text); }
@@ -33,6 +37,7 @@ struct Service {
 
     CHelpRecordingApp app;
     std::unique_ptr<CFakeConnection> connection;
+    StrayModals strays;
 };
 
 } // namespace

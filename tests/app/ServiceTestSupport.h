@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 
 inline QComboBox* ComboOf(CDialog* dialog, int id)
 {
@@ -65,6 +67,34 @@ inline std::string Columns(CDialogResizableList* dialog)
         text += (column ? "|" : "") + ToStd(dialog->m_list->headerItem()->text(column));
     return text;
 }
+
+// Closes every modal window that stays open for a second, and keeps its title: a box or
+// dialog that a test does not answer fails the test instead of waiting for a click.
+class StrayModals {
+public:
+    StrayModals() : m_context(new QObject)
+    {
+        auto* timer = new QTimer(m_context.get());
+        QObject::connect(timer, &QTimer::timeout, m_context.get(), [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != m_seen) {
+                m_seen = modal;
+                m_since = std::chrono::steady_clock::now();
+            } else if (modal && std::chrono::steady_clock::now() - m_since > std::chrono::seconds(1)) {
+                titles.push_back(ToStd(modal->windowTitle()));
+                m_seen = nullptr;
+                modal->close();
+            }
+        });
+        timer->start(10);
+    }
+    std::vector<std::string> titles;
+
+private:
+    std::unique_ptr<QObject> m_context;
+    QWidget* m_seen = nullptr;
+    std::chrono::steady_clock::time_point m_since;
+};
 
 // An application that records the help pages it is asked for instead of opening them.
 class CHelpRecordingApp : public CGameTestApp {
