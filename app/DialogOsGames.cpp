@@ -35,8 +35,9 @@ std::string CDialogOsMatches::GetItemLabel(const CGGMatch<COsMatchType>& item)
 
 void CDialogOsMatches::SetSubItems(int row, const CGGMatch<COsMatchType>& item)
 {
-    m_list->SetItemText(row, 1, ToQ(item.players[0].login));
-    m_list->SetItemText(row, 2, ToQ(item.players[1].login));
+    // The line names black first, which the record keeps as its second player.
+    m_list->SetItemText(row, 1, ToQ(item.players[1].login));
+    m_list->SetItemText(row, 2, ToQ(item.players[0].login));
     m_list->SetItemText(row, 3, WrittenText(item.matchType));
     m_list->SetItemText(row, 4, QString(QLatin1Char(item.rated)));
 }

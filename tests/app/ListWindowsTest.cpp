@@ -136,8 +136,8 @@ TEST(ListWindows, Matches)
     EXPECT_TRUE(matches->isVisible());
     EXPECT_EQ(matches->windowTitle(), QStringLiteral("Reversi Matches"));
     EXPECT_EQ(Columns(matches), "Id|Black|White|Game type|Rated");
-    // Ids compare as text.
-    EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|fay|eve|88ab|R", ".12|ann|bob|8|R", ".9|dan|cid|s8r20|U"}));
+    // Ids compare as text; the player named first plays black.
+    EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|eve|fay|88ab|R", ".12|bob|ann|8|R", ".9|cid|dan|s8r20|U"}));
 
     ClickCell(matches->m_list, 1, 3, Qt::LeftButton);
     EXPECT_EQ(l.Sent(), "t /os watch + .12\n");
@@ -153,7 +153,7 @@ TEST(ListWindows, Matches)
     l.Feed("/os: + match .50 1500 gus 1500 hal 10 R");
     l.Feed("/os: - match .9 1700 cid 1800 dan s8r20 U +4");
     l.Feed("/os: - match .77 1700 cid 1800 dan 8 U +4"); // never listed
-    EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|fay|eve|88ab|R", ".12|ann|bob|8|R", ".50|hal|gus|10|R"}));
+    EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|eve|fay|88ab|R", ".12|bob|ann|8|R", ".50|gus|hal|10|R"}));
     EXPECT_FALSE(matches->isVisible());
     EXPECT_EQ(l.Os()->matches.size(), 3u);
     // The match of a game window ends: its window gets the end, and its row goes.
@@ -169,7 +169,7 @@ TEST(ListWindows, FirstDeltaBeforeAnyList)
     CDialogOsMatches* matches = l.Os()->matchesDialog.get();
     ASSERT_NE(matches, nullptr);
     EXPECT_FALSE(matches->isVisible());
-    EXPECT_EQ(Rows(matches), std::vector<std::string>{".7|ann|bob|8|R"});
+    EXPECT_EQ(Rows(matches), std::vector<std::string>{".7|bob|ann|8|R"});
     // The Watch command shows it.
     l.Os()->ShowMatchesDialog();
     EXPECT_TRUE(matches->isVisible());

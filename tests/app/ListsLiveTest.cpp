@@ -71,7 +71,8 @@ TEST_F(ListsLive, MatchesWatchedFromTheirWindow)
 
     // A click watches: the game's window opens.
     const int row = Column(matches, 0)[0] == second ? 0 : 1;
-    EXPECT_EQ(Column(matches, 2)[size_t(row)] + " " + Column(matches, 1)[size_t(row)], "bob carol");
+    // carol wished for white: bob plays black.
+    EXPECT_EQ(Column(matches, 1)[size_t(row)] + " " + Column(matches, 2)[size_t(row)], "bob carol");
     ClickCell(matches->m_list, row, 0, Qt::LeftButton);
     EXPECT_TRUE(Sent("t /os watch + " + second + "\n"));
     CTavoDoc* doc = WaitForWindow(second);
