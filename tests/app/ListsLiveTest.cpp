@@ -210,3 +210,28 @@ TEST_F(ListsLive, RatingsTopAndRank)
     EXPECT_EQ(top->windowTitle(), QStringLiteral("Rank"));
     EXPECT_EQ(Column(top, 1), (std::vector<std::string>{"alice", "bob"}));
 }
+
+TEST_F(ListsLive, ChallengeFromTheWhoWindow)
+{
+    CTestClient& bob = User("bob");
+    MenuCommand(ID_GGS_WHO);
+    const auto rowOfBob = [] {
+        CDialogGGSWho* who = WhoWindow();
+        const std::vector<std::string> rows = who ? Rows(who) : std::vector<std::string>();
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].rfind("bob ", 0) == 0)
+                return int(i);
+        return -1;
+    };
+    ASSERT_TRUE(WaitFor([&] { return rowOfBob() >= 0; }));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) {
+        EXPECT_EQ(EditOf(d, IDC_GR_OPPONENT)->text(), QStringLiteral("bob"));
+        ClickButton(d, IDOK);
+    });
+    ClickCell(ListOf(WhoWindow()), rowOfBob(), 0, Qt::RightButton);
+    ChooseMenuItem(QStringLiteral("Challenge..."));
+    ASSERT_TRUE(WaitFor([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+    const std::string request = bob.Next("/os: + .");
+    EXPECT_NE(request.find(" 1500 alice "), std::string::npos) << request;
+}

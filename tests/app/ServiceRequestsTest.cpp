@@ -88,6 +88,26 @@ TEST(ServiceRequests, StoredMatchIsAnsweredOnce)
     }
 }
 
+TEST(ServiceRequests, UnknownMatchTypeIsShownAndAnswered)
+{
+    Service s;
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) {
+        EXPECT_EQ(EditOf(d, IDC_GR_BOARD)->text(), QStringLiteral("Unknown board"));
+        EXPECT_EQ(EditOf(d, IDC_GR_COLOR)->text(), QStringLiteral("Random"));
+        ClickButton(d, IDCANCEL);
+    });
+    s.Request(".11", "zz U");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(s.Sent(), "t /os decline .11\n");
+    // A board that cannot be read ends the request there: it names nobody, and only the
+    // service keeps it.
+    s.Request(".12", "9q U");
+    s.Settle();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(s.Os()->requests.count(".12"), 1u);
+}
+
 TEST(ServiceRequests, WithdrawnBeforeShownIsNotShown)
 {
     Service s;
