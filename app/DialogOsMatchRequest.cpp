@@ -30,9 +30,10 @@ bool IsBlank(const QString& text)
     return text.trimmed().isEmpty();
 }
 
-CGGClock ReadClock(const QString& text, const CGGClock& before)
+// What the clock reader makes of the text; nothing is reported.
+CGGClock ReadClock(const QString& text)
 {
-    CGGClock clock = before;
+    CGGClock clock;
     std::istringstream is(ToStd(text));
     clock.Read(is);
     return clock;
@@ -190,11 +191,11 @@ void CDialogOsGameRequest::ReadTerms()
     if (IsBlank(m_strMyTime))
         SetDefaultClock(m_clocks[0]);
     else
-        m_clocks[0] = ReadClock(m_strMyTime, m_clocks[0]);
+        m_clocks[0] = ReadClock(m_strMyTime);
     if (IsBlank(m_strOppTime))
         m_clocks[1] = m_clocks[0];
     else
-        m_clocks[1] = ReadClock(m_strOppTime, m_clocks[1]);
+        m_clocks[1] = ReadClock(m_strOppTime);
 }
 
 void CDialogOsGameRequest::DoDataExchange(CDataExchange* dx)
