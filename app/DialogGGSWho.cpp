@@ -112,6 +112,10 @@ void CDialogGGSWho::SetUsers(const std::vector<CGGSUser>& users)
 
 void CDialogGGSWho::AddUser(const std::string& login)
 {
+    // The window lists no more than the stream files: no login that the users table
+    // refuses, and no more users than it holds.
+    if (login.size() > ggsstream::kMaxLogin)
+        return;
     CGGSUser user;
     user.login = login;
     user.status = ' ';
@@ -124,6 +128,8 @@ void CDialogGGSWho::AddUser(const std::string& login)
             return;
         // Listed again at the place that the new letter gives.
         RemoveUser(login);
+    } else if (m_allUsers.size() >= ggsstream::kMaxUsers) {
+        return;
     }
     m_allUsers.insert(std::lower_bound(m_allUsers.begin(), m_allUsers.end(), user), user);
     if (!ShowServers() && IsService(login))

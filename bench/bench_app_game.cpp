@@ -1,17 +1,23 @@
 // The game window's speed and weight, for an 8x8 game in the "wood" style:
-// - one full repaint of the window;
+// - one full repaint of the window with every pane (the game half played, its moves
+//   listed, comments shown);
 // - from the reader thread's hand-off of an "update" to the end of the board's repaint;
+// - the idle pass over 20 live game windows whose clocks' seconds have not changed;
 // - 20 live game windows ticking for 30 s (or the seconds given as the first argument):
-//   the CPU time used and the resident memory.
+//   the CPU time used, the repaints, and the resident memory;
+// - the move list of a 120-move game (12x12) rebuilt when the view jumps to its end.
 // Runs on the offscreen platform unless another is chosen; the profile and the desktop
 // files go to a temporary folder.
 #include "ChildFrm.h"
 #include "MainFrm.h"
+#include "PaneMain.h"
+#include "PaneMoveList.h"
 #include "ServerOsTavo.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
 #include "TavoGGSStream.h"
 #include "TavoView.h"
+#include "mfc/ListCtrl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,13 +70,17 @@ public:
     }
 };
 
-// The game window's view, noting when a paint has finished.
+// The game window's view, noting when a paint has finished, and counting its paints.
 class BenchView : public CTavoView {
+public:
+    static inline long paints = 0;
+
 protected:
     void paintEvent(QPaintEvent* e) override
     {
         CTavoView::paintEvent(e);
         painted = Clock::now();
+        ++paints;
     }
 };
 
@@ -116,8 +126,34 @@ void Report(const char* what, std::vector<double> samples, double goal)
     std::sort(samples.begin(), samples.end());
     const double median = samples[samples.size() / 2];
     const double p95 = samples[samples.size() * 95 / 100];
-    std::printf("%-48s median %7.3f ms  95%% %7.3f ms  max %7.3f ms  (goal < %.0f ms)\n", what, median, p95,
+    std::printf("%-48s median %7.3f ms  95%% %7.3f ms  max %7.3f ms  (goal < %g ms)\n", what, median, p95,
                 samples.back(), goal);
+}
+
+// The game's first moves, played on its start.
+COsGame FirstMoves(const COsGame& start, const COsGame& source, size_t count)
+{
+    COsGame game = start;
+    for (size_t i = 0; i < count && i < source.moves.size(); ++i)
+        game.Play(source.moves[i]);
+    return game;
+}
+
+// A game of 120 moves on the 12x12 board: the first legal move each time, a pass where
+// there is none.
+COsGame LongGame(const COsGame& start)
+{
+    COsGame game = start;
+    std::istringstream type("12");
+    type >> game.matchType;
+    game.posStart.board.Initialize(game.matchType.bt);
+    game.UpdatePosition();
+    while (game.moves.size() < 120) {
+        const std::vector<COsMove> legal = game.posCurrent.board.LegalMoves();
+        game.Play(COsGame::Item(legal.empty() ? COsMove() : legal[game.moves.size() % legal.size()],
+                                double(game.moves.size() % 7) - 3, 1));
+    }
+    return game;
 }
 
 } // namespace
@@ -167,10 +203,15 @@ int main(int argc, char** argv)
     start.players[1].login = "black";
     start.players[0].login = "white";
     start.result.Clear();
+    // Clocks of 15 minutes that run down on screen.
+    start.posStart.clocks[0] = start.posStart.clocks[1] = CGGClock(900, 0, 120, CGGClock::kRunning);
     start.UpdatePosition();
-    stream.ParseMessage("/os: join 1 " + GgfOf(start));
+    // Half the game played, with comments.
+    stream.ParseMessage("/os: join 1 " + GgfOf(FirstMoves(start, source, 30)));
     CTavoDoc* doc = stream.Service()->FindPane("1");
     auto* view = dynamic_cast<BenchView*>(doc->GetViews().front());
+    for (int i = 0; i < 12; ++i)
+        doc->AddComment(i % 2 ? "white: a comment of the game, " + std::to_string(i) : "black: well played");
     Process(50);
 
     // One full repaint.
@@ -184,6 +225,8 @@ int main(int argc, char** argv)
 
     // From the hand-off of an update to the end of the board's repaint.
     std::vector<double> updates;
+    stream.ParseMessage("/os: join 1 " + GgfOf(start));
+    Process(20);
     size_t next = 0;
     for (int i = 0; i < 300; ++i) {
         if (next == source.moves.size()) {
@@ -208,14 +251,51 @@ int main(int argc, char** argv)
     for (int i = 2; i <= 20; ++i)
         stream.ParseMessage("/os: join " + std::to_string(i) + " " + GgfOf(start));
     Process(500);
+
+    // The idle pass over them, in the same second of their clocks (each pass starts
+    // their clocks' second afresh, so none has changed).
+    std::vector<double> idle;
+    for (int i = 0; i < 300; ++i) {
+        for (const auto& each : app.pGameTemplate->GetDocuments())
+            static_cast<CTavoDoc*>(each.get())->ResetTick();
+        app.UpdateAllDocuments(0);
+        const auto begin = Clock::now();
+        app.UpdateAllDocuments(0);
+        idle.push_back(Milliseconds(Clock::now() - begin));
+    }
+    Process(100);
+    Report("idle pass over 20 live windows, no second over", idle, 0.1);
+
+    const long paintsBefore = BenchView::paints;
     const double cpuBefore = CpuSeconds();
     app.OnIdle(0); // the idle step keeps its timer running from here on
     Process(tickSeconds * 1000);
     const double cpu = CpuSeconds() - cpuBefore;
-    std::printf("%zu live game windows ticking %d s: CPU %.3f s (%.3f %% of a core; goal < 1 %%), resident "
-                "%.1f MB (goal < 80 MB)\n",
+    std::printf("%zu live game windows ticking %d s: CPU %.3f s (%.3f %% of a core; goal < 1 %%), %.1f paints/s, "
+                "resident %.1f MB (goal < 80 MB)\n",
                 app.pGameTemplate->GetDocuments().size(), tickSeconds, cpu, 100 * cpu / tickSeconds,
-                double(ResidentKilobytes()) / 1024);
+                double(BenchView::paints - paintsBefore) / tickSeconds, double(ResidentKilobytes()) / 1024);
+
+    // The move list of a long game, rebuilt when the view jumps to its end; then shown.
+    stream.ParseMessage("/os: join 99 " + GgfOf(LongGame(start)));
+    CTavoDoc* longGame = stream.Service()->FindPane("99");
+    auto* longView = dynamic_cast<BenchView*>(longGame->GetViews().front());
+    CListCtrl* list = longView->GetRootPane()->FindPane<CPaneMoveList>()->GetList();
+    Process(50);
+    std::vector<double> rebuilds;
+    std::vector<double> shown;
+    for (int i = 0; i < 100; ++i) {
+        longView->OnUpdate(nullptr, CTavoDoc::kHintStart, nullptr);
+        const auto begin = Clock::now();
+        longView->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
+        rebuilds.push_back(Milliseconds(Clock::now() - begin));
+        list->repaint();
+        shown.push_back(Milliseconds(Clock::now() - begin));
+    }
+    if (list->GetItemCount() != 60)
+        std::fprintf(stderr, "the long game lists %d rows, not 60\n", list->GetItemCount());
+    Report("move list of 120 moves rebuilt", rebuilds, 5);
+    Report("move list of 120 moves rebuilt and painted", shown, 5);
 
     app.pStream = nullptr;
     app.stream->DeleteAllServices();

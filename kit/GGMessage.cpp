@@ -153,7 +153,7 @@ CMsgGGWatch::CMsgGGWatch(const std::string& text, const std::string& from, std::
     // count : then groups  id ( number )
     is >> count;
     textinput::Expect(is, ':');
-    while (is.good()) {
+    while (is.good() && matches.size() < kMaxListItems) {
         std::string id;
         int number = 0;
         is >> id;

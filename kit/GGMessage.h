@@ -29,13 +29,13 @@ enum : int {
 
 // Reads items with `is >> item` into one object and appends a copy after every read
 // that does not fail (so an item that ends the text is kept); the first failing read
-// ends the list. A read that consumed nothing also ends it, so that no reader can loop
-// on the same text.
+// ends the list, and so does the kMaxListItems-th item. A read that consumed nothing also
+// ends it, so that no reader can loop on the same text.
 template <class T>
 void ReadGGList(std::istream& is, std::vector<T>& items)
 {
     T item{};
-    while (is.good()) {
+    while (is.good() && items.size() < kMaxListItems) {
         const std::streampos before = is.tellg();
         is >> item;
         if (is.fail())

@@ -25,7 +25,7 @@ public:
         textinput::SkipBlanks(is);
         std::string line;
         bool factsEnded = false;
-        while (std::getline(is, line)) {
+        while (facts.size() < kMaxListItems && std::getline(is, line)) {
             const std::size_t colon = line.find(':');
             if (colon == std::string::npos) {
                 factsEnded = true; // that line is dropped
@@ -43,7 +43,7 @@ public:
         // One item serves every line, so a line that cannot be read repeats what the
         // reader left of the line before.
         CGGRatingItem<TRatingType> item{};
-        while (std::getline(is, line)) {
+        while (ratings.size() < kMaxListItems && std::getline(is, line)) {
             std::istringstream lineStream(line);
             lineStream >> item;
             ratings.push_back(item);
@@ -84,7 +84,7 @@ public:
     CMsgGGJoin(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
-        is >> gameId;
+        textinput::ReadWord(is, gameId);
         textinput::SkipBlanks(is);
         is >> game;
         gameRead = !is.fail();
@@ -149,7 +149,7 @@ public:
     CMsgGGUpdate(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
-        is >> gameId >> item;
+        textinput::ReadWord(is, gameId) >> item;
         itemRead = !is.fail();
     }
 

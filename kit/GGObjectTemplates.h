@@ -8,8 +8,8 @@
 #include <ios>
 #include <istream>
 #include <ostream>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "GGObjects.h"
@@ -117,14 +117,15 @@ void CGGMoveListItem<TMove>::Read(std::istream& is) {
     move.Read(is);
     while (textinput::IsAlnum(textinput::Peek(is))) is.get();
     eval = 0;
-    if (textinput::Accept(is, '/')) {
-        if (!(is >> eval)) {
+    // "F5//12.50": an empty evaluation is no number and reads as 0.
+    if (textinput::Accept(is, '/') && textinput::Peek(is) != '/') {
+        if (!textinput::ReadDouble(is, eval)) {
             is.clear(is.rdstate() & ~std::ios::failbit);
             eval = 0;
         }
     }
     time = 0;
-    if (textinput::Accept(is, '/')) is >> time;
+    if (textinput::Accept(is, '/')) textinput::ReadDouble(is, time);
 }
 
 template <class TMove>
@@ -284,60 +285,60 @@ void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
         return;
     }
 
-    // Every value is parsed from a string stream of its own, so that a bad value never
-    // disturbs the game text around it.
+    // Every value is parsed from a stream of its own, so that a bad value never disturbs
+    // the game text around it.
     std::string tag, value;
-    std::istringstream vs;
+    CTextInput vs;
     bool fKomiRead = false;
     double komi = 0;
     for (;;) {
         SkipBlanks(is);
-        if (!is.good() || is.peek() == ';') break;
+        if (!is.good() || Peek(is) == ';') break;
         tag.clear();
         value.clear();
-        std::getline(is, tag, '[');
-        std::getline(is, value, ']');
+        ReadUntil(is, tag, '[');
+        ReadUntil(is, value, ']');
         // A value that the text ends inside is not a value: the game is cut short.
         if (!is.good()) break;
-        vs.clear();
-        vs.str(value);
-        if (tag == "B" || tag == "W") {
+        vs.Reset(value);
+        const std::string_view t(tag);
+        if (t == "B" || t == "W") {
             Item item;
             item.Read(vs);
             moves.push_back(item);
-        } else if (tag == "PC") {
+        } else if (t == "PC") {
             place = value;
-        } else if (tag == "DT") {
+        } else if (t == "DT") {
             date = value;
-        } else if (tag == "PB") {
+        } else if (t == "PB") {
             players[1].login = value;
-        } else if (tag == "PW") {
+        } else if (t == "PW") {
             players[0].login = value;
-        } else if (tag == "RE") {
+        } else if (t == "RE") {
             result.Read(vs);
-        } else if (tag == "RB") {
+        } else if (t == "RB") {
             vs >> players[1].rating;
-        } else if (tag == "RW") {
+        } else if (t == "RW") {
             vs >> players[0].rating;
-        } else if (tag == "TI") {
+        } else if (t == "TI") {
             posStart.clocks[0].Read(vs);
             posStart.clocks[1] = posStart.clocks[0];
-        } else if (tag == "TB") {
+        } else if (t == "TB") {
             posStart.clocks[1].Read(vs);
-        } else if (tag == "TW") {
+        } else if (t == "TW") {
             posStart.clocks[0].Read(vs);
-        } else if (tag == "TY") {
+        } else if (t == "TY") {
             matchType.Read(vs);
-        } else if (tag == "BO") {
+        } else if (t == "BO") {
             posStart.board.ReadGGF(vs);
-        } else if (tag == "KB") {
+        } else if (t == "KB") {
             komiMoves[1].Read(vs);
-        } else if (tag == "KW") {
+        } else if (t == "KW") {
             komiMoves[0].Read(vs);
-        } else if (tag == "KM") {
+        } else if (t == "KM") {
             vs >> komi;
             fKomiRead = true;
-        } else if (tag == "GM") {
+        } else if (t == "GM") {
             KIT_ASSERT(value == "Reversi" || value == "Othello");
         }
     }
@@ -446,14 +447,14 @@ public:
 template <class TMatchType>
 void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
     number = 0;
-    if (!(is >> id)) return;
+    if (!textinput::ReadWord(is, id)) return;
     players[1].Read(is);
     if (!is) return;
     players[0].Read(is);
     if (!is) return;
     matchType.Read(is);
     if (!is) return;
-    is >> rated;
+    textinput::ReadChar(is, rated);
 }
 
 template <class TMatchType>
@@ -461,7 +462,7 @@ void CGGMatch<TMatchType>::Read(std::istream& is) {
     const int kept = number;
     ReadDelta(is);
     number = kept;
-    if (is) is >> number;
+    if (is) textinput::ReadInt(is, number);
 }
 
 template <class TMatchType>
@@ -500,11 +501,11 @@ void CGGRequest<TMatchType>::Read(std::istream& is) {
     if (!is) return;
     matchType.Read(is);
     if (!is) return;
-    if (!(is >> rated)) return;
+    if (!textinput::ReadChar(is, rated)) return;
     players[1].Read(is);
     if (!is) return;
     if (rated == 'S') {
-        is >> storedId;
+        textinput::ReadWord(is, storedId);
         return;
     }
     clocks[1].Read(is);

@@ -19,7 +19,7 @@ double ReadDuration(std::istream& is) {
     int n = 0;
     while (n < 4) {
         int value;
-        if (!(is >> value)) break;
+        if (!ReadInt(is, value)) break;
         parts[n++] = value;
         const int c = Peek(is);
         if (c != ':' && c != '.') break;
@@ -153,7 +153,7 @@ void CGGResult::Write(std::ostream& os) const {
 
 // ---------------------------------------------------------------- players and ratings
 
-void CGGPlayer::Read(std::istream& is) { is >> rating >> login; }
+void CGGPlayer::Read(std::istream& is) { ReadWord(ReadDouble(is, rating), login); }
 
 void CGGPlayer::Clear() {
     login.clear();
@@ -161,9 +161,9 @@ void CGGPlayer::Clear() {
 }
 
 void CGGRatingValue::Read(std::istream& is) {
-    is >> value;
+    ReadDouble(is, value);
     Expect(is, '@');
-    is >> deviation;
+    ReadDouble(is, deviation);
 }
 
 void CGGRatingValue::Write(std::ostream& os) const {
@@ -203,8 +203,9 @@ void CGGRankData::Read(std::istream& is) {
 void CGGWhoItem::Read(std::istream& is) {
     std::string line;
     if (!std::getline(is, line) || line.empty()) return;
-    std::istringstream ls(line);
-    ls >> login;
+    CTextInput ls;
+    ls.Reset(line);
+    ReadWord(ls, login);
     Expect(ls, '+');
     rating.Read(ls);
     if (ls.fail()) {
@@ -212,15 +213,15 @@ void CGGWhoItem::Read(std::istream& is) {
         return;
     }
     std::string arrow;
-    if (!(ls >> arrow)) {
+    if (!ReadWord(ls, arrow)) {
         fNoStats = true;
         return;
     }
     fNoStats = false;
     KIT_ASSERT(arrow == "->");
-    ls >> won >> drawn >> lost;
+    ReadDouble(ReadDouble(ReadDouble(ls, won), drawn), lost);
     Expect(ls, '@');
-    ls >> deviation2;
+    ReadDouble(ls, deviation2);
     if (ls.fail()) is.setstate(std::ios::failbit);
 }
 

@@ -125,7 +125,7 @@ CMsgGGSAlias::CMsgGGSAlias(const std::string& text, const std::string& from, std
         counted = true;
     }
     CGGSAliasItem item;
-    while (is >> item)
+    while (items.size() < kMaxListItems && is >> item)
         items.push_back(item);
     KIT_ASSERT(!counted || items.size() == static_cast<size_t>(total));
     (void)counted;
@@ -155,7 +155,7 @@ CMsgGGSFinger::CMsgGGSFinger(const std::string& text, const std::string& from, s
 {
     is >> std::ws;
     std::string line;
-    while (std::getline(is, line)) {
+    while (entries.size() < kMaxListItems && std::getline(is, line)) {
         const size_t colon = line.find(':');
         if (colon == std::string::npos)
             break;
@@ -204,7 +204,7 @@ CMsgGGSWho::CMsgGGSWho(const std::string& text, const std::string& from, std::is
     is >> count;
     is.ignore(1000, '\n');
     CGGSUser user;
-    while (is >> user)
+    while (users.size() < kMaxListItems && is >> user)
         users.push_back(user);
     KIT_ASSERT(users.size() == static_cast<size_t>(count));
 }

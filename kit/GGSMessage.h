@@ -2,11 +2,17 @@
 // The records of the GGS server's own messages: each one parses its text in its
 // constructor from a stream positioned after the keyword and never rejects what it reads.
 
+#include <cstddef>
 #include <istream>
 #include <map>
 #include <ostream>
 #include <string>
 #include <vector>
+
+// The most records that one list message keeps (who, alias and finger replies, the
+// service's lists); the rest of a longer list is dropped. A real server's longest lists
+// hold a few thousand.
+constexpr size_t kMaxListItems = 10000;
 
 // The base of every parsed server message.
 class CMsg {

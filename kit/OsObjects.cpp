@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "KitAssert.h"
@@ -14,8 +16,8 @@ using namespace textinput;
 // ---------------------------------------------------------------- COsMove
 
 void COsMove::Read(std::istream& is) {
-    char c;
-    if (!(is >> c)) return;
+    char c = GetNonBlank(is);
+    if (is.fail()) return;
     c = ToUpper(c);
     if (c == 'P') {
         fPass = true;
@@ -25,7 +27,7 @@ void COsMove::Read(std::istream& is) {
     fPass = false;
     col = static_cast<unsigned char>(c) - 'A';
     int n = 0;
-    is >> n;
+    ReadInt(is, n);
     row = n == INT_MIN ? INT_MIN : n - 1;
 }
 
@@ -33,7 +35,7 @@ void COsMove::Write(std::ostream& os) const {
     if (fPass)
         os << "PA";
     else
-        os << char('A' + col) << static_cast<long long>(row) + 1;
+        os << static_cast<char>('A' + static_cast<long long>(col)) << static_cast<long long>(row) + 1;
 }
 
 void COsMove::SetFromSquareNumber(int n) {
@@ -60,7 +62,7 @@ bool COsMove::operator<(const COsMove& b) const {
 void COsBoardType::Read(std::istream& is) {
     Clear();
     int n = 0;
-    is >> n;
+    ReadInt(is, n);
     if (!is.fail() && (n == 4 || n == 6 || n == 8 || n == 10 || n == 12 || n == 14)) {
         size = n;
     } else if (!is.fail() && n == 88) {
@@ -297,6 +299,81 @@ static bool IsDirection(int dRow, int dCol) {
     return dRow >= -1 && dRow <= 1 && dCol >= -1 && dCol <= 1 && (dRow || dCol);
 }
 
+// Boards of up to 8x8 are also worked on as 64-bit masks, one bit per square (bit 8 x row
+// + column), so that the search for a legal move takes all squares of a line at once
+// instead of walking them from every empty square: the end of the game is tested after
+// every move the server reports.
+namespace {
+
+using Bits = std::uint64_t;
+
+constexpr Bits kNotFirstColumn = 0xfefefefefefefefeULL;
+constexpr Bits kNotLastColumn = 0x7f7f7f7f7f7f7f7fULL;
+
+// Square boards of 4x4 to 8x8: a row's eight bytes read at once stay inside the squares.
+bool FitsBits(const COsBoardType& bt) { return bt.size >= 4 && bt.size <= 8 && !bt.fOctagon; }
+
+// The bytes of a row that hold the character, gathered into the row's bits: 0x80 in each
+// equal byte, then the eight top bits multiplied into the top byte.
+Bits RowBits(Bits line, char c) {
+    const Bits low7 = 0x7f7f7f7f7f7f7f7fULL;
+    const Bits x = line ^ (0x0101010101010101ULL * static_cast<unsigned char>(c));
+    const Bits equal = ~(((x & low7) + low7) | x | low7);
+    return ((equal >> 7) * 0x0102040810204080ULL) >> 56;
+}
+
+// The squares of the board that hold the character, each row's squares compared at once.
+Bits Holding(const COsBoard& board, char c) {
+    const int size = board.bt.size;
+    const char* first = board.squares.data() + size + 3;
+    const Bits rowMask = (Bits(1) << size) - 1;
+    Bits bits = 0;
+    auto row = [&](int r) {
+        Bits line;
+        std::memcpy(&line, first + r * (size + 2), sizeof line);
+        bits |= (RowBits(line, c) & rowMask) << (8 * r);
+    };
+    if (size == 8) {
+        for (int r = 0; r < 8; r++) row(r);   // the usual board, unrolled
+    } else {
+        for (int r = 0; r < size; r++) row(r);
+    }
+    return bits;
+}
+
+// One step in a direction: a shift by the step's bit distance, without wrapping from one
+// edge column to the other.
+template <int Shift, Bits Mask>
+Bits Step(Bits b) {
+    return (Shift > 0 ? b << Shift : b >> -Shift) & Mask;
+}
+
+// The opponent's discs in a line from `from` in one direction (at most six).
+template <int Shift, Bits Mask>
+Bits Line(Bits from, Bits opponent) {
+    Bits line = Step<Shift, Mask>(from) & opponent;
+    for (int i = 0; i < 5; i++) line |= Step<Shift, Mask>(line) & opponent;
+    return line;
+}
+
+// The squares next to a line of the opponent's discs in one direction that ends in one's
+// own: those that are empty are legal moves.
+template <int Shift, Bits Mask>
+Bits Reach(Bits own, Bits other) {
+    return Step<Shift, Mask>(Line<Shift, Mask>(own, other));
+}
+
+// Whether one of the empty squares is a legal move; the directions are tried one by one,
+// since one move is enough.
+bool AnyMove(Bits own, Bits other, Bits empty) {
+    return (Reach<8, ~Bits(0)>(own, other) & empty) || (Reach<-8, ~Bits(0)>(own, other) & empty) ||
+           (Reach<1, kNotFirstColumn>(own, other) & empty) || (Reach<-1, kNotLastColumn>(own, other) & empty) ||
+           (Reach<9, kNotFirstColumn>(own, other) & empty) || (Reach<-9, kNotLastColumn>(own, other) & empty) ||
+           (Reach<7, kNotLastColumn>(own, other) & empty) || (Reach<-7, kNotFirstColumn>(own, other) & empty);
+}
+
+} // namespace
+
 void COsBoard::Update(const COsMove& mv) {
     // A square off the board places nothing: the position stays valid and the move
     // still takes its turn, like a move on an occupied square.
@@ -309,8 +386,10 @@ void COsBoard::Update(const COsMove& mv) {
             const int width = bt.size + 2;
             squares[start] = mover;
             for (int dRow = -1; dRow <= 1; dRow++)
-                for (int dCol = -1; dCol <= 1; dCol++)
-                    if (dRow || dCol) FlipRun(squares, start, dRow * width + dCol, mover, opponent);
+                for (int dCol = -1; dCol <= 1; dCol++) {
+                    const int step = dRow * width + dCol;
+                    if (step != 0 && squares[start + step] == opponent) FlipRun(squares, start, step, mover, opponent);
+                }
         } else {
             // An occupied square: a move list out of step with its board. Shown for
             // whoever runs the program from a terminal; nothing is placed.
@@ -344,9 +423,31 @@ int COsBoard::CountFlips(int row, int col, bool black) const {
 }
 
 bool COsBoard::HasLegalMove(bool black) const {
+    // Runs on every move played (the end of the game is tested after each): one flipping
+    // direction of one square is enough, so no count is made.
+    if (squares.size() != static_cast<size_t>(bt.NBorderedSquares())) return false;
+    const char mover = black ? kBlack : kWhite;
+    const char opponent = black ? kWhite : kBlack;
+    if (FitsBits(bt)) {
+        return AnyMove(Holding(*this, mover), Holding(*this, opponent), Holding(*this, kEmpty));
+    }
+    const int width = bt.size + 2;
+    const int steps[8] = {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
+    const char* const board = squares.data();
+    const int len = static_cast<int>(squares.size());
     for (int row = 0; row < bt.size; row++)
-        for (int col = 0; col < bt.size; col++)
-            if (CountFlips(row, col, black) > 0) return true;
+        for (int col = 0; col < bt.size; col++) {
+            const int start = Index(row, col);
+            if (board[start] != kEmpty) continue;
+            for (int step : steps) {
+                int i = start + step;
+                if (board[i] != opponent) continue;
+                do
+                    i += step;
+                while (i >= 0 && i < len && board[i] == opponent);
+                if (i >= 0 && i < len && board[i] == mover) return true;
+            }
+        }
     return false;
 }
 
@@ -372,7 +473,8 @@ int COsBoard::GameState() const {
     return kOver;
 }
 
-bool COsBoard::GameOver() const { return !HasLegalMove(true) && !HasLegalMove(false); }
+// The side to move is asked first: it has a move far more often than not.
+bool COsBoard::GameOver() const { return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove); }
 
 void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
     black = white = empty = 0;
@@ -440,15 +542,15 @@ void COsBoard::ReadGGF(std::istream& is) {
     SetEmpty(type);
     for (char& square : squares) {
         if (square == kDead) continue;
-        char c;
-        if (!(is >> c)) break;
+        char c = kEmpty;
+        if (!ReadChar(is, c)) break;
         // Only discs and empty squares are stored: the board stays a position the
         // rules know.
         KIT_ASSERT(c == kBlack || c == kWhite || c == kEmpty);
         square = c == kBlack || c == kWhite ? c : char(kEmpty);
     }
-    char side;
-    if (is >> side) fBlackMove = side == kBlack;
+    char side = kBlack;
+    if (ReadChar(is, side)) fBlackMove = side == kBlack;
 }
 
 // ---------------------------------------------------------------- COsGame

@@ -12,6 +12,49 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
+
+// The keywords of the game service's messages.
+namespace servicekeyword {
+
+enum class Keyword {
+    kOther, kAbort, kEnd, kErr, kFatalTimeout, kFinger, kHistory, kIllegal, kJoin, kLook, kMatch, kRank,
+    kRatingUpdate, kStored, kTDStart, kTimeout, kTop, kTrustViolation, kUndo, kUpdate, kWatch, kWho, kPlus, kMinus,
+};
+
+// By length first: a message's keyword is compared with at most four words.
+inline Keyword Find(const std::string& keyword)
+{
+    const std::string_view k(keyword);
+    switch (k.size()) {
+    case 1:
+        return k == "+" ? Keyword::kPlus : k == "-" ? Keyword::kMinus : Keyword::kOther;
+    case 3:
+        return k == "end" ? Keyword::kEnd : k == "ERR" ? Keyword::kErr : k == "top" ? Keyword::kTop
+             : k == "who" ? Keyword::kWho : Keyword::kOther;
+    case 4:
+        return k == "join" ? Keyword::kJoin : k == "look" ? Keyword::kLook : k == "rank" ? Keyword::kRank
+             : k == "undo" ? Keyword::kUndo : Keyword::kOther;
+    case 5:
+        return k == "abort" ? Keyword::kAbort : k == "match" ? Keyword::kMatch : k == "watch" ? Keyword::kWatch
+             : Keyword::kOther;
+    case 6:
+        return k == "update" ? Keyword::kUpdate : k == "finger" ? Keyword::kFinger : k == "stored" ? Keyword::kStored
+             : Keyword::kOther;
+    case 7:
+        return k == "history" ? Keyword::kHistory : k == "illegal" ? Keyword::kIllegal
+             : k == "tdstart" ? Keyword::kTDStart : k == "timeout" ? Keyword::kTimeout : Keyword::kOther;
+    case 13:
+        return k == "fatal-timeout" ? Keyword::kFatalTimeout : k == "rating_update" ? Keyword::kRatingUpdate
+             : Keyword::kOther;
+    case 15:
+        return k == "trust-violation" ? Keyword::kTrustViolation : Keyword::kOther;
+    default:
+        return Keyword::kOther;
+    }
+}
+
+} // namespace servicekeyword
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 class CServerGG : public CServer {
@@ -28,6 +71,18 @@ public:
     using CMsgStored = CMsgGGStored<TMatchType>;
     using CMsgMatchDelta = CMsgGGMatchDelta<TMatchType>;
     using CMsgRequestDelta = CMsgGGRequestDelta<TMatchType>;
+
+    // Bounds on what the server can make the service hold, far beyond what a real one
+    // sends: it reports a few hundred matches and requests, and joins the client to its
+    // own games and those it watches. A game has one move per square and at most one pass
+    // between two moves (fewer than 400 on 14x14); a whole 14x14 game as a join is a few
+    // KB. Ids of matches, games and requests are short words.
+    static constexpr size_t kMaxGames = 1000;
+    static constexpr size_t kMaxMatches = 10000;
+    static constexpr size_t kMaxRequests = 10000;
+    static constexpr size_t kMaxGameMoves = 400;
+    static constexpr size_t kMaxJoin = 64 * 1024;
+    static constexpr size_t kMaxId = 32;
 
     // Sends the two set-up tells and flushes once.
     CServerGG(ggsstream* connection, const std::string& name);
@@ -94,7 +149,9 @@ public:
     // Gives a game of an ended match its result and removes it.
     virtual void FinishGame(const CMsgMatchDelta& msg, const std::string& gameId);
 
-    // The state updates; an override of the matching event calls them itself.
+    // The state updates; an override of the matching event calls them itself. What would
+    // pass the bounds above is not filed: a join, a match or a request too big, a new one
+    // when its map is full, a move beyond a game's last possible one.
     void ApplyJoin(const CMsgJoin& msg);
     void ApplyUpdate(const CMsgUpdate& msg);
     void ApplyEnd(const CMsgGGEnd& msg);
@@ -108,6 +165,23 @@ public:
     std::map<std::string, CRequest> requests;
 
 private:
+    static bool Fits(const std::string& id) { return id.size() <= kMaxId; }
+    static bool Fits(const CGGPlayer& player) { return player.login.size() <= ggsstream::kMaxLogin; }
+    static bool Fits(const CMatch& match) { return Fits(match.id) && Fits(match.players[0]) && Fits(match.players[1]); }
+    static bool Fits(const CRequest& request)
+    {
+        return Fits(request.players[0]) && Fits(request.players[1]) && Fits(request.storedId);
+    }
+    // Files the value under the id unless the map is full and the id new.
+    template <class TMap>
+    static void File(TMap& map, size_t most, const std::string& id, const typename TMap::mapped_type& value)
+    {
+        const auto it = map.find(id);
+        if (it != map.end())
+            it->second = value;
+        else if (map.size() < most)
+            map.emplace(id, value);
+    }
     template <class TMap>
     static typename TMap::mapped_type* Find(TMap& map, const std::string& id)
     {
@@ -140,97 +214,125 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
     const std::string& text, const std::string& from, std::istream& is)
 {
     std::string keyword;
-    is >> keyword;
+    textinput::ReadWord(is, keyword);
     textinput::SkipBlanks(is);
 
     if (!keyword.empty() && keyword[0] == '.') {
         OnComment(CMsgGGComment(text, from, is, keyword));
-    } else if (keyword == "abort") {
+        return;
+    }
+    using servicekeyword::Keyword;
+    switch (servicekeyword::Find(keyword)) {
+    case Keyword::kAbort:
         OnAbortRequest(CMsgGGAbortRequest(text, from, is));
-    } else if (keyword == "end") {
+        break;
+    case Keyword::kEnd:
         OnEnd(CMsgGGEnd(text, from, is));
-    } else if (keyword == "ERR") {
+        break;
+    case Keyword::kErr:
+    case Keyword::kIllegal:
         OnErr(CMsgGGErr(text, from, is));
-    } else if (keyword == "fatal-timeout") {
+        break;
+    case Keyword::kFatalTimeout:
         OnFatalTimeout(CMsgGGFatalTimeout(text, from, is));
-    } else if (keyword == "finger") {
+        break;
+    case Keyword::kFinger:
         OnFinger(CMsgFinger(text, from, is));
-    } else if (keyword == "history") {
+        break;
+    case Keyword::kHistory:
         if (textinput::Peek(is) == 'E')
             OnErr(CMsgGGErr(text, from, is));
         else
             OnHistory(CMsgHistory(text, from, is));
-    } else if (keyword == "illegal") {
-        OnErr(CMsgGGErr(text, from, is));
-    } else if (keyword == "join") {
+        break;
+    case Keyword::kJoin:
         OnJoin(CMsgJoin(text, from, is));
-    } else if (keyword == "look") {
+        break;
+    case Keyword::kLook:
         OnLook(CMsgLook(text, from, is));
-    } else if (keyword == "match") {
+        break;
+    case Keyword::kMatch:
         OnMatch(CMsgMatch(text, from, is));
-    } else if (keyword == "rank") {
+        break;
+    case Keyword::kRank:
         OnRank(CMsgGGRank(text, from, is));
-    } else if (keyword == "rating_update") {
+        break;
+    case Keyword::kRatingUpdate:
         OnRatingUpdate(CMsgGGRatingUpdate(text, from, is));
-    } else if (keyword == "stored") {
+        break;
+    case Keyword::kStored:
         OnStored(CMsgStored(text, from, is));
-    } else if (keyword == "tdstart") {
+        break;
+    case Keyword::kTDStart:
         OnTDStart(CMsgGGTDStart(text, from, is));
-    } else if (keyword == "timeout") {
+        break;
+    case Keyword::kTimeout:
         OnTimeout(CMsgGGTimeout(text, from, is));
-    } else if (keyword == "top") {
+        break;
+    case Keyword::kTop:
         OnTop(CMsgGGTop(text, from, is));
-    } else if (keyword == "trust-violation") {
+        break;
+    case Keyword::kTrustViolation:
         OnTrustViolation(CMsgGGTrustViolation(text, from, is));
-    } else if (keyword == "undo") {
+        break;
+    case Keyword::kUndo:
         OnUndoRequest(CMsgGGUndoRequest(text, from, is));
-    } else if (keyword == "update") {
+        break;
+    case Keyword::kUpdate:
         OnUpdate(CMsgUpdate(text, from, is));
-    } else if (keyword == "watch") {
+        break;
+    case Keyword::kWatch: {
         const int next = textinput::Peek(is);
         if (next == '+' || next == '-')
             OnErr(CMsgGGErr(text, from, is));
         else
             OnWatch(CMsgGGWatch(text, from, is));
-    } else if (keyword == "who") {
+        break;
+    }
+    case Keyword::kWho:
         OnWho(CMsgGGWho(text, from, is));
-    } else if (keyword == "+" || keyword == "-") {
+        break;
+    case Keyword::kPlus:
+    case Keyword::kMinus: {
         // A delta: a request id begins with '.', a match change has the word "match",
         // a watch change is "<login> watch"; anything else is unknown.
         const bool plus = keyword == "+";
         if (textinput::Peek(is) == '.') {
             OnRequestDelta(CMsgRequestDelta(text, from, is, plus));
-        } else {
-            std::string x;
-            is >> x;
-            if (x == "match") {
-                OnMatchDelta(CMsgMatchDelta(text, from, is, plus));
-            } else {
-                std::string y;
-                is >> y;
-                if (y == "watch")
-                    OnWatchDelta(CMsgGGWatchDelta(text, from, is, plus, x));
-                else
-                    OnUnknownDelta(CMsgGGUnknown(text, from, is, "--"));
-            }
+            break;
         }
-    } else {
+        std::string x;
+        textinput::ReadWord(is, x);
+        if (x == "match") {
+            OnMatchDelta(CMsgMatchDelta(text, from, is, plus));
+            break;
+        }
+        std::string y;
+        textinput::ReadWord(is, y);
+        if (y == "watch")
+            OnWatchDelta(CMsgGGWatchDelta(text, from, is, plus, x));
+        else
+            OnUnknownDelta(CMsgGGUnknown(text, from, is, "--"));
+        break;
+    }
+    case Keyword::kOther:
         OnMessage(CMsgGGUnknown(text, from, is, keyword));
+        break;
     }
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyJoin(const CMsgJoin& msg)
 {
-    if (msg.gameRead)
-        games[msg.gameId] = msg.game;
+    if (msg.gameRead && Fits(msg.gameId) && msg.text.size() <= kMaxJoin && msg.game.moves.size() <= kMaxGameMoves)
+        File(games, kMaxGames, msg.gameId, msg.game);
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyUpdate(const CMsgUpdate& msg)
 {
     const auto it = games.find(msg.gameId);
-    if (it != games.end() && msg.itemRead)
+    if (it != games.end() && msg.itemRead && it->second.moves.size() < kMaxGameMoves)
         it->second.Play(msg.item);
 }
 
@@ -250,7 +352,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyM
 {
     matches.clear();
     for (const CMatch& match : msg.matches)
-        matches[match.id] = match;
+        if (Fits(match))
+            File(matches, kMaxMatches, match.id, match);
 }
 
 template <class TGame, class TPosition, class TBoard, class TMove, class TMatchType, class TRatingType>
@@ -260,7 +363,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyM
     const std::string id = msg.match.id;
     if (msg.plus) {
         KIT_ASSERT(matches.find(id) == matches.end());
-        matches[id] = msg.match;
+        if (Fits(msg.match))
+            File(matches, kMaxMatches, id, msg.match);
         return;
     }
     if (matches.find(id) == matches.end())
@@ -296,7 +400,8 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::ApplyR
 {
     if (msg.plus) {
         KIT_ASSERT(requests.find(msg.requestId) == requests.end());
-        requests[msg.requestId] = msg.request;
+        if (Fits(msg.requestId) && Fits(msg.request))
+            File(requests, kMaxRequests, msg.requestId, msg.request);
     } else {
         requests.erase(msg.requestId);
     }

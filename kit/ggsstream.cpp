@@ -1,10 +1,13 @@
 #include "ggsstream.h"
 
 #include "KitAssert.h"
+#include "TextInput.h"
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <new>
-#include <sstream>
+#include <vector>
 
 #include "Server.h"
 
@@ -52,13 +55,14 @@ std::string ggsstream::GetErrorText(int code)
 
 int ggsstream::Connect(const std::string& host, uint16_t port)
 {
-    if (IsConnected()) {
+    if (IsConnected() || reading) {
         KIT_ASSERT(!IsConnected());
         return kErrAlreadyConnected;
     }
     std::unique_ptr<sockbuf> buffer(new (std::nothrow) sockbuf);
     if (!buffer)
         return kErrOutOfMemory;
+    buffer->SetTimeLimit(timeLimit);
     const int code = buffer->Connect(host, port);
     if (code != 0)
         return code;
@@ -107,6 +111,17 @@ int ggsstream::Login(const std::string& login, const std::string& password)
         return kErrAlreadyLoggedIn;
     }
     this->login = login;
+    // The whole exchange has one deadline; the reader loop later waits for ever.
+    struct ReceiveDeadline {
+        sockbuf* buffer;
+        ~ReceiveDeadline()
+        {
+            if (buffer)
+                buffer->SetReceiveDeadline(sockbuf::Clock::time_point::max());
+        }
+    } deadline{socketBuffer.get()};
+    if (deadline.buffer)
+        deadline.buffer->SetReceiveDeadline(sockbuf::Clock::now() + timeLimit);
     int code = WaitFor("login");
     if (code != 0)
         return code;
@@ -177,40 +192,55 @@ int ggsstream::WaitFor(const std::string& text)
 
 // Reads the socket buffer directly rather than through the stream's own get: the reader
 // thread then shares nothing with the window thread's writes but the socket buffer, whose
-// two sides are separate.
+// two sides are separate. What the buffer holds is taken a block at a time and scanned for
+// the three characters that mean something (BEL, CR, LF); the text between them joins the
+// line whole.
+//
+// The connection is tested before each block and before each line is processed: after
+// Disconnect, what was received is not handed on.
 void ggsstream::Run()
 {
+    reading = true;
     std::streambuf* buffer = rdbuf();
+    const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
+    auto connected = [socket] { return !socket || socket->IsConnected(); };
     std::string line;
+    char block[sockbuf::kAreaSize];
     for (;;) {
-        const int c = buffer ? buffer->sbumpc() : traits_type::eof();
-        if (c == traits_type::eof()) {
+        std::streamsize n = 0;
+        if (buffer && connected() && buffer->sgetc() != traits_type::eof())
+            n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
+        if (n <= 0) {
             HandleText(": ~disconnect");
+            reading = false;
             return;
         }
-        switch (c) {
-        case '\a':
-            OnBell();
-            break;
-        case '\r':
-            ProcessLine(line);
-            break;
-        case '\n':
-            if (!previousWasCR)
+        for (const char *c = block, *end = block + n; c < end;) {
+            const char* text = c;
+            while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
+                ++c;
+            if (c > text) {
+                line.append(text, std::min<size_t>(c - text, kMaxLine - line.size()));
+                previousWasCR = false;
+            }
+            if (c == end)
+                break;
+            if (*c == '\a') {
+                OnBell();
+            } else if (*c == '\r' || !previousWasCR) {
+                if (!connected())
+                    break;
                 ProcessLine(line);
-            break;
-        default:
-            if (line.size() < kMaxLine)
-                line += static_cast<char>(c);
-            break;
+            }
+            previousWasCR = *c == '\r';
+            ++c;
         }
-        previousWasCR = c == '\r';
     }
 }
 
 void ggsstream::ProcessLine(std::string& line)
 {
-    if (line == "READY") {
+    if (line.size() == 5 && line.compare(0, 5, "READY") == 0) {
         DispatchPending();
         line.clear();
         return;
@@ -243,6 +273,11 @@ void ggsstream::DispatchPending()
     text.swap(pending);
     pendingTruncated = false;
     HandleText(text);
+    // The text's room serves the next message, unless a handler began one meanwhile.
+    if (pending.empty()) {
+        text.clear();
+        pending.swap(text);
+    }
 }
 
 void ggsstream::HandleText(const std::string& text)
@@ -254,11 +289,30 @@ void ggsstream::OnBell() {}
 
 // ---- routing
 
+// Each routing takes an input stream of its own from the thread's spares (making streams is
+// dear), so that a handler can route another message before it returns (a modal dialog's
+// loop in the application does), and gives it back when done. Nothing of the stream is
+// touched after the handler: the application's may delete it.
 void ggsstream::ParseMessage(const std::string& text)
 {
-    std::istringstream is(text);
+    thread_local std::vector<std::unique_ptr<textinput::CTextInput>> spares;
+    std::unique_ptr<textinput::CTextInput> input;
+    if (spares.empty()) {
+        input = std::make_unique<textinput::CTextInput>();
+    } else {
+        input = std::move(spares.back());
+        spares.pop_back();
+    }
+    input->Reset(text);
+    Route(text, *input);
+    spares.push_back(std::move(input));
+}
+
+void ggsstream::Route(const std::string& text, std::istream& is)
+{
     std::string word;
-    is >> word >> std::ws;
+    textinput::ReadWord(is, word);
+    textinput::SkipBlanks(is);
     if (word.empty())
         return;
     if (word.back() == ':')
@@ -276,7 +330,8 @@ void ggsstream::ParseMessage(const std::string& text)
 void ggsstream::HandleGGSMessage(const std::string& text, const std::string& word, std::istream& is)
 {
     std::string keyword;
-    is >> keyword >> std::ws;
+    textinput::ReadWord(is, keyword);
+    textinput::SkipBlanks(is);
     if (keyword == "alias") {
         CMsgGGSAlias msg(text, word, is);
         OnAlias(msg);
@@ -385,7 +440,11 @@ void ggsstream::UpdateUser(const CMsgGGSUserDelta& msg)
     if (msg.login.empty())
         return;
     if (msg.plus) {
-        users[msg.login] = msg.level;
+        // Bounded, so that no server can fill the memory with logins.
+        if (msg.login.size() > kMaxLogin)
+            return;
+        if (users.size() < kMaxUsers || users.count(msg.login) != 0)
+            users[msg.login] = msg.level;
         CreateService(msg.login);
     } else {
         const auto found = users.find(msg.login);

@@ -6,6 +6,8 @@
 #include "GGSMessage.h"
 #include "sockbuf.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <istream>
 #include <map>
@@ -32,6 +34,10 @@ public:
     // beyond kMaxLine are dropped, and the lines of one message beyond kMaxMessage bytes.
     static constexpr size_t kMaxLine = 64 * 1024;
     static constexpr size_t kMaxMessage = 4 * 1024 * 1024;
+    // Bounds on the users table: a login longer than kMaxLogin characters is not filed,
+    // nor a new one once the table holds kMaxUsers (a busy server has a few thousand).
+    static constexpr size_t kMaxLogin = 32;
+    static constexpr size_t kMaxUsers = 20000;
 
     ggsstream();
     ~ggsstream() override;
@@ -41,17 +47,21 @@ public:
     // The kit's own short texts of its codes (the application has longer ones).
     static std::string GetErrorText(int code);
 
+    // Refused (kErrAlreadyConnected) while the reader loop of an earlier connection has
+    // not returned: it still reads that connection's buffer.
     virtual int Connect(const std::string& host, uint16_t port);
     virtual int Disconnect();
     // Runs the login exchange on the calling thread; the server's first line after it
-    // ("READY" or the refusal) stays unread for the reader loop.
+    // ("READY" or the refusal) stays unread for the reader loop. A server that has not
+    // finished the exchange within the time limit ends it with sockbuf::kErrTimedOut.
     virtual int Login(const std::string& login, const std::string& password);
     // Sends "quit"; the connection stays open until the server closes it.
     virtual int Logout();
     virtual std::string GetLogin() const;
     // The level the users table holds for the own login, -1 when absent.
     virtual int GetMyLevel() const;
-    // The reader loop: returns when the input ends, after handing on ": ~disconnect".
+    // The reader loop: returns when the input ends or the stream is disconnected, after
+    // handing on ": ~disconnect".
     virtual void Run();
     virtual bool IsConnected() const;
     virtual bool IsLoggedIn() const;
@@ -95,6 +105,10 @@ public:
     bool HasService(const std::string& name) const;
     CServer* FindService(const std::string& name) const;
 
+    // The time limit of connecting, of the whole login exchange and of each send; the
+    // default suits the application, tests make it short.
+    void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit = limit; }
+
 protected:
     // Deletes a service object through its virtual destructor.
     struct ServiceDeleter {
@@ -109,6 +123,10 @@ protected:
     std::unique_ptr<sockbuf> socketBuffer;
 
 private:
+    void Route(const std::string& text, std::istream& is);
+
     bool previousWasCR = false;
     bool pendingTruncated = false;
+    std::chrono::milliseconds timeLimit = sockbuf::kTimeLimit;
+    std::atomic<bool> reading{false};   // Run has not returned yet
 };

@@ -3,11 +3,14 @@
 #include "KitAssert.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,32 +20,56 @@ namespace {
 constexpr int kReceive = 1;
 constexpr int kSend = 2;
 const char kLogName[] = "recv.txt";
+const char kOldLogName[] = "recv.txt.1";
 
-// The log holds the connection's traffic, the user's own commands included, so it is
-// created readable by its owner only; an older log keeps its place but loses wider rights.
-void CreatePrivateFile(const char* name)
+// The log holds the connection's traffic, the user's own commands included, so a new one
+// is created readable by its owner only, and an older one loses any wider rights. Only a
+// plain file of its own is reused: a symbolic link, a file with other names (a hard link)
+// or anything else under the log's name is refused, and the session goes unlogged.
+int OpenLog(int folder)
 {
-    int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::fchmod(fd, 0600);
+    const int fd = ::openat(folder, kLogName, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || ::fchmod(fd, 0600) != 0 ||
+        ::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, 0) != 0) {
         ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void WriteAll(int fd, const char* bytes, size_t n)
+{
+    while (n > 0) {
+        const ssize_t written = ::write(fd, bytes, n);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        bytes += written;
+        n -= static_cast<size_t>(written);
     }
 }
 
-// Sends all n bytes unless the connection fails; a signal does not end the send, and a
-// closed peer yields an error instead of killing the process with SIGPIPE.
-bool SendAll(int fd, const char* bytes, size_t n)
+// Waits until the socket is ready for the events or the deadline has passed: false when
+// it has passed. A failed or closed socket counts as ready, so that the call after this
+// one reports what happened.
+bool WaitUntilReady(int fd, short events, sockbuf::Clock::time_point deadline)
 {
-    while (n > 0) {
-        ssize_t sent = ::send(fd, bytes, n, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - sockbuf::Clock::now());
+        if (left.count() < 0)
             return false;
-        bytes += sent;
-        n -= static_cast<size_t>(sent);
+        pollfd entry{fd, events, 0};
+        // Rounded up, so that a wake-up just before the deadline does not spin.
+        const int result = ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count() + 1, INT_MAX)));
+        if (result > 0)
+            return true;
+        if (result < 0 && errno != EINTR)
+            return true;
     }
-    return true;
 }
 
 } // namespace
@@ -51,10 +78,9 @@ sockbuf::sockbuf()
 {
     setg(getArea, getArea + kAreaSize, getArea + kAreaSize);
     setp(putArea, putArea + kAreaSize);
-    CreatePrivateFile(kLogName);
-    log = std::make_unique<std::ofstream>(kLogName, std::ios::out | std::ios::trunc);
-    if (!log->is_open())
-        log.reset();
+    logFolder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (logFolder >= 0)
+        logFile = OpenLog(logFolder);
 }
 
 sockbuf::~sockbuf()
@@ -63,8 +89,10 @@ sockbuf::~sockbuf()
         Disconnect();
     if (socket >= 0)
         ::close(socket);
-    if (log)
-        log->close();
+    if (logFile >= 0)
+        ::close(logFile);
+    if (logFolder >= 0)
+        ::close(logFolder);
 }
 
 int sockbuf::Connect(const std::string& host, uint16_t port)
@@ -91,14 +119,26 @@ int sockbuf::Connect(const std::string& host, uint16_t port)
 
     if (socket >= 0)
         ::close(socket);
-    socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    // Connected without blocking, so that a host that never answers costs the time limit
+    // and no more; the socket blocks again once connected.
+    socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_TCP);
     if (socket < 0)
         return kErrNoSocket;
-    int result;
-    do {
-        result = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
+    bool ok = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (!ok && (errno == EINPROGRESS || errno == EINTR) &&
+        WaitUntilReady(socket, POLLOUT, Clock::now() + timeLimit)) {
+        int result = -1;
+        socklen_t length = sizeof result;
+        ok = ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &result, &length) == 0 && result == 0;
+    }
+    if (ok) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeLimit);
+        const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(timeLimit - seconds);
+        const timeval sendLimit{static_cast<time_t>(seconds.count()), static_cast<suseconds_t>(micros.count())};
+        ok = ::fcntl(socket, F_SETFL, 0) == 0 &&
+             ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit) == 0;
+    }
+    if (!ok) {
         ::close(socket);
         socket = -1;
         return kErrConnectFailed;
@@ -116,44 +156,80 @@ int sockbuf::Disconnect()
     return 0;
 }
 
+void sockbuf::SetError(int code)
+{
+    // The first error is the one that counts: a receive that fails because a send gave
+    // up does not replace the reason.
+    int none = 0;
+    error.compare_exchange_strong(none, code);
+}
+
+void sockbuf::SetLogLimit(size_t bytes)
+{
+    std::lock_guard<std::mutex> guard(logLock);
+    logLimit = bytes;
+}
+
 void sockbuf::SetLogMasked(bool masked)
 {
     std::lock_guard<std::mutex> guard(logLock);
     logMasked = masked;
 }
 
+// Keeps the log that is full as the previous one and opens a new, empty one. Both are
+// named in the folder where the first was created, whatever the working directory is now.
+void sockbuf::StartNewLog()
+{
+    ::close(logFile);
+    ::renameat(logFolder, kLogName, logFolder, kOldLogName);
+    logFile = OpenLog(logFolder);
+    logSize = 0;
+    lastDirection = 0;
+}
+
 void sockbuf::LogBlock(int direction, const char* bytes, size_t n)
 {
     std::lock_guard<std::mutex> guard(logLock);
-    if (!log)
+    if (logFile < 0)
         return;
+    const size_t marker = lastDirection != direction ? 6 : 0;
+    if (logSize > 0 && logSize + marker + n > logLimit) {
+        StartNewLog();
+        if (logFile < 0)
+            return;
+    }
     if (lastDirection != direction) {
         lastDirection = direction;
-        log->write(direction == kReceive ? "[recv]" : "[send]", 6);
+        WriteAll(logFile, direction == kReceive ? "[recv]" : "[send]", 6);
+        logSize += 6;
     }
     if (direction == kSend && logMasked) {
-        for (size_t i = 0; i < n; ++i)
-            log->put('*');
+        const std::string stars(n, '*');
+        WriteAll(logFile, stars.data(), n);
     } else {
-        log->write(bytes, static_cast<std::streamsize>(n));
+        WriteAll(logFile, bytes, n);
     }
-    log->flush();
+    logSize += n;
 }
 
 sockbuf::int_type sockbuf::underflow()
 {
     if (!connected || error != 0 || eback() == nullptr)
         return traits_type::eof();
+    if (receiveDeadline != Clock::time_point::max() && !WaitUntilReady(socket, POLLIN, receiveDeadline)) {
+        SetError(kErrTimedOut);
+        return traits_type::eof();
+    }
     ssize_t n;
     do {
         n = ::recv(socket, getArea, kAreaSize, 0);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
-        error = errno == ECONNRESET ? kErrConnectionReset : kErrUnknown;
+        SetError(errno == ECONNRESET ? kErrConnectionReset : kErrUnknown);
         return traits_type::eof();
     }
     if (n == 0) {
-        error = kErrConnectionClosed;
+        SetError(kErrConnectionClosed);
         return traits_type::eof();
     }
     setg(getArea, getArea, getArea + n);
@@ -161,18 +237,41 @@ sockbuf::int_type sockbuf::underflow()
     return traits_type::to_int_type(getArea[0]);
 }
 
+// Sends all n bytes unless the connection fails; a signal does not end the send, and a
+// closed peer yields an error instead of killing the process with SIGPIPE. A peer that
+// takes nothing for the whole time limit ends the connection: a command cut in the middle
+// would leave the conversation out of step, and the reader loop then sees the end.
+bool sockbuf::SendAll(const char* bytes, size_t n)
+{
+    while (n > 0) {
+        const ssize_t sent = ::send(socket, bytes, n, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            SetError(kErrTimedOut);
+            ::shutdown(socket, SHUT_RDWR);
+            return false;
+        }
+        if (sent <= 0)
+            return false;
+        bytes += sent;
+        n -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
 sockbuf::int_type sockbuf::overflow(int_type c)
 {
     if (!connected || error != 0)
         return traits_type::eof();
     const size_t n = static_cast<size_t>(pptr() - pbase());
-    bool ok = SendAll(socket, pbase(), n);
+    bool ok = SendAll(pbase(), n);
     KIT_ASSERT(ok);
     if (n > 0)
         LogBlock(kSend, pbase(), n);
     if (ok && !traits_type::eq_int_type(c, traits_type::eof())) {
         const char byte = traits_type::to_char_type(c);
-        ok = SendAll(socket, &byte, 1);
+        ok = SendAll(&byte, 1);
         LogBlock(kSend, &byte, 1);
     }
     setp(putArea, putArea + kAreaSize);

@@ -3,9 +3,9 @@
 // receives and sends into the traffic log "recv.txt" of the working directory.
 
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <memory>
 #include <mutex>
 #include <streambuf>
 #include <string>
@@ -19,13 +19,20 @@ public:
         kErrHostUnavailable = 34306,
         kErrNoProtocol = 34307,     // no cause on this platform: TCP is built in
         kErrNoSocket = 34308,
-        kErrConnectFailed = 34309,
+        kErrConnectFailed = 34309,  // also when connecting takes longer than the time limit
         kErrConnectionReset = 34310,
         kErrConnectionClosed = 34311,
         kErrNotConnected = 34312,
         kErrAlreadyConnected = 34313,
+        kErrTimedOut = 34314,       // "GGS did not answer in time"
     };
     static constexpr int kAreaSize = 1024;
+    // Connecting, each send, and the receives before a deadline wait this long at most.
+    static constexpr std::chrono::milliseconds kTimeLimit{20000};
+    // Past this size the traffic log starts over; the one before is kept as "recv.txt.1".
+    static constexpr size_t kLogLimit = 64 * 1024 * 1024;
+
+    using Clock = std::chrono::steady_clock;
 
     sockbuf();
     ~sockbuf() override;
@@ -38,8 +45,16 @@ public:
     // the descriptor itself is released by the destructor.
     int Disconnect();
     bool IsConnected() const { return connected; }
-    // The sticky receive error (34304, 34310 or 34311), 0 while none happened.
+    // The sticky error (34304, 34310, 34311 or 34314), 0 while none happened.
     int GetError() const { return error; }
+
+    // The time limit of connecting and of each send; set it before Connect.
+    void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit = limit; }
+    // Receives that have not begun by the deadline fail with kErrTimedOut, which sticks;
+    // Clock::time_point::max() (the default) lets them wait for ever. Set by the thread
+    // that receives.
+    void SetReceiveDeadline(Clock::time_point deadline) { receiveDeadline = deadline; }
+    void SetLogLimit(size_t bytes);
 
     // While set, the bytes sent are written to the traffic log as '*' (a password).
     void SetLogMasked(bool masked);
@@ -50,14 +65,22 @@ protected:
     int sync() override;
 
 private:
+    bool SendAll(const char* bytes, size_t n);
+    void SetError(int code);
     void LogBlock(int direction, const char* bytes, size_t n);
+    void StartNewLog();
 
     std::atomic<bool> connected{false};
     int socket = -1;
-    std::unique_ptr<std::ofstream> log;
+    std::chrono::milliseconds timeLimit = kTimeLimit;
+    Clock::time_point receiveDeadline = Clock::time_point::max();
     // Both threads write the log: the receive path and the send path take this lock
     // around each marker and block so that a marker always stands before its own bytes.
     std::mutex logLock;
+    int logFolder = -1;   // the working directory when the log was created
+    int logFile = -1;     // -1: no log
+    size_t logSize = 0;
+    size_t logLimit = kLogLimit;
     int lastDirection = 0;   // 0 none yet, 1 receive, 2 send
     bool logMasked = false;
     char getArea[kAreaSize];

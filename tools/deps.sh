@@ -15,5 +15,5 @@ tavo_install_missing() {
 }
 
 TAVO_BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev)
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-liberation)
 TAVO_TEST_PACKAGES=(clang libclang-rt-14-dev)

@@ -143,6 +143,7 @@ BOOL CDocument::DoFileSave()
 CView::CView()
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 CView::~CView()

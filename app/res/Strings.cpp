@@ -36,6 +36,7 @@ const std::map<UINT, const char*>& StringTable()
         {34309, "Can't connect to the computer hosting the GGS."},
         {34310, "GGS reset the connection"},
         {34311, "GGS closed the connection"},
+        {34314, "GGS did not answer in time"},
 
         // Match terms refused before a request is sent.
         {34048, "Rand games must have color = synch or komi"},
@@ -62,6 +63,17 @@ const std::map<UINT, const char*>& StringTable()
         {50000, "Help/Os/MatchTypes.html"},
         {50033, "Help/Err/Comctl.html"},
         {50034, "Help/Index.html"},
+        // The game window's position status.
+        {52003, "wins by %1!d!"},
+        {52004, "draw"},
+        {52005, "to move"},
+        {52006, "must pass"},
+        {52016, "Game adjourned"},
+        {52017, "Game aborted"},
+        {52018, "resign"},
+        {52019, "time"},
+        {52020, "agreed"},
+        // Colours of a match request.
         {52008, "Black"},
         {52009, "White"},
         {52022, "Version 0.75"},

@@ -281,7 +281,7 @@ TEST(BoardPane, StylesAndNothingBeforeAGame)
     w.Frame()->RouteCommand(ID_FILE_NEW);
     CTavoDoc* empty = dynamic_cast<CTavoDoc*>(w.app.pGameTemplate->GetDocuments().back().get());
     ASSERT_NE(empty, nullptr);
-    EXPECT_TRUE(AllIn(Grab(empty), QRect(0, 0, 400, 400), kWhite));
+    EXPECT_TRUE(AllIn(Grab(empty), QRect(0, 0, 385, 440), kWhite));
 
     // The "space" style: black background and board, green lines and text.
     CTavoDoc* doc = w.Look(MakeGame("amy", "bob"));

@@ -158,6 +158,19 @@ TEST(GGClock, ElapseAndCompare) {
     b = a;
     b.extension = 61;
     EXPECT_FALSE(a.EqualSeconds(b));
+    b = a;
+    b.increment = 6;
+    EXPECT_NE(a, b);
+    EXPECT_FALSE(a.EqualSeconds(b));
+
+    // The state orders clocks like the times do: a clock in its extension is not at or
+    // below a running one with the same times.
+    b = a;
+    b.state = CGGClock::kInExtension;
+    EXPECT_TRUE(b >= a);
+    EXPECT_FALSE(a >= b);
+    EXPECT_TRUE(a <= b);
+    EXPECT_FALSE(b <= a);
 }
 
 TEST(GGResult, TextForms) {

@@ -76,6 +76,14 @@ TEST(GGMatch, ReadDeltaAndOrder) {
     delta >> rest;
     EXPECT_EQ(rest, 3);
 
+    // A read that fails before the trailing number leaves it as it was.
+    m.number = 7;
+    std::istringstream cut("13 1700 bob 1800");
+    m.Read(cut);
+    EXPECT_TRUE(cut.fail());
+    EXPECT_EQ(m.id, "13");
+    EXPECT_EQ(m.number, 7);
+
     std::vector<Match> list = ReadAll<Match>("1 1500 a 1600 b 8 R 0\n2 1500 c 1600 d 10k R 0\n3 1500 e x");
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1].id, "2");

@@ -214,3 +214,17 @@ TEST(GGSMessage, RestOfTextRecordsAndUserDelta)
         EXPECT_EQ(msg.level, 0);
     }
 }
+
+TEST(GGSMessage, ListsKeepAtMostTheBound)
+{
+    // One line more than a list keeps, of each list of the server's own replies.
+    auto lines = [](const std::string& prefix, const std::string& rest) {
+        std::string text;
+        for (size_t i = 0; i <= kMaxListItems; ++i)
+            text += "\n" + prefix + std::to_string(i) + rest;
+        return text;
+    };
+    EXPECT_EQ(ServerMessage<CMsgGGSWho>(": who 1" + lines("u", " - 0 0 - -")).users.size(), kMaxListItems);
+    EXPECT_EQ(ServerMessage<CMsgGGSAlias>(": alias me" + lines("a", " x")).items.size(), kMaxListItems);
+    EXPECT_EQ(ServerMessage<CMsgGGSFinger>(": finger" + lines("key", ": v")).entries.size(), kMaxListItems);
+}

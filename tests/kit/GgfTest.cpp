@@ -80,6 +80,11 @@ TEST(Ggf, RoundTrips) {
     game.posStart.clocks[0] = CGGClock(300, 5, 0, 0);
     game.UpdatePosition();
     ExpectSameGame(ReadBack(game), game);
+    // Clocks that differ only in their increment are both written.
+    game.posStart.clocks[0] = game.posStart.clocks[1];
+    game.posStart.clocks[0].increment = 5;
+    game.UpdatePosition();
+    ExpectSameGame(ReadBack(game), game);
 
     // Komi games with moves carry the komi moves; the komi of the type too.
     game = NewGame("8k3.5", "F5 D6");

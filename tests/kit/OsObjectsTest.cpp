@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -31,6 +32,10 @@ TEST(OsMove, TextForms) {
     COsMove pass;
     pass.fPass = true;
     EXPECT_EQ(Text(pass), "PA");
+    // Squares far off the board are written without overflow: one character for the
+    // column, then the row number.
+    EXPECT_EQ(Text(COsMove(2147483647, 0)), "A2147483648");
+    EXPECT_EQ(Text(COsMove(0, 2147483647)).substr(1), "1");
 
     // A pass at the very end of the text is still a good read.
     std::istringstream end("PASS");
@@ -85,7 +90,6 @@ TEST(OsBoardType, TextAndGeometry) {
         EXPECT_EQ(bt.size, size);
         EXPECT_FALSE(bt.fOctagon);
         EXPECT_EQ(bt.NSquares(), size * size);
-        EXPECT_EQ(bt.NBorderedSquares(), (size + 2) * (size + 2));
         EXPECT_EQ(Text(bt), std::to_string(size));
         EXPECT_FALSE(bt.IsCutCorner(0, 0));
     }
@@ -187,6 +191,8 @@ TEST(OsMatchType, ValidateDescribeCompare) {
     EXPECT_EQ(ReadFrom<COsMatchType>("s88r45").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("s88r44").Validate(), 0);
     EXPECT_EQ(ReadFrom<COsMatchType>("s8r3").Validate(), 34049);
+    // 4x4 has room for no random disc at all: two are too many before they are too few.
+    EXPECT_EQ(ReadFrom<COsMatchType>("s4r2").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("8kr48").Validate(), 0);
     EXPECT_EQ(ReadFrom<COsMatchType>("8kr49").Validate(), 34050);
     EXPECT_EQ(ReadFrom<COsMatchType>("14").MaxRandDiscs(), 180);
@@ -317,6 +323,16 @@ TEST(OsBoard, FlipsInEveryDirection) {
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, -1, 1, '*', 'O'), 0);
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, 0, 0, '*', 'O'), 0);
     EXPECT_EQ(b.CountDirection(d4.row, d4.col, 2, 0, '*', 'O'), 0);
+    // One direction alone: the run up to D1 turns black, nothing else changes.
+    COsBoard one = b;
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, -1, 0, '*', 'O'), 2);
+    EXPECT_EQ(one.GetSquare(2, 3), '*');
+    EXPECT_EQ(one.GetSquare(1, 3), '*');
+    EXPECT_EQ(one.GetSquare(d4.row, d4.col), '-');
+    EXPECT_EQ(one.NetCount(), b.NetCount() + 4);
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, -1, 1, '*', 'O'), 0);
+    EXPECT_EQ(one.FlipDirection(d4.row, d4.col, 0, 0, '*', 'O'), 0);
+    EXPECT_EQ(one.NetCount(), b.NetCount() + 4);
     b.Update(d4);
     int black, white, empty;
     b.CountDiscs(black, white, empty);
@@ -340,6 +356,42 @@ TEST(OsBoard, FlipsInEveryDirection) {
     edge.Set(-1, 0, '*');
     edge.Set(4, 4, '*');
     EXPECT_EQ(edge.squares.find('*'), edge.squares.rfind('*'));
+}
+
+// The rules work on whole lines at once on boards up to 8x8; on every position, however
+// unlikely (a stray character included), they must agree with the square-by-square count.
+TEST(OsBoard, LineRulesAgreeWithTheSquareCount) {
+    std::mt19937 random(7);
+    const char kinds[] = {'*', 'O', '*', 'O', 'x'};
+    for (int size : {4, 6, 8}) {
+        for (int i = 0; i < 3000; i++) {
+            // From nearly full to nearly empty, so that a move often hangs on one line.
+            COsBoard b;
+            b.SetEmpty(Type(size));
+            const unsigned emptyShare = i % 10;
+            for (int row = 0; row < size; row++)
+                for (int col = 0; col < size; col++)
+                    if (random() % 10 >= emptyShare) b.Set(row, col, kinds[random() % (i % 3 ? 4 : 5)]);
+            b.fBlackMove = random() % 2;
+            for (bool black : {true, false})
+                ASSERT_EQ(b.HasLegalMove(black), !b.LegalMoves(black == b.fBlackMove).empty()) << i;
+            const char mover = b.SideChar();
+            const char opponent = b.fBlackMove ? 'O' : '*';
+            for (int row = 0; row < size; row++)
+                for (int col = 0; col < size; col++) {
+                    if (b.GetSquare(row, col) != '-') continue;
+                    COsBoard expected = b;
+                    expected.Set(row, col, mover);
+                    for (int dRow = -1; dRow <= 1; dRow++)
+                        for (int dCol = -1; dCol <= 1; dCol++)
+                            expected.FlipDirection(row, col, dRow, dCol, mover, opponent);
+                    COsBoard played = b;
+                    played.Update(COsMove(row, col));
+                    ASSERT_EQ(played.squares, expected.squares) << i << " " << Text(COsMove(row, col));
+                    ASSERT_NE(played.fBlackMove, b.fBlackMove);
+                }
+        }
+    }
 }
 
 TEST(OsBoard, UpdateFailures) {

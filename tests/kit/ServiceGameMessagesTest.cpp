@@ -107,3 +107,22 @@ TEST(ServiceGameMessages, HistoryAndStoredLists)
     EXPECT_EQ(stored.items[1].id, ".6");
     EXPECT_EQ(stored.items[1].matchType.kind, 'k');
 }
+
+TEST(ServiceGameMessages, ListsKeepAtMostTheBound)
+{
+    // One line (or group) more than a list keeps, of each list of the service's replies.
+    auto many = [](const std::string& before, const std::string& after) {
+        std::string text;
+        for (size_t i = 0; i <= kMaxListItems; ++i)
+            text += before + std::to_string(i) + after;
+        return text;
+    };
+    EXPECT_EQ(Parse<CMsgGGMatch<COsMatchType>>("0 / 1" + many("\n.", " 1 a 2 b 8 R 0")).matches.size(),
+              kMaxListItems);
+    EXPECT_EQ(Parse<CMsgGGWatch>("1 :" + many(" .", " (1)")).matches.size(), kMaxListItems);
+    const auto facts = Parse<CMsgGGFinger<COsRatingType>>("ann" + many("\nkey", ": v"));
+    EXPECT_EQ(facts.facts.size(), kMaxListItems);
+    const auto ratings =
+        Parse<CMsgGGFinger<COsRatingType>>("ann\nkey: v\n-" + many("\n8 ", "@95 = x + @ 1 2 3 4 5"));
+    EXPECT_EQ(ratings.ratings.size(), kMaxListItems);
+}

@@ -118,28 +118,10 @@ std::string Game(const std::string& type, const std::string& black, const std::s
            kStart8 + "]" + moves + ";)";
 }
 
-} // namespace
-
-TEST(Service, SetUpTellsAndTell)
+// One message of every kind the service knows, each with the event it must raise.
+std::vector<std::pair<std::string, std::string>> EveryKindOfMessage()
 {
-    CTestStream stream;
-    CServerOs service(&stream);
-    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\n");
-    EXPECT_EQ(stream.buffer.syncs, 1);
-    EXPECT_EQ(service.name, "/os");
-    EXPECT_EQ(service.connection, &stream);
-    EXPECT_TRUE(service.games.empty() && service.matches.empty() && service.requests.empty());
-
-    service.Tell() << "watch + .12\n";
-    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\nt /os watch + .12\n");
-    EXPECT_EQ(stream.buffer.syncs, 1); // Tell itself never flushes
-}
-
-TEST(Service, KeywordDispatch)
-{
-    CTestStream stream;
-    CRecordingService service(&stream);
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    return {
         {"/os: .12 - 1800 ann: hello", "Comment"},
         {"/os: .12 abort whatever", "Comment"},
         {"/os: abort .3 ann is asking", "AbortRequest"},
@@ -177,6 +159,30 @@ TEST(Service, KeywordDispatch)
         {"/os: End .3", "Message"},
         {"/os: ++ match .4", "Message"},
     };
+}
+
+} // namespace
+
+TEST(Service, SetUpTellsAndTell)
+{
+    CTestStream stream;
+    CServerOs service(&stream);
+    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\n");
+    EXPECT_EQ(stream.buffer.syncs, 1);
+    EXPECT_EQ(service.name, "/os");
+    EXPECT_EQ(service.connection, &stream);
+    EXPECT_TRUE(service.games.empty() && service.matches.empty() && service.requests.empty());
+
+    service.Tell() << "watch + .12\n";
+    EXPECT_EQ(stream.Sent(), "tell /os client +\ntell /os notify + *\nt /os watch + .12\n");
+    EXPECT_EQ(stream.buffer.syncs, 1); // Tell itself never flushes
+}
+
+TEST(Service, KeywordDispatch)
+{
+    CTestStream stream;
+    CRecordingService service(&stream);
+    const auto cases = EveryKindOfMessage();
     for (const auto& [text, event] : cases) {
         service.events.clear();
         Send(service, text);
@@ -210,18 +216,90 @@ TEST(Service, DefaultEventsForwardOnceExceptWho)
 {
     CTestStream stream;
     CServerOs service(&stream);
-    const std::vector<std::string> texts = {
-        "/os: .12 - 1800 ann: hello", "/os: ERR board type", "/os: match 0 / 0",
-        "/os: update .99 F5",         "/os: - x y z",        "/os: brandnew",
-        "/os: + match .4 1700 bob 1800 ann 8 R",
-    };
-    for (const std::string& text : texts)
+    for (const auto& [text, event] : EveryKindOfMessage()) {
+        stream.received.clear();
         Send(service, text);
-    EXPECT_EQ(stream.received, texts);
+        if (event == "Who")
+            EXPECT_TRUE(stream.received.empty()) << text;
+        else
+            EXPECT_EQ(stream.received, std::vector<std::string>{text}) << text;
+    }
+}
 
-    stream.received.clear();
-    Send(service, "/os: who 2\nann + 1800@50\nbob + 1700@60");
-    EXPECT_TRUE(stream.received.empty());
+TEST(Service, StateIsUpdatedBeforeTheForward)
+{
+    // What the generic handler finds in the service state when a message reaches it.
+    struct CWatcher : CServerOs {
+        using CServerOs::CServerOs;
+        std::string seen;
+        void OnMessage(const CMsg& msg) override
+        {
+            const COsGame* game = FindGame(".5.0");
+            seen = std::to_string(matches.size()) + " " + std::to_string(requests.size()) + " " +
+                   (game ? std::to_string(game->moves.size()) + " " + std::to_string(game->result.kind) : "-");
+            CServerOs::OnMessage(msg);
+        }
+    };
+    CTestStream stream;
+    CWatcher service(&stream);
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"/os: + match .5 1700 bob 1800 ann s8 R", "1 0 -"},
+        {"/os: join .5.0 " + Game("s8", "ann", "bob"), "1 0 0 2"},
+        {"/os: update .5.0 F5", "1 0 1 2"},
+        {"/os: end .5.0 ( ann vs. bob ) 10", "1 0 1 6"},
+        {"/os: + .r1 1800 ann 5:00//2:00 8 R 1700 bob 5:00//2:00", "1 1 1 6"},
+        {"/os: - .r1 1800 ann 5:00//2:00 8 R 1700 bob 5:00//2:00", "1 0 1 6"},
+        {"/os: match 0 / 2\n.5 1700 bob 1800 ann s8 R 0\n.6 1700 bob 1800 ann 8 R 0", "2 0 1 6"},
+        {"/os: - match .5 1700 bob 1800 ann s8 R 10", "1 0 -"},
+    };
+    for (const auto& [text, expected] : steps) {
+        Send(service, text);
+        EXPECT_EQ(service.seen, expected) << text;
+    }
+}
+
+// The application keeps its games in its own windows and overrides the finders and the
+// end of a game; the state updates reach its overrides, never the service's map directly.
+TEST(Service, StateUpdatesGoThroughTheVirtualCalls)
+{
+    struct CElsewhere : CServerOs {
+        using CServerOs::CServerOs;
+        std::map<std::string, COsGame> mine;
+        std::vector<std::string> finished;
+        std::vector<std::string> removed;
+        COsGame* FindGame(const std::string& id) override
+        {
+            const auto it = mine.find(id);
+            return it == mine.end() ? nullptr : &it->second;
+        }
+        void FinishGame(const CMsgMatchDelta& msg, const std::string& id) override
+        {
+            finished.push_back(id);
+            CServerOs::FinishGame(msg, id);
+        }
+        void RemoveGame(const CMsgMatchDelta&, const std::string& id) override
+        {
+            removed.push_back(id + " " + std::to_string(FindGame(id)->result.score));
+            mine.erase(id);
+        }
+    };
+    CTestStream stream;
+    CElsewhere service(&stream);
+    service.mine[".5.0"] = ReadFrom<COsGame>(Game("s8", "ann", "bob"));
+    service.mine[".5.1"] = ReadFrom<COsGame>(Game("s8", "bob", "ann"));
+    service.mine[".6"] = ReadFrom<COsGame>(Game("8", "ann", "bob"));
+    Send(service, "/os: + match .5 1700 bob 1800 ann s8 R");
+    Send(service, "/os: + match .6 1700 bob 1800 ann 8 R");
+
+    Send(service, "/os: end .5.0 ( ann vs. bob ) 10");
+    EXPECT_EQ(service.mine[".5.0"].result.kind, CGGResult::kScore);
+    Send(service, "/os: - match .5 1700 bob 1800 ann s8 R 4");
+    Send(service, "/os: - match .6 1700 bob 1800 ann 8 R -8");
+    EXPECT_EQ(service.finished, (std::vector<std::string>{".5.0", ".5.1", ".6"}));
+    // bob is black in .5.1 and white in .6: the line's result is from his view.
+    EXPECT_EQ(service.removed, (std::vector<std::string>{".5.0 10.000000", ".5.1 4.000000", ".6 8.000000"}));
+    EXPECT_TRUE(service.mine.empty());
+    EXPECT_TRUE(service.matches.empty());
 }
 
 TEST(Service, JoinUpdateAndReplacement)
@@ -358,6 +436,75 @@ TEST(Service, RequestsAndConcernsLogin)
     EXPECT_TRUE(request(".r1 1800 ann 5:00//2:00 8 R 1700 me 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 me 5:00//2:00 8 R 1700 bob 5:00//2:00").ConcernsLogin(stream));
     EXPECT_FALSE(request(".r1 1800 ann 5:00//2:00 8 R 1700 Me 5:00//2:00").ConcernsLogin(stream));
+}
+
+TEST(Service, StateIsBounded)
+{
+    CTestStream stream;
+    CServerOs service(&stream);
+    const std::string tooLong(CServerOs::kMaxId + 1, 'x');
+
+    // Matches: a full map takes no new one, a known one is still replaced, a freed place
+    // is taken again; ids and logins longer than any real one are not filed.
+    auto match = [](const std::string& id, const std::string& login = "ann") {
+        return "/os: + match " + id + " 1700 bob 1800 " + login + " 8 R";
+    };
+    for (size_t i = 0; i < CServerOs::kMaxMatches; ++i)
+        Send(service, match("." + std::to_string(i)));
+    Send(service, match(".late"));
+    Send(service, match(".5", "carl"));
+    EXPECT_EQ(service.matches.size(), CServerOs::kMaxMatches);
+    EXPECT_EQ(service.FindMatch(".late"), nullptr);
+    EXPECT_EQ(service.FindMatch(".5")->players[0].login, "carl");
+    Send(service, "/os: - match .5 1700 bob 1800 carl 8 R 2");
+    Send(service, match(".late"));
+    EXPECT_NE(service.FindMatch(".late"), nullptr);
+    Send(service, "/os: - match .late 1700 bob 1800 ann 8 R 2");
+    Send(service, match("." + tooLong));
+    Send(service, match(".7x", tooLong));
+    EXPECT_EQ(service.matches.size(), CServerOs::kMaxMatches - 1);
+
+    // A match list keeps the matches that fit.
+    Send(service, "/os: match 0 / 4\n." + tooLong + " 1 a 2 b 8 R 0\n.1 1 a 2 b 8 R 0\n.2 1 a 2 " + tooLong +
+                      " 8 R 0\n.3 1 " + tooLong + " 2 b 8 R 0");
+    EXPECT_EQ(service.matches.size(), 1u);
+    EXPECT_NE(service.FindMatch(".1"), nullptr);
+
+    // Requests.
+    auto request = [](const std::string& id, const std::string& login = "me") {
+        return "/os: + " + id + " 1800 ann 5:00//2:00 8 R 1700 " + login + " 5:00//2:00";
+    };
+    for (size_t i = 0; i < CServerOs::kMaxRequests; ++i)
+        Send(service, request(".r" + std::to_string(i)));
+    Send(service, request(".late"));
+    EXPECT_EQ(service.requests.size(), CServerOs::kMaxRequests);
+    EXPECT_EQ(service.FindRequest(".late"), nullptr);
+    Send(service, "/os: - .r1 1800 ann 5:00//2:00 8 R 1700 me 5:00//2:00");
+    Send(service, request(".r" + tooLong));
+    Send(service, request(".r1", tooLong));
+    Send(service, "/os: + .r1 1800 ann 5:00//2:00 8 S 1700 me ." + tooLong);
+    EXPECT_EQ(service.requests.size(), CServerOs::kMaxRequests - 1);
+
+    // Games: a full map, a join longer than any real game, a game with more moves than
+    // any board allows; a game at the last possible move takes no further one.
+    for (size_t i = 0; i < CServerOs::kMaxGames; ++i)
+        Send(service, "/os: join .g" + std::to_string(i) + " " + Game("8", "ann", "bob"));
+    Send(service, "/os: join .late " + Game("8", "ann", "bob"));
+    EXPECT_EQ(service.games.size(), CServerOs::kMaxGames);
+    EXPECT_EQ(service.FindGame(".late"), nullptr);
+    service.games.clear();
+    Send(service, "/os: join ." + tooLong + " " + Game("8", "ann", "bob"));
+    Send(service, "/os: join .big " + Game("8", "ann" + std::string(CServerOs::kMaxJoin, 'n'), "bob"));
+    EXPECT_TRUE(service.games.empty());
+    std::string passes;
+    for (size_t i = 0; i < CServerOs::kMaxGameMoves; ++i)
+        passes += i % 2 ? "W[PA]" : "B[PA]";
+    Send(service, "/os: join .long " + Game("8", "ann", "bob", passes + "W[PA]"));
+    EXPECT_EQ(service.FindGame(".long"), nullptr);
+    Send(service, "/os: join .long " + Game("8", "ann", "bob", passes));
+    ASSERT_NE(service.FindGame(".long"), nullptr);
+    Send(service, "/os: update .long PA");
+    EXPECT_EQ(service.FindGame(".long")->moves.size(), CServerOs::kMaxGameMoves);
 }
 
 // Real tournament games through the service: each is joined after 20 moves, the rest

@@ -1,4 +1,5 @@
 // The server stream without a socket: the reader loop over a string buffer, and routing.
+#include "Server.h"
 #include "ggsstream.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ public:
     std::vector<std::string> lines;      // as ProcessLine saw them
     std::vector<std::string> texts;      // as HandleText saw them
     std::vector<std::string> events;     // handler name and the record's main field
+    std::vector<size_t> usersSeen;       // the size of the users table at each generic message
     int bells = 0;
 
     // Reads the given server text through the reader loop.
@@ -38,7 +40,11 @@ public:
         ggsstream::HandleText(text);
     }
     void OnBell() override { ++bells; }
-    void OnMessage(const CMsg& msg) override { events.push_back("message " + msg.text); }
+    void OnMessage(const CMsg& msg) override
+    {
+        events.push_back("message " + msg.text);
+        usersSeen.push_back(users.size());
+    }
     void OnAlias(const CMsgGGSAlias& msg) override { events.push_back("alias " + msg.login); }
     void OnErr(const CMsgGGSErr& msg) override { events.push_back("err " + std::to_string(msg.id)); }
     void OnFinger(const CMsgGGSFinger& msg) override
@@ -148,6 +154,47 @@ TEST(StreamReader, BoundsLinesAndMessages)
     EXPECT_EQ(endless.texts[1], ": next");
 }
 
+// A handler may route other messages before it returns (a modal dialog's loop in the
+// application does): each routing reads its own text to the end.
+TEST(StreamRouting, HandlersMayRouteAgain)
+{
+    // A service that routes another message between two words of its own.
+    struct CNestingService : CServer {
+        using CServer::CServer;
+        std::string seen;
+        void HandleMessage(const std::string&, const std::string&, std::istream& is) override
+        {
+            std::string first, second;
+            is >> first;
+            connection->ParseMessage("inner: nested words");
+            is >> second;
+            seen = first + " " + second;
+        }
+    };
+    struct CNesting : CRecordingStream {
+        void File(CServer* service) { services["/nest"].reset(service); }
+    } stream;
+    auto* service = new CNestingService(&stream, "/nest");
+    stream.File(service);
+    stream.ParseMessage("/nest: one two");
+    EXPECT_EQ(service->seen, "one two");
+    EXPECT_EQ(stream.events, (Strings{"tell inner|nested words"}));
+
+    // A hand-off that starts the next message itself keeps it.
+    struct CStarting : CRecordingStream {
+        void HandleText(const std::string& text) override
+        {
+            CRecordingStream::HandleText(text);
+            if (text == ": one") {
+                std::string line = ": two";
+                ProcessLine(line);
+            }
+        }
+    } starting;
+    starting.RunOver(": one\nREADY\nREADY\n");
+    EXPECT_EQ(starting.texts, (Strings{": one", ": two", ": ~disconnect"}));
+}
+
 TEST(StreamRouting, RoutesByFirstWord)
 {
     CRecordingStream stream;
@@ -189,15 +236,41 @@ TEST(StreamRouting, UserNotificationsKeepTheUsersTable)
     stream.ParseMessage(": +");                      // no login: names nobody
     stream.ParseMessage(": - ");
     EXPECT_EQ(stream.Users(), (std::map<std::string, int>{{"joe", 1}, {"me", 1}}));
-    // Every notification also reaches the generic handler.
+    // Every notification also reaches the generic handler, after the table has changed.
     EXPECT_EQ(stream.events.size(), 8u);
     EXPECT_EQ(stream.events[0], "message : + me 1");
+    EXPECT_EQ(stream.usersSeen, (std::vector<size_t>{1, 2, 3, 3, 2, 2, 2, 2}));
 
     // The table survives the end of the connection; the login does not.
     stream.ParseMessage(": ~disconnect");
     EXPECT_EQ(stream.Users().size(), 2u);
     EXPECT_EQ(stream.GetLogin(), "");
     EXPECT_FALSE(stream.IsLoggedIn());
+}
+
+TEST(StreamRouting, UsersTableIsBounded)
+{
+    CRecordingStream stream;
+    const std::string longest(ggsstream::kMaxLogin, 'x');
+    stream.ParseMessage(": + " + longest + "x 1");   // longer than any login: not filed
+    stream.ParseMessage(": + " + longest + " 1");
+    EXPECT_EQ(stream.Users(), (std::map<std::string, int>{{longest, 1}}));
+
+    // A full table takes no new login; those it holds still change.
+    for (size_t i = 1; i < ggsstream::kMaxUsers; ++i)
+        stream.ParseMessage(": + u" + std::to_string(i) + " 0");
+    ASSERT_EQ(stream.Users().size(), ggsstream::kMaxUsers);
+    stream.ParseMessage(": + late 1");
+    stream.ParseMessage(": + u7 2");
+    EXPECT_EQ(stream.Users().size(), ggsstream::kMaxUsers);
+    EXPECT_EQ(stream.Users().count("late"), 0u);
+    EXPECT_EQ(stream.Users().at("u7"), 2);
+    stream.ParseMessage(": - u7");
+    stream.ParseMessage(": + late 1");
+    EXPECT_EQ(stream.Users().at("late"), 1);
+    // The service still comes with its login.
+    stream.ParseMessage(": + /os 1");
+    EXPECT_TRUE(stream.HasService("/os"));
 }
 
 TEST(StreamRouting, LoginMessageSendsTheLoginCommands)
@@ -208,6 +281,25 @@ TEST(StreamRouting, LoginMessageSendsTheLoginCommands)
     stream.ParseMessage(": ~login");
     EXPECT_EQ(stream.events, (Strings{"loggedin"}));
     EXPECT_EQ(sent.str(), "ve -ack\nnotify + /os\n");
+    stream.rdbuf(nullptr);
+}
+
+TEST(StreamRouting, ServiceComesOnceWithItsLogin)
+{
+    CRecordingStream stream;
+    std::stringbuf sent;
+    stream.rdbuf(&sent);
+    stream.ParseMessage(": + /os 1");
+    CServer* service = stream.FindService("/os");
+    ASSERT_NE(service, nullptr);
+    stream.ParseMessage("/os: + match .4 1700 bob 1800 ann 8 R");
+    // A repeated "+" (a new level) keeps the service object and its state.
+    stream.ParseMessage(": + /os 2");
+    ASSERT_EQ(stream.FindService("/os"), service);
+    EXPECT_NE(static_cast<CServerOs*>(service)->FindMatch(".4"), nullptr);
+    EXPECT_EQ(sent.str(), "tell /os client +\ntell /os notify + *\n");
+    stream.ParseMessage(": - /os");
+    EXPECT_FALSE(stream.HasService("/os"));
     stream.rdbuf(nullptr);
 }
 

@@ -110,3 +110,75 @@ TEST(NetLogin, ConnectFailuresLeaveTheStreamUnconnected)
     EXPECT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
     EXPECT_TRUE(stream.IsConnected());
 }
+
+TEST(NetLogin, ConnectGivesUpOnAHostThatNeverAnswers)
+{
+    CScratchDir scratch;
+    CUnansweringListener host;
+    ASSERT_NE(host.port, 0);
+    ggsstream stream;
+    const auto limit = std::chrono::milliseconds(300);
+    stream.SetTimeLimit(limit);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(stream.Connect("127.0.0.1", host.port), sockbuf::kErrConnectFailed);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, limit);   // given up, not refused
+    EXPECT_FALSE(stream.IsConnected());
+}
+
+TEST(NetLogin, LoginGivesUpOnAServerThatNeverFinishes)
+{
+    CScratchDir scratch;
+    // A server that accepts and says nothing, and one that sends a character now and then
+    // but never the prompts: the exchange as a whole has the time limit.
+    for (bool trickle : {false, true}) {
+        SCOPED_TRACE(trickle ? "trickle" : "silent");
+        CRawPeer peer;
+        ggsstream stream;
+        stream.SetTimeLimit(std::chrono::milliseconds(300));
+        ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+        peer.Accept();
+        std::atomic<bool> done{false};
+        std::thread talker;
+        if (trickle)
+            talker = std::thread([&] {
+                while (!done) {
+                    peer.Send(".");
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
+            });
+        EXPECT_EQ(stream.Login("me", "pw"), sockbuf::kErrTimedOut);
+        done = true;
+        if (talker.joinable())
+            talker.join();
+        EXPECT_FALSE(stream.IsLoggedIn());
+        // The connection is spent: a second try fails at once with the same code.
+        EXPECT_EQ(stream.Login("me", "pw"), sockbuf::kErrTimedOut);
+    }
+}
+
+TEST_F(NetTest, DestroyingALoggedInStreamSaysGoodbye)
+{
+    {
+        CNetStream gone;
+        ASSERT_EQ(gone.Connect("127.0.0.1", port), 0);
+        ASSERT_EQ(gone.Login("tester", "pw"), 0);
+    }
+    ASSERT_TRUE(server.WaitForClientClosed(kNetTimeout));
+    EXPECT_EQ(server.GetClientBytes(), "tester\npw\nve -ack\nnotify + /os\nquit\n");
+}
+
+TEST(NetLogin, DisconnectEndsReadingAtOnce)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    ggsstream stream;
+    ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Send("login: password: ");
+    EXPECT_EQ(stream.get(), 'l');
+    // What the buffer still holds is not read once the stream is disconnected.
+    EXPECT_EQ(stream.Disconnect(), 0);
+    EXPECT_TRUE(stream.eof());
+    EXPECT_EQ(stream.get(), std::char_traits<char>::eof());
+    EXPECT_EQ(stream.WaitFor("password"), ggsstream::kErrNotConnected);
+}

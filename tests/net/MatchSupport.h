@@ -1,16 +1,15 @@
 #pragma once
-// Support for the tests of the stand-in GGS server: kit streams that log in as users,
-// run their reader loops on threads of their own and record every message text, and a
-// fixture with a server that answers as GGS with its "/os" service on a test clock.
+// Support for the tests of the stand-in GGS server: kit streams that log in as users, run
+// their reader loops on threads of their own, route on the test thread and record every
+// message text, and a fixture with a server that answers as GGS with its "/os" service on
+// a test clock.
 
 #include "../kit/TextForms.h"
 #include "NetSupport.h"
 #include "OsObjects.h"
 #include "Server.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <sstream>
 
 // The kit's "/os" service object, which also keeps every game as its match's end left it
@@ -27,40 +26,31 @@ public:
     std::map<std::string, COsGame> ended;
 };
 
-// A user's connection. The reader thread routes each text (so the service object keeps
-// its state) under the client's lock, then records the text.
-class CTestClient : public ggsstream {
+// A user's connection. The reader loop runs on a thread of its own; the test thread routes
+// the texts (so the service object keeps its state) while it waits for one, and records them.
+class CTestClient : public CRoutedStream {
 public:
     explicit CTestClient(const std::string& login) : name(login) {}
     ~CTestClient() override { Stop(); }
 
-    void HandleText(const std::string& text) override
-    {
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        ggsstream::HandleText(text);
-        texts.push_back(text);
-        taken.push_back(false);
-        changed.notify_all();
-    }
     void OnMessage(const CMsg&) override {}
     void CreateService(const std::string& name) override
     {
         if (name == "/os" && !HasService(name))
             services[name].reset(new CTestService(this));
     }
-    // The service object, null before "/os" was reported; read it with the lock held.
+    // The service object, null before "/os" was reported.
     CTestService* Service() { return static_cast<CTestService*>(FindService("/os")); }
-    // Waits until the server has reported "/os" and the service object exists (its
+    // Routes until the server has reported "/os" and the service object exists (its
     // set-up tells are then sent).
     bool WaitForService()
     {
-        std::unique_lock<std::recursive_mutex> guard(lock);
-        return changed.wait_for(guard, kNetTimeout, [&] { return Service() != nullptr; });
+        return RouteUntil([&] { return Service() != nullptr; });
     }
     // Sizes of the service's maps of requests, matches and games, in that order.
     std::vector<size_t> Held()
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
+        RouteWaiting();
         CTestService* service = Service();
         if (!service)
             return {};
@@ -70,7 +60,7 @@ public:
     // when the service holds none).
     COsGame Ended(const std::string& id)
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
+        RouteWaiting();
         COsGame game;
         game.Clear();
         CTestService* service = Service();
@@ -83,17 +73,10 @@ public:
     {
         if (Connect("127.0.0.1", port) != 0 || Login(name, password) != 0)
             return false;
-        reader = std::thread([this] { Run(); });
+        StartReader();
         return true;
     }
-    void Stop()
-    {
-        if (!reader.joinable())
-            return;
-        if (IsConnected())
-            Disconnect();
-        reader.join();
-    }
+    void Stop() { StopReader(); }
     // A command line to the server ("\n" is added).
     void Send(const std::string& line) { *this << line << '\n' << std::flush; }
     void Os(const std::string& command) { Send("t /os " + command); }
@@ -108,9 +91,8 @@ public:
     // the time-out. Texts of one prefix are taken in the order they came.
     std::string Next(const std::string& prefix)
     {
-        std::unique_lock<std::recursive_mutex> guard(lock);
         std::string found;
-        changed.wait_for(guard, kNetTimeout, [&] {
+        RouteUntil([&] {
             const size_t at = Find(prefix);
             if (at == texts.size())
                 return false;
@@ -123,17 +105,23 @@ public:
     // Whether a text not taken yet begins with the prefix, now.
     bool Has(const std::string& prefix)
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
+        RouteWaiting();
         return Find(prefix) != texts.size();
     }
     std::vector<std::string> Texts()
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
+        RouteWaiting();
         return texts;
     }
 
     const std::string name;
-    std::recursive_mutex lock;
+
+protected:
+    void Routed(const std::string& text) override
+    {
+        texts.push_back(text);
+        taken.push_back(false);
+    }
 
 private:
     size_t Find(const std::string& prefix) const
@@ -144,10 +132,8 @@ private:
         return texts.size();
     }
 
-    std::condition_variable_any changed;
     std::vector<std::string> texts;
     std::vector<bool> taken;
-    std::thread reader;
 };
 
 // A game as a join gives it: the record, its logins and its current board.

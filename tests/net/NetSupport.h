@@ -1,7 +1,7 @@
 #pragma once
 // Support for the loopback tests: a scratch working directory for each test (the traffic
-// log goes to the working directory), a bare TCP peer, and a stream that records what it
-// hands on, for tests that run its reader loop on a thread of their own.
+// log goes to the working directory), a bare TCP peer, and streams whose reader loop runs
+// on a thread of its own while the test thread routes what it hands on.
 
 #include "StandinServer.h"
 #include "ggsstream.h"
@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <arpa/inet.h>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -119,52 +121,154 @@ private:
     int peer = -1;
 };
 
-// A stream whose reader loop runs on a thread of the test: it records every text it hands
-// on (after routing it), whether "/os" had a service object then, and every message that
-// reaches the generic handler.
-class CNetStream : public ggsstream {
+// A listening port that never completes another connection: its queue holds one
+// connection that nobody accepts, and the system drops the next ones' requests unanswered,
+// as a host behind a firewall that drops packets does.
+class CUnansweringListener {
 public:
+    CUnansweringListener()
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener, 0) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        queued = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(queued, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            port = ntohs(address.sin_port);
+    }
+    ~CUnansweringListener()
+    {
+        ::close(queued);
+        ::close(listener);
+    }
+    uint16_t port = 0;
+
+private:
+    int listener = -1;
+    int queued = -1;
+};
+
+// A stream run as the application runs one: its reader loop on a thread of its own only
+// hands each text on, and the texts are routed on the thread that made the stream, when
+// that thread asks for them, as the application routes them on its window thread. So the
+// stream, its service object and everything they send are touched by one thread only.
+class CRoutedStream : public ggsstream {
+public:
+    ~CRoutedStream() override { StopReader(); }
+
+    // On the routing thread (Login's ": ~login") the text is routed at once; from the
+    // reader it waits for the routing thread.
     void HandleText(const std::string& text) override
     {
-        ggsstream::HandleText(text);
+        if (std::this_thread::get_id() == owner) {
+            RouteWaiting();
+            Route(text);
+            return;
+        }
         {
             std::lock_guard<std::mutex> guard(lock);
-            texts.push_back(text);
-            servicePresent.push_back(HasService("/os"));
+            waiting.push_back(text);
         }
-        changed.notify_all();
+        arrived.notify_all();
     }
-    void OnMessage(const CMsg& msg) override
+    // Routes the texts handed on so far.
+    void RouteWaiting()
     {
-        std::lock_guard<std::mutex> guard(lock);
-        messages.push_back(msg.text);
+        while (RouteNext(std::chrono::milliseconds(0))) {
+        }
     }
-    void OnBell() override
+    // Routes texts as they arrive until done() holds; false when it still does not after
+    // the time-out.
+    template <class Done>
+    bool RouteUntil(Done done)
     {
-        std::lock_guard<std::mutex> guard(lock);
-        ++bells;
+        const auto deadline = std::chrono::steady_clock::now() + kNetTimeout;
+        while (!done()) {
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero() ||
+                !RouteNext(std::chrono::duration_cast<std::chrono::milliseconds>(left)))
+                return done();
+        }
+        return true;
     }
+    void StartReader()
+    {
+        reader = std::thread([this] { Run(); });
+    }
+    // Disconnects when still connected and waits for the reader loop to return.
+    void StopReader()
+    {
+        if (!reader.joinable())
+            return;
+        if (IsConnected())
+            Disconnect();
+        reader.join();
+    }
+    bool ReaderRunning() const { return reader.joinable(); }
+
+protected:
+    // Called on the routing thread after each text has been routed.
+    virtual void Routed(const std::string&) {}
+
+private:
+    void Route(const std::string& text)
+    {
+        ggsstream::HandleText(text);
+        Routed(text);
+    }
+    // Routes the next text, waiting for it up to the time given; false when none came.
+    bool RouteNext(std::chrono::milliseconds wait)
+    {
+        std::string text;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            if (!arrived.wait_for(guard, wait, [&] { return !waiting.empty(); }))
+                return false;
+            text = std::move(waiting.front());
+            waiting.pop_front();
+        }
+        Route(text);
+        return true;
+    }
+
+    const std::thread::id owner = std::this_thread::get_id();
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::deque<std::string> waiting;
+    std::thread reader;
+};
+
+// A routed stream that records every text it has routed, whether "/os" had a service
+// object then, and every message that reaches the generic handler.
+class CNetStream : public CRoutedStream {
+public:
+    void OnMessage(const CMsg& msg) override { messages.push_back(msg.text); }
+    void OnBell() override { ++bells; }
+    // Routes until the text has been routed.
     bool WaitForText(const std::string& text)
     {
-        std::unique_lock<std::mutex> guard(lock);
-        return changed.wait_for(guard, kNetTimeout, [&] {
-            return std::find(texts.begin(), texts.end(), text) != texts.end();
-        });
+        return RouteUntil([&] { return std::find(texts.begin(), texts.end(), text) != texts.end(); });
     }
-    std::vector<std::string> Texts()
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        return texts;
-    }
+    const std::vector<std::string>& Texts() const { return texts; }
     int SocketError() const { return socketBuffer ? socketBuffer->GetError() : 0; }
     const std::map<std::string, int>& Users() const { return users; }
 
-    std::mutex lock;
-    std::condition_variable changed;
     std::vector<std::string> texts;
     std::vector<bool> servicePresent;
     std::vector<std::string> messages;
-    int bells = 0;
+    std::atomic<int> bells{0};   // counted by the reader loop
+
+protected:
+    void Routed(const std::string& text) override
+    {
+        texts.push_back(text);
+        servicePresent.push_back(HasService("/os"));
+    }
 };
 
 // A test with its own working directory, a running stand-in and a stream to connect.
@@ -176,28 +280,18 @@ protected:
         port = server.Start();
         ASSERT_NE(port, 0);
     }
-    void TearDown() override
-    {
-        if (reader.joinable()) {
-            if (stream.IsConnected())
-                stream.Disconnect();
-            reader.join();
-        }
-    }
+    void TearDown() override { stream.StopReader(); }
     void ConnectAndLogin(const std::string& login = "tester", const std::string& password = "pw")
     {
         ASSERT_EQ(stream.Connect("127.0.0.1", port), 0);
         ASSERT_EQ(stream.Login(login, password), 0);
     }
-    void StartReader()
-    {
-        reader = std::thread([this] { stream.Run(); });
-    }
-    // Waits for the reader loop to see the end of input.
+    void StartReader() { stream.StartReader(); }
+    // Routes until the reader loop has seen the end of input, and waits for it to return.
     void JoinReader()
     {
         ASSERT_TRUE(stream.WaitForText(": ~disconnect"));
-        reader.join();
+        stream.StopReader();
     }
     std::string TrafficLog() const { return ReadFile("recv.txt"); }
 
@@ -205,5 +299,4 @@ protected:
     CStandinServer server;
     uint16_t port = 0;
     CNetStream stream;
-    std::thread reader;
 };

@@ -49,7 +49,6 @@ TEST_F(NetTest, ServiceFollowsTheScriptedService)
     ASSERT_TRUE(stream.WaitForText("/os: - match .3 1700 bob 1800 tester 8 R -10"));
     ASSERT_TRUE(server.WaitForClientText("tell /os client +\ntell /os notify + *\n", kNetTimeout));
 
-    // The reader is now blocked in a receive: the state can be read on this thread.
     auto* service = dynamic_cast<CServerOs*>(stream.FindService("/os"));
     ASSERT_NE(service, nullptr);
     EXPECT_EQ(service->connection, &stream);
@@ -67,12 +66,9 @@ TEST_F(NetTest, ServiceFollowsTheScriptedService)
 
     // Every message but the who list reached the generic handler once, in order.
     std::vector<std::string> forwarded;
-    {
-        std::lock_guard<std::mutex> guard(stream.lock);
-        for (const std::string& text : stream.messages)
-            if (text.rfind("/os", 0) == 0)
-                forwarded.push_back(text);
-    }
+    for (const std::string& text : stream.messages)
+        if (text.rfind("/os", 0) == 0)
+            forwarded.push_back(text);
     ASSERT_EQ(forwarded.size(), 10u);
     EXPECT_EQ(forwarded.front(), "/os: + match .3 1700 bob 1800 tester 8 R");
     EXPECT_EQ(forwarded[1], join3.substr(0, join3.find('|')) + join3.substr(join3.find('|') + 1));

@@ -153,3 +153,109 @@ TEST(Sockbuf, DisconnectWakesABlockedReceive)
     EXPECT_EQ(buffer.Disconnect(), 0);
     reader.join();
 }
+
+TEST(Sockbuf, TrafficLogRefusesLinks)
+{
+    CScratchDir scratch;
+    {
+        std::ofstream("victim.txt") << "precious";
+        std::ofstream("other.txt") << "also precious";
+    }
+    // A symbolic link under the log's name, then a second name of another file: neither
+    // file is truncated or written, and the session goes unlogged.
+    for (bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        ::unlink("recv.txt");
+        ASSERT_EQ(symbolic ? ::symlink("victim.txt", "recv.txt") : ::link("other.txt", "recv.txt"), 0);
+        CRawPeer peer;
+        sockbuf buffer;
+        ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+        peer.Accept();
+        peer.Send("news");
+        EXPECT_EQ(Take(buffer, 4), "news");
+        EXPECT_EQ(buffer.sputn("who\n", 4), 4);
+        EXPECT_EQ(buffer.pubsync(), 0);
+        EXPECT_EQ(peer.Receive(4), "who\n");
+    }
+    EXPECT_EQ(ReadFile("victim.txt"), "precious");
+    EXPECT_EQ(ReadFile("other.txt"), "also precious");
+    struct stat info {};
+    ASSERT_EQ(::stat("other.txt", &info), 0);
+    EXPECT_EQ(info.st_nlink, 2u);
+}
+
+TEST(Sockbuf, TrafficLogStartsOverPastItsLimit)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    sockbuf buffer;
+    buffer.SetLogLimit(100);
+    ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    // The logs stay in the folder where the first was created.
+    std::filesystem::create_directory("elsewhere");
+    std::filesystem::current_path("elsewhere");
+
+    peer.Send(std::string(60, 'a'));
+    EXPECT_EQ(Take(buffer, 60), std::string(60, 'a'));
+    EXPECT_EQ(buffer.sputn("sent\n", 5), 5);
+    EXPECT_EQ(buffer.pubsync(), 0);
+    // 77 bytes so far: this block would pass 100, so it opens a new log with its marker.
+    peer.Send(std::string(30, 'b'));
+    EXPECT_EQ(Take(buffer, 30), std::string(30, 'b'));
+    peer.Send(std::string(60, 'c'));
+    EXPECT_EQ(Take(buffer, 60), std::string(60, 'c'));
+
+    const std::string older = (scratch.path / "recv.txt.1").string();
+    const std::string newer = (scratch.path / "recv.txt").string();
+    EXPECT_EQ(ReadFile(older), "[recv]" + std::string(60, 'a') + "[send]sent\n");
+    EXPECT_EQ(ReadFile(newer), "[recv]" + std::string(30, 'b') + std::string(60, 'c'));
+    for (const std::string& path : {older, newer}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty("."));
+}
+
+TEST(Sockbuf, SendGivesUpOnAPeerThatTakesNothing)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    sockbuf buffer;
+    buffer.SetTimeLimit(std::chrono::milliseconds(200));
+    ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    // The peer reads nothing: once the system's buffers are full a send waits out the
+    // time limit, fails, and ends the connection, which the reader then sees.
+    const std::string block(sockbuf::kAreaSize, 'x');
+    const int most = 256 * 1024;   // far more than the system buffers
+    int sent = 0;
+    while (sent < most && buffer.sputn(block.data(), std::streamsize(block.size())) == std::streamsize(block.size()) &&
+           buffer.pubsync() == 0)
+        ++sent;
+    EXPECT_LT(sent, most);
+    EXPECT_EQ(buffer.GetError(), sockbuf::kErrTimedOut);
+    EXPECT_EQ(buffer.sgetc(), std::char_traits<char>::eof());
+    EXPECT_EQ(buffer.GetError(), sockbuf::kErrTimedOut);
+}
+
+TEST(Sockbuf, FailedSendIsReported)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    sockbuf buffer;
+    ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    peer.Reset();
+    // Once the reset has reached the socket a send fails; the failure is only returned.
+    int result = 0;
+    for (int tries = 0; tries < 200 && result == 0; ++tries) {
+        EXPECT_EQ(buffer.sputn("who\n", 4), 4);
+        result = buffer.pubsync();
+        if (result == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(buffer.GetError(), 0);
+}

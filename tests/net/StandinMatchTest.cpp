@@ -13,7 +13,6 @@ TEST_F(StandinMatchTest, WholeGameWatchedByAThird)
     EXPECT_FALSE(carol.Has("/os: + ."));
     {
         // Both clients hold the request; the asked one is its second player.
-        std::lock_guard<std::recursive_mutex> guard(bob.lock);
         ASSERT_NE(bob.Service(), nullptr);
         const auto* request = bob.Service()->FindRequest(".1");
         ASSERT_NE(request, nullptr);

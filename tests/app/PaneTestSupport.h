@@ -1,0 +1,55 @@
+// Support for the tests of the game window's panes: a started application with a
+// connection that records what is sent, game windows opened as the service opens them,
+// and the pixels of a grabbed window.
+#pragma once
+
+#include "GameTestSupport.h"
+
+#include <QImage>
+#include <QObject>
+#include <QRegion>
+#include <QRect>
+#include <memory>
+#include <string>
+
+// A started application in the "standard" style (plain colours: no picture lies beside
+// the tests), nothing played or saved by itself, and a connection logged in as alice.
+struct PaneWindow {
+    PaneWindow();
+    ~PaneWindow();
+    // The window of a game the service joins (alice plays it or watches it).
+    CTavoDoc* Join(const std::string& id, const COsGame& game);
+    // A looked-at game: not attached, at its start.
+    CTavoDoc* Look(const COsGame& game);
+    std::string Sent() { return connection->TakeSent(); }
+    void SetStyle(CBoardStyle* style);
+
+    CGameTestApp app;
+    std::unique_ptr<CFakeConnection> connection;
+};
+
+// The game window's view as it paints now.
+QImage Grab(CTavoDoc* doc);
+QRgb At(const QImage& image, int x, int y);
+// Whether any pixel of the area has the colour; whether all of them have it.
+bool AnyIn(const QImage& image, const QRect& area, QRgb colour);
+bool AllIn(const QImage& image, const QRect& area, QRgb colour);
+// How many pixels of the area have the colour.
+int CountIn(const QImage& image, const QRect& area, QRgb colour);
+
+// Notes the areas of a widget that are painted.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* widget);
+    ~PaintRecorder() override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    // Lets pending paints happen; what they covered since the last call.
+    QRegion Take();
+    // Whether what was painted since the last call covers the whole rectangle.
+    bool Covers(const QRect& rect) const { return QRegion(rect).subtracted(painted).isEmpty(); }
+
+    QRegion painted;
+
+private:
+    QWidget* m_widget;
+};
