@@ -1,5 +1,6 @@
 #include "DialogGGSWho.h"
 
+#include "DialogOsMatchRequest.h"
 #include "Tavo.h"
 #include "TavoGGSStream.h"
 #include "mfc/ListCtrl.h"
@@ -40,8 +41,7 @@ CDialogGGSWho::CDialogGGSWho(QWidget* parent) : CDialog(IDD_GGS_WHO, parent), m_
     OnButtonClicked(IDC_WHO_REFRESH, [this] { OnRefresh(); });
     OnButtonClicked(IDC_WHO_CHAT, [this] { OnChatButton(); });
     OnButtonClicked(IDC_WHO_RATINGS, [this] { OnRatings(); });
-    // The match request ("Challenge...") comes with the request dialogs; until then the
-    // item has no handler and the menu shows it disabled.
+    OnCommand(ID_WHO_CHALLENGE, [this] { OnChallenge(); });
     OnCommand(ID_WHO_INFO, [this] { OnInfo(); });
     OnCommand(ID_WHO_REVERSI_INFO, [this] { OnReversiInfo(); });
     OnCommand(ID_WHO_CHAT, [this] { OnChat(); });
@@ -232,6 +232,20 @@ void CDialogGGSWho::OnRClickList(const QPoint& point)
         const QPoint screen = m_list->viewport()->mapToGlobal(point);
         popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x(), screen.y(), this);
     }
+}
+
+void CDialogGGSWho::OnChallenge()
+{
+    auto* service = m_pStream ? dynamic_cast<CServerOsTavo*>(m_pStream->FindService(ServiceLogin())) : nullptr;
+    ASSERT(service != nullptr);
+    if (!service)
+        return;
+    // The request dialog runs once the menu is done with: its loop may see the
+    // connection, and this window with it, go.
+    service->RunModal([service, login = m_sSelected] {
+        CDialogOsGameRequest dialog(service, login);
+        dialog.DoModal();
+    });
 }
 
 void CDialogGGSWho::OnChat()

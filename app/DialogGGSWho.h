@@ -34,6 +34,7 @@ public:
     // Clicks on the list, at a point in its client coordinates.
     void OnRClickList(const QPoint& point);
     void OnClickList(const QPoint& point);
+    void OnChallenge();
     void OnInfo();
     void OnReversiInfo();
     void OnChat();

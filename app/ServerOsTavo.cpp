@@ -1,7 +1,16 @@
 #include "ServerOsTavo.h"
 
+#include "DialogOsGames.h"
+#include "DialogOsHistory.h"
+#include "DialogOsIncomingRequest.h"
+#include "DialogOsStored.h"
+#include "DialogOsTop.h"
+#include "DialogOsWho.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
+#include "res/Resource.h"
+
+#include <QTimer>
 
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
@@ -10,12 +19,18 @@ CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 
 CServerOsTavo::~CServerOsTavo()
 {
+    *m_handle = nullptr;
     for (const auto& pane : panes) {
         ASSERT(pane.second != nullptr);
         if (pane.second)
             pane.second->Detach();
     }
     panes.clear();
+    matchesDialog.reset();
+    historyDialog.reset();
+    storedDialog.reset();
+    topDialog.reset();
+    ratingsDialog.reset();
 }
 
 void CServerOsTavo::SendSetup()
@@ -145,4 +160,259 @@ void CServerOsTavo::RemoveGame(const CMsgMatchDelta& msg, const std::string& gam
         panes.erase(gameId);
     }
     EraseGame(msg, gameId);
+}
+
+// ---------------------------------------------------------------------------------
+// List windows
+
+namespace {
+
+// The list window, made and created (hidden) for the service when there is none yet.
+template <class D>
+D* MadeOnFirstUse(std::unique_ptr<D>& dialog, CServerOsTavo* server)
+{
+    if (!dialog) {
+        try {
+            dialog = std::make_unique<D>();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        dialog->Create(server);
+    }
+    return dialog.get();
+}
+
+// The window, then shown with the reply's records.
+template <class D, class T>
+void ShowList(D* dialog, const std::vector<T>& items)
+{
+    if (!dialog)
+        return;
+    dialog->SetItems(items);
+    dialog->ShowWindow(SW_SHOW);
+}
+
+} // namespace
+
+CDialogOsMatches* CServerOsTavo::GetMatchesDialog()
+{
+    const bool made = !matchesDialog;
+    CDialogOsMatches* dialog = MadeOnFirstUse(matchesDialog, this);
+    if (made && dialog)
+        dialog->SetItems(FillMatchesDialog());
+    return dialog;
+}
+
+CDialogOsHistory* CServerOsTavo::GetHistoryDialog()
+{
+    return MadeOnFirstUse(historyDialog, this);
+}
+
+CDialogOsStored* CServerOsTavo::GetStoredDialog()
+{
+    return MadeOnFirstUse(storedDialog, this);
+}
+
+CDialogOsTop* CServerOsTavo::GetTopDialog()
+{
+    return MadeOnFirstUse(topDialog, this);
+}
+
+CDialogOsWho* CServerOsTavo::GetWhoDialog()
+{
+    return MadeOnFirstUse(ratingsDialog, this);
+}
+
+std::vector<CServerOsTavo::CMatch> CServerOsTavo::FillMatchesDialog() const
+{
+    std::vector<CMatch> list;
+    list.reserve(matches.size());
+    for (const auto& match : matches)
+        list.push_back(match.second);
+    return list;
+}
+
+void CServerOsTavo::ShowMatchesDialog()
+{
+    if (CDialogOsMatches* dialog = GetMatchesDialog())
+        dialog->ShowWindow(SW_RESTORE);
+}
+
+void CServerOsTavo::OnHistory(const CMsgHistory& msg)
+{
+    ShowList(GetHistoryDialog(), msg.items);
+}
+
+void CServerOsTavo::OnMatch(const CMsgMatch& msg)
+{
+    ApplyMatchList(msg);
+    ShowList(GetMatchesDialog(), msg.matches);
+}
+
+void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
+{
+    ApplyMatchDelta(msg);
+    CDialogOsMatches* dialog = GetMatchesDialog();
+    if (!dialog)
+        return;
+    if (msg.plus)
+        dialog->AddItem(msg.match);
+    else
+        dialog->RemoveItem(msg.match);
+}
+
+void CServerOsTavo::OnRank(const CMsgGGRank& msg)
+{
+    CDialogOsTop* dialog = GetTopDialog();
+    if (!dialog)
+        return;
+    dialog->SetItems(msg.items);
+    dialog->setWindowTitle(QStringLiteral("Rank"));
+    dialog->ShowWindow(SW_SHOW);
+}
+
+void CServerOsTavo::OnStored(const CMsgStored& msg)
+{
+    ShowList(GetStoredDialog(), msg.items);
+}
+
+void CServerOsTavo::OnTop(const CMsgGGTop& msg)
+{
+    CDialogOsTop* dialog = GetTopDialog();
+    if (!dialog)
+        return;
+    dialog->SetItems(msg.items);
+    dialog->setWindowTitle(QStringLiteral("Top"));
+    dialog->ShowWindow(SW_SHOW);
+}
+
+void CServerOsTavo::OnWho(const CMsgGGWho& msg)
+{
+    ShowList(GetWhoDialog(), msg.items);
+}
+
+// ---------------------------------------------------------------------------------
+// Notices
+
+void CServerOsTavo::SendToPane(const std::string& id, const std::string& text)
+{
+    if (CTavoDoc* doc = FindPane(id))
+        doc->AddComment(text);
+}
+
+void CServerOsTavo::OnAbortRequest(const CMsgGGAbortRequest& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnComment(const CMsgGGComment& msg)
+{
+    SendToPane(msg.matchId, msg.author.login + ": " + msg.comment);
+}
+
+void CServerOsTavo::OnFatalTimeout(const CMsgGGFatalTimeout& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnRatingUpdate(const CMsgGGRatingUpdate& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+    SendToPane(msg.matchId + ".0", msg.text);
+    SendToPane(msg.matchId + ".1", msg.text);
+}
+
+void CServerOsTavo::OnTimeout(const CMsgGGTimeout& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnTrustViolation(const CMsgGGTrustViolation& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnUndoRequest(const CMsgGGUndoRequest& msg)
+{
+    SendToPane(msg.matchId, msg.text);
+}
+
+void CServerOsTavo::OnWatchDelta(const CMsgGGWatchDelta& msg)
+{
+    const CMatch* match = FindMatch(msg.matchId);
+    if (!match)
+        return;
+    if (match->matchType.kind == 's') {
+        SendToPane(msg.matchId + ".0", msg.text);
+        SendToPane(msg.matchId + ".1", msg.text);
+    } else {
+        SendToPane(msg.matchId, msg.text);
+    }
+}
+
+void CServerOsTavo::OnFinger(const CMsgFinger& msg)
+{
+    RunModal([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
+}
+
+// ---------------------------------------------------------------------------------
+// Requests
+
+void CServerOsTavo::OnRequestDelta(const CMsgRequestDelta& msg)
+{
+    ApplyRequestDelta(msg);
+    // A withdrawn request leaves an open dialog open; one not yet shown is dropped.
+    if (!msg.plus || !connection || !msg.ConcernsLogin(*connection))
+        return;
+    RunModal([this, id = msg.requestId, request = msg.request] { PutRequest(id, request); });
+}
+
+void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
+{
+    if (!FindRequest(id))
+        return;
+    if (request.rated != 'S') {
+        CDialogOsIncomingRequest dialog(request, this, id);
+        dialog.DoModal();
+        return;
+    }
+    // The continuation of a stored match is answered here, once.
+    const QString question = LoadStringResource(IDS_CONTINUE_STORED)
+                                 .arg(ToQ(request.players[0].login), ToQ(request.storedId));
+    const CServerOsTavoHandle self = m_handle;
+    const int answer = AfxMessageBox(question, MB_YESNO, 0);
+    if (!*self || !connection)
+        return;
+    Tell() << (answer == IDYES ? "accept " : "decline ") << id << '\n';
+    connection->flush();
+}
+
+void CServerOsTavo::RunModal(std::function<void()> run)
+{
+    m_modals.push_back(std::move(run));
+    // The first one waiting starts the queue once the event at hand is done; the others
+    // follow it there.
+    if (m_modals.size() == 1 && !m_bRunningModals) {
+        QTimer::singleShot(0, [self = m_handle] {
+            if (*self)
+                (*self)->RunModals();
+        });
+    }
+}
+
+void CServerOsTavo::RunModals()
+{
+    if (m_bRunningModals)
+        return;
+    m_bRunningModals = true;
+    const CServerOsTavoHandle self = m_handle;
+    while (!m_modals.empty()) {
+        const std::function<void()> run = std::move(m_modals.front());
+        m_modals.pop_front();
+        run();
+        // The connection may have ended while it ran.
+        if (!*self)
+            return;
+    }
+    m_bRunningModals = false;
 }

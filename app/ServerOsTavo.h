@@ -5,16 +5,32 @@
 
 #include "Server.h"
 
+#include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+class CDialogOsHistory;
+class CDialogOsMatches;
+class CDialogOsStored;
+class CDialogOsTop;
+class CDialogOsWho;
+class CServerOsTavo;
 class CTavoDoc;
+
+// Null once the service object has gone: what a modal dialog that sends through the
+// service holds, since the connection may end while the dialog is open.
+using CServerOsTavoHandle = std::shared_ptr<CServerOsTavo*>;
 
 class CServerOsTavo : public CServerOs {
 public:
     explicit CServerOsTavo(ggsstream* connection);
-    // Every game window still attached is detached and stays open.
+    // Every game window still attached is detached and stays open; the list windows go.
     ~CServerOsTavo() override;
+
+    CServerOsTavoHandle GetHandle() const { return m_handle; }
 
     // Sends "rated +" (a registered user) or "open 1" (an unregistered one), then
     // "match", once: nothing while the own level is not known yet.
@@ -34,6 +50,25 @@ public:
     // let the user watch it (its "join" replies then open the windows).
     virtual void Watch(const std::string& matchId);
 
+    // The list windows, made (hidden) when first asked for; null when one cannot be made.
+    CDialogOsMatches* GetMatchesDialog();
+    CDialogOsHistory* GetHistoryDialog();
+    CDialogOsStored* GetStoredDialog();
+    CDialogOsTop* GetTopDialog();
+    CDialogOsWho* GetWhoDialog();
+    // Every match the service has listed, in the order of their ids.
+    std::vector<CMatch> FillMatchesDialog() const;
+    void ShowMatchesDialog();
+
+    // The service's list replies fill the list windows.
+    void OnHistory(const CMsgHistory& msg) override;
+    void OnMatch(const CMsgMatch& msg) override;
+    void OnMatchDelta(const CMsgMatchDelta& msg) override;
+    void OnRank(const CMsgGGRank& msg) override;
+    void OnStored(const CMsgStored& msg) override;
+    void OnTop(const CMsgGGTop& msg) override;
+    void OnWho(const CMsgGGWho& msg) override;
+
     void OnJoin(const CMsgJoin& msg) override;
     void OnLook(const CMsgLook& msg) override;
     void OnUpdate(const CMsgUpdate& msg) override;
@@ -41,7 +76,45 @@ public:
     // The match of the game has ended: its window shows the final game and is detached.
     void RemoveGame(const CMsgMatchDelta& msg, const std::string& gameId) override;
 
+    // The service's notices go to the game window of their game id.
+    void OnAbortRequest(const CMsgGGAbortRequest& msg) override;
+    void OnComment(const CMsgGGComment& msg) override;
+    void OnFatalTimeout(const CMsgGGFatalTimeout& msg) override;
+    void OnRatingUpdate(const CMsgGGRatingUpdate& msg) override;
+    void OnTimeout(const CMsgGGTimeout& msg) override;
+    void OnTrustViolation(const CMsgGGTrustViolation& msg) override;
+    void OnUndoRequest(const CMsgGGUndoRequest& msg) override;
+    void OnWatchDelta(const CMsgGGWatchDelta& msg) override;
+    // A finger reply is shown in a message box.
+    void OnFinger(const CMsgFinger& msg) override;
+    // A request addressed to the user is put to the user: a stored match's continuation
+    // as a question, any other in the incoming-request dialog.
+    void OnRequestDelta(const CMsgRequestDelta& msg) override;
+
+    // The text goes to the comments of the game window of the id; without one it is
+    // dropped.
+    void SendToPane(const std::string& id, const std::string& text);
+    // Runs a modal box or dialog once the message or click at hand is done, so that no
+    // window of this service is in the middle of its work when the box's loop lets the
+    // connection end. One runs at a time, in the order asked; those still waiting when
+    // the service goes are dropped.
+    void RunModal(std::function<void()> run);
+
+    std::unique_ptr<CDialogOsMatches> matchesDialog;
+    std::unique_ptr<CDialogOsHistory> historyDialog;
+    std::unique_ptr<CDialogOsStored> storedDialog;
+    std::unique_ptr<CDialogOsTop> topDialog;
+    std::unique_ptr<CDialogOsWho> ratingsDialog;
     // The window of every live game of this service, own or watched; not owned.
     std::map<std::string, CTavoDoc*> panes;
     bool setupSent = false;
+
+private:
+    void RunModals();
+    // The request of that id, when it is still open: the user answers it.
+    void PutRequest(const std::string& id, const CRequest& request);
+
+    CServerOsTavoHandle m_handle = std::make_shared<CServerOsTavo*>(this);
+    std::deque<std::function<void()>> m_modals;
+    bool m_bRunningModals = false;
 };

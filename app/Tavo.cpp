@@ -5,11 +5,13 @@
 #include "Console.h"
 #include "DialogGGSConnect.h"
 #include "DialogGetLogin.h"
+#include "DialogOsMatchRequest.h"
 #include "DialogReversiAutopass.h"
 #include "DialogReversiAutosave.h"
 #include "DialogServerName.h"
 #include "DialogTalkTo.h"
 #include "MainFrm.h"
+#include "ServerOsTavo.h"
 #include "TavoDoc.h"
 #include "TavoGGSStream.h"
 #include "TavoView.h"
@@ -209,6 +211,7 @@ void CTavoApp::LoadSettings()
     fShowNextMove = GetProfileInt(display, QStringLiteral("fShowNextMove"), 1) != 0;
     fMoveBeep = GetProfileInt(display, QStringLiteral("fMoveBeep"), 0) != 0;
     fShowEvals = GetProfileInt(display, QStringLiteral("fShowEvals"), 1) != 0;
+    CDialogOsGameRequest::LoadDefaults();
     const QString reversi = QStringLiteral("Reversi");
     nAutopass = GetProfileInt(reversi, QStringLiteral("nAutopass"), 1);
     nAutoforce = GetProfileInt(reversi, QStringLiteral("nAutoforce"), 0);
@@ -231,6 +234,7 @@ void CTavoApp::SaveSettings()
     WriteProfileInt(display, QStringLiteral("fShowEvals"), fShowEvals);
     WriteProfileInt(display, QStringLiteral("fMoveBeep"), fMoveBeep);
     WriteProfileString(display, QStringLiteral("theme"), ToQ(pBoardStyle->sName));
+    CDialogOsGameRequest::SaveDefaults();
     const QString reversi = QStringLiteral("Reversi");
     WriteProfileInt(reversi, QStringLiteral("nAutopass"), nAutopass);
     WriteProfileInt(reversi, QStringLiteral("nAutoforce"), nAutoforce);
@@ -264,6 +268,11 @@ void CTavoApp::UpdateAllDocuments(LPARAM hint)
         for (CDocument* document : documents)
             document->UpdateAllViews(nullptr, hint, nullptr);
     }
+}
+
+CServerOsTavo* CTavoApp::FindServiceObject() const
+{
+    return pStream ? dynamic_cast<CServerOsTavo*>(pStream->FindService(sServerLogin)) : nullptr;
 }
 
 CTavoDoc* CTavoApp::OpenGameWindow(CServerOsTavo* server, const std::string& id)
@@ -523,6 +532,19 @@ void CTavoApp::DeclareCommands()
         CDialogReversiAutosave dialog;
         dialog.DoModal();
     });
+
+    OnCommand(ID_REVERSI_NEWGAME, [this] {
+        if (CServerOsTavo* service = FindServiceObject()) {
+            CDialogOsGameRequest dialog(service);
+            dialog.DoModal();
+        }
+    });
+    OnUpdateCommandUI(ID_REVERSI_NEWGAME, [this](CCmdUI* ui) { ui->Enable(FindServiceObject() != nullptr); });
+    OnCommand(ID_REVERSI_WATCH, [this] {
+        if (CServerOsTavo* service = FindServiceObject())
+            service->ShowMatchesDialog();
+    });
+    OnUpdateCommandUI(ID_REVERSI_WATCH, [this](CCmdUI* ui) { ui->Enable(FindServiceObject() != nullptr); });
 
     // The service's list commands: "tell", the service, two blanks and the request.
     const auto serviceCommand = [this](UINT id, auto text) {

@@ -75,6 +75,8 @@ public:
     // A new game window holding a copy of the game, attached to no service.
     CTavoDoc* OpenGameWindow1(const COsGame& game);
     std::string GetServerLogin() const { return sServerLogin; }
+    // The client's object for the service named `sServerLogin`, or null.
+    CServerOsTavo* FindServiceObject() const;
     CBoardStyle* GetBoardStyle() const { return pBoardStyle; }
     void ReleaseStream(tavostream* stream);
     bool IsCurrentStream(const tavostream* stream) const { return stream && stream == pStream; }

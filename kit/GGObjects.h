@@ -111,6 +111,8 @@ public:
     // Takes one whole line; an empty line leaves the record as it was.
     void Read(std::istream& is);
     bool operator<(const CGGRankData& b) const { return rank < b.rank; }
+    // A list holds one line per rank number.
+    bool operator==(const CGGRankData& b) const { return rank == b.rank; }
 
     int rank = 0;
     CGGRating rating;

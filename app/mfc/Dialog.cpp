@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,6 +107,42 @@ void DDX_Check(CDataExchange* dx, int id, BOOL& value)
         value = box->isChecked() ? 1 : 0;
     else
         box->setChecked(value != 0);
+}
+
+void DDX_Text(CDataExchange* dx, int id, int& value)
+{
+    auto* edit = PrepareCtrlAs<QLineEdit>(dx, id);
+    if (!edit)
+        return;
+    if (!dx->m_bSaveAndValidate) {
+        edit->setText(QString::number(value));
+        return;
+    }
+    bool ok = false;
+    const int read = edit->text().trimmed().toInt(&ok);
+    if (!ok)
+        Refuse(dx, QStringLiteral("Please enter an integer."));
+    else
+        value = read;
+}
+
+void DDX_CBString(CDataExchange* dx, int id, QString& value)
+{
+    auto* combo = PrepareCtrlAs<QComboBox>(dx, id);
+    if (!combo)
+        return;
+    if (dx->m_bSaveAndValidate) {
+        value = combo->currentText();
+        return;
+    }
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i).startsWith(value, Qt::CaseInsensitive)) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+    combo->setCurrentIndex(-1);
+    combo->setEditText(value);
 }
 
 void DDX_Radio(CDataExchange* dx, int firstId, int& value)

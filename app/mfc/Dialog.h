@@ -35,6 +35,13 @@ void DDX_Text(CDataExchange* dx, int id, double& value);
 // Limits what the last exchanged edit accepts and what it hands back.
 void DDV_MaxChars(CDataExchange* dx, const QString& value, int count);
 void DDX_Check(CDataExchange* dx, int id, BOOL& value);
+// A whole number; an empty text or one that is not such a number is refused with a
+// message and fails the exchange.
+void DDX_Text(CDataExchange* dx, int id, int& value);
+// A combo box with an editable field: towards the control the first list entry that
+// begins with the text (case ignored) is selected, else the text is put into the field;
+// back from it comes the field's text.
+void DDX_CBString(CDataExchange* dx, int id, QString& value);
 // The group of radio buttons that starts with `firstId`: the index of the checked one,
 // -1 when none is.
 void DDX_Radio(CDataExchange* dx, int firstId, int& value);

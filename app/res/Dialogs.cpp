@@ -7,15 +7,18 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <initializer_list>
@@ -172,6 +175,90 @@ void BuildAbout(CDialog& dialog)
     AddButtonColumn(dialog, layout, true);
 }
 
+// A check box that shows a value: a click does not change it.
+class CShownCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
+// The two match-request dialogs: the terms of a request, to be composed (editable) or
+// answered (shown only).
+void BuildMatchRequest(CDialog& dialog, bool incoming)
+{
+    dialog.setWindowTitle(incoming ? QStringLiteral("Incoming Reversi Match Request")
+                                   : QStringLiteral("Reversi Game Request"));
+    const auto edit = [&](int id) {
+        QLineEdit* control = Edit(dialog, id);
+        control->setReadOnly(incoming);
+        return control;
+    };
+    const auto check = [&](int id, const QString& text) {
+        QCheckBox* box = incoming ? new CShownCheckBox(text, &dialog) : new QCheckBox(text, &dialog);
+        return Filed(dialog, id, box);
+    };
+    const auto choice = [&](int id, std::initializer_list<const char*> entries) -> QWidget* {
+        if (incoming)
+            return edit(id);
+        auto* combo = Filed(dialog, id, new QComboBox(&dialog));
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        for (const char* entry : entries)
+            combo->addItem(QString::fromLatin1(entry));
+        return combo;
+    };
+
+    auto* terms = new QGridLayout;
+    terms->addWidget(Text(dialog, QStringLiteral("Opponent:")), 0, 0);
+    QLineEdit* opponent = edit(IDC_GR_OPPONENT);
+    // The login goes out in a command line: a line break pasted into it would end that
+    // line and start another.
+    opponent->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\r\\n]*")), opponent));
+    terms->addWidget(opponent, 0, 1);
+    terms->addWidget(Text(dialog, QStringLiteral("Board Size:")), 1, 0);
+    terms->addWidget(choice(IDC_GR_BOARD, {"4x4", "6x6", "8x8", "10x10", "12x12", "14x14", "Octagonal"}), 1, 1);
+    terms->addWidget(Text(dialog, QStringLiteral("Color:")), 2, 0);
+    terms->addWidget(choice(IDC_GR_COLOR, {"Random", "Black", "White", "Synch", "Komi"}), 2, 1);
+
+    auto* specials = new QGroupBox(QStringLiteral("Specials"), &dialog);
+    auto* specialsLayout = new QGridLayout(specials);
+    specialsLayout->addWidget(check(IDC_GR_ANTI, QStringLiteral("&Anti")), 0, 0);
+    specialsLayout->addWidget(check(IDC_GR_RAND, QStringLiteral("&Rand")), 1, 0);
+    specialsLayout->addWidget(Text(dialog, QStringLiteral("Discs:")), 1, 1);
+    QLineEdit* discs = edit(IDC_GR_DISCS);
+    discs->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), discs));
+    specialsLayout->addWidget(discs, 1, 2);
+
+    auto* time = new QGroupBox(QStringLiteral("Time"), &dialog);
+    auto* timeLayout = new QGridLayout(time);
+    timeLayout->addWidget(Text(dialog, QStringLiteral("Mine")), 0, 0);
+    timeLayout->addWidget(edit(IDC_GR_MY_TIME), 0, 1);
+    timeLayout->addWidget(Text(dialog, QStringLiteral("Opponent")), 1, 0);
+    timeLayout->addWidget(edit(IDC_GR_OPP_TIME), 1, 1);
+
+    QCheckBox* rated = check(IDC_GR_RATED, QStringLiteral("Rated"));
+    rated->setLayoutDirection(Qt::RightToLeft); // its text on the left
+
+    auto* fields = new QVBoxLayout;
+    fields->addLayout(terms);
+    fields->addWidget(specials);
+    fields->addWidget(time);
+    fields->addWidget(rated, 0, Qt::AlignLeft);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Button(dialog, IDOK, incoming ? QStringLiteral("Accept") : QStringLiteral("OK"), true));
+    buttons->addWidget(Button(dialog, IDCANCEL, incoming ? QStringLiteral("Decline") : QStringLiteral("Cancel")));
+    buttons->addWidget(Button(dialog, ID_HELP, QStringLiteral("&Help")));
+    buttons->addStretch();
+
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+}
+
 // A rectangle given in dialog units, in pixels: a horizontal unit is 1.5 pixels and a
 // vertical one 1.625 (8-point "MS Sans Serif" at 96 DPI), rounded as the platform does.
 QRect DialogRect(int x, int y, int cx, int cy)
@@ -220,6 +307,16 @@ void BuildWho(CDialog& dialog)
     Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), DialogRect(0, 30, 159, 216));
 }
 
+// The service's list windows: the list fills the window (for some one unit narrower).
+void BuildServiceList(CDialog& dialog, const QString& title, int cx, int cy, int listCx)
+{
+    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setWindowTitle(title);
+    dialog.resize(DialogRect(0, 0, cx, cy).size());
+    auto* list = Placed(dialog, IDC_OS_LIST, new CListCtrl(&dialog), DialogRect(0, 0, listCx, cy));
+    list->header()->setSectionsClickable(false);
+}
+
 } // namespace
 
 bool BuildDialogResource(UINT id, CDialog& dialog)
@@ -252,6 +349,27 @@ bool BuildDialogResource(UINT id, CDialog& dialog)
         return true;
     case IDD_REVERSI_AUTOSAVE:
         BuildAutosave(dialog);
+        return true;
+    case IDD_OS_GAME_REQUEST:
+        BuildMatchRequest(dialog, false);
+        return true;
+    case IDD_OS_INCOMING_REQUEST:
+        BuildMatchRequest(dialog, true);
+        return true;
+    case IDD_OS_MATCHES:
+        BuildServiceList(dialog, QStringLiteral("Reversi Matches"), 150, 86, 150);
+        return true;
+    case IDD_OS_HISTORY:
+        BuildServiceList(dialog, QStringLiteral("Match History"), 243, 105, 243);
+        return true;
+    case IDD_OS_STORED:
+        BuildServiceList(dialog, QStringLiteral("Stored Matches"), 222, 86, 222);
+        return true;
+    case IDD_OS_TOP:
+        BuildServiceList(dialog, QStringLiteral("Top Reversi Players"), 234, 153, 233);
+        return true;
+    case IDD_OS_WHO:
+        BuildServiceList(dialog, QStringLiteral("Ratings"), 245, 158, 245);
         return true;
     case IDD_GET_LOGIN:
         BuildOneEdit(dialog, QStringLiteral("Login"), QStringLiteral("Login:"), IDC_LOGIN);

@@ -9,13 +9,20 @@ constexpr unsigned IDR_GAMETYPE = 129;
 // Dialogs.
 constexpr unsigned IDD_ABOUTBOX = 100;
 constexpr unsigned IDD_GGS_CONNECT = 130;
+constexpr unsigned IDD_OS_GAME_REQUEST = 131;
 constexpr unsigned IDD_TALK_TO = 133;
 constexpr unsigned IDD_GET_KOMI = 138;
 constexpr unsigned IDD_CONSOLE = 139;
 constexpr unsigned IDD_GGS_WHO = 142;
+constexpr unsigned IDD_OS_INCOMING_REQUEST = 144;
+constexpr unsigned IDD_OS_MATCHES = 149;
 constexpr unsigned IDD_SERVER_NAME = 154;
 constexpr unsigned IDD_REVERSI_AUTOPASS = 155;
+constexpr unsigned IDD_OS_STORED = 156;
+constexpr unsigned IDD_OS_TOP = 157;
+constexpr unsigned IDD_OS_WHO = 158;
 constexpr unsigned IDD_REVERSI_AUTOSAVE = 159;
+constexpr unsigned IDD_OS_HISTORY = 160;
 constexpr unsigned IDD_GET_LOGIN = 161;
 
 // Controls.
@@ -46,6 +53,20 @@ constexpr int IDC_AUTOSAVE_MINE_ALWAYS = 1048;
 constexpr int IDC_AUTOSAVE_OTHERS_NEVER = 1044;
 constexpr int IDC_AUTOSAVE_OTHERS_ASK = 1049;
 constexpr int IDC_AUTOSAVE_OTHERS_ALWAYS = 1050;
+// The match-request dialogs.
+constexpr int IDC_GR_OPPONENT = 1000;
+constexpr int IDC_GR_BOARD = 1001;
+constexpr int IDC_GR_RAND = 1002;
+constexpr int IDC_GR_ANTI = 1003;
+constexpr int IDC_GR_DISCS = 1005;
+constexpr int IDC_GR_RATED = 1015;
+constexpr int IDC_GR_MY_TIME = 1022;
+constexpr int IDC_GR_OPP_TIME = 1023;
+constexpr int IDC_GR_COLOR = 1032;
+// The list of the service's list windows.
+constexpr int IDC_OS_LIST = 1026;
+// The framework's Help button.
+constexpr int ID_HELP = 57670;
 
 // Context menus.
 constexpr unsigned IDR_WHO_MENU = 153;
@@ -106,6 +127,7 @@ constexpr unsigned IDS_HELP_NO_BROWSER = 48019;
 constexpr unsigned IDS_HELP_SHARING = 48020;
 constexpr unsigned IDS_HELP_UNKNOWN = 48021;
 constexpr unsigned IDS_BAD_LOGIN_NAME = 48038;
+constexpr unsigned IDS_RATED_UNREGISTERED = 48066;
 constexpr unsigned IDS_OS_UNAVAILABLE = 48053;
 constexpr unsigned IDS_OS_BACK = 48061;
 constexpr unsigned IDS_OLD_COMCTL = 48080;
@@ -114,12 +136,19 @@ constexpr unsigned IDS_STATUS_WINS_BY = 52003;
 constexpr unsigned IDS_STATUS_DRAW = 52004;
 constexpr unsigned IDS_STATUS_TO_MOVE = 52005;
 constexpr unsigned IDS_STATUS_MUST_PASS = 52006;
+constexpr unsigned IDS_BLACK = 52008;
+constexpr unsigned IDS_WHITE = 52009;
 constexpr unsigned IDS_STATUS_ADJOURNED = 52016;
 constexpr unsigned IDS_STATUS_ABORTED = 52017;
 constexpr unsigned IDS_STATUS_RESIGN = 52018;
 constexpr unsigned IDS_STATUS_TIME = 52019;
 constexpr unsigned IDS_STATUS_AGREED = 52020;
 constexpr unsigned IDS_VERSION = 52022;
+constexpr unsigned IDS_OCTAGONAL = 52026;
+constexpr unsigned IDS_SYNCH = 52039;
+constexpr unsigned IDS_KOMI = 52040;
+constexpr unsigned IDS_RANDOM = 52041;
+constexpr unsigned IDS_CONTINUE_STORED = 52042;
 constexpr unsigned IDS_AUTOPASSED = 52024;
 constexpr unsigned IDS_AUTOFORCED = 52025;
 constexpr unsigned IDS_APP_TITLE = 57344;

@@ -38,6 +38,11 @@ const std::map<UINT, const char*>& StringTable()
         {34311, "GGS closed the connection"},
         {34314, "GGS did not answer in time"},
 
+        // Match terms refused before a request is sent.
+        {34048, "Rand games must have color = synch or komi"},
+        {34049, "Too few random discs for that board type"},
+        {34050, "Too many random discs for that board type"},
+
         // The default server host name.
         {46000, "skatgame.net"},
 
@@ -52,6 +57,7 @@ const std::map<UINT, const char*>& StringTable()
                 "'.' or '_'.\nIt may not include the characters ',' or '/'."},
         {48053, "The Reversi server is not available at the moment, so you can't play Reversi"},
         {48061, "The Reversi server is back online, you can now play Reversi"},
+        {48066, "You must be registered to play rated games."},
         {48080, "You don't have a current version of COMCTL32.DLL. Not all Tavo features will work.\r\n"
                 "Press Help for more information."},
         {50000, "Help/Os/MatchTypes.html"},
@@ -67,10 +73,18 @@ const std::map<UINT, const char*>& StringTable()
         {52018, "resign"},
         {52019, "time"},
         {52020, "agreed"},
+        // Colours of a match request.
+        {52008, "Black"},
+        {52009, "White"},
         {52022, "Version 0.75"},
         {52024, "Tavo has automatically passed for you.\n\nTo change this choose Reversi/Autoplay... from the menu."},
         {52025, "Tavo has automatically made a forced move for you.\n\nTo change this choose Reversi/Autoplay... "
                 "from the menu."},
+        {52026, "Octagonal"},
+        {52039, "Synch"},
+        {52040, "Komi"},
+        {52041, "Random"},
+        {52042, "%1 is asking: Continue stored match %2?"},
 
         // Command prompts.
         {32771, "Connect to the GGS server"},

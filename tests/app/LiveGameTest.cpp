@@ -401,10 +401,11 @@ TEST_F(LiveMatch, UndoAbortResignAndBreakWithTheStoredMatch)
     ASSERT_TRUE(WaitFor([&] { return !doc->GetServer(); }));
     EXPECT_EQ(doc->result.kind, CGGResult::kAdjourned);
     const std::string board = doc->posCurrent.board.squares;
+    // alice is asked whether to go on with it, and says yes.
+    ModalDriver driver;
+    driver.OnMessageBox([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
     bob.Os("ask " + id);
-    ASSERT_TRUE(WaitFor([&] { return !Service()->requests.empty(); }));
-    const std::string requestId = Service()->requests.begin()->first;
-    Os("accept " + requestId);
+    ASSERT_TRUE(WaitFor([&] { return driver.Done(); }));
     // The match goes on under a new id, in a new window.
     ASSERT_TRUE(WaitFor([&] { return Service()->panes.size() == 1; }));
     id = Service()->panes.begin()->first;

@@ -270,10 +270,17 @@ TEST(WhoWindow, ContextMenuAndButtonsSendTheirCommands)
     std::vector<std::string> items;
     for (QAction* action : menu->actions())
         items.push_back(ToStd(action->text()) + (action->isEnabled() ? "" : " (disabled)"));
-    EXPECT_EQ(items, (std::vector<std::string>{"Challenge... (disabled)", "Chat", "Info", "Reversi Info", "&History"}));
+    EXPECT_EQ(items, (std::vector<std::string>{"Challenge...", "Chat", "Info", "Reversi Info", "&History"}));
 
-    ChooseMenuItem(QStringLiteral("Reversi Info"));
-    EXPECT_TRUE(live.session.Sent("tell /os f bob\n"));
+    {
+        // The service's finger reply comes in a box of its own.
+        MessageBoxes boxes;
+        ChooseMenuItem(QStringLiteral("Reversi Info"));
+        EXPECT_TRUE(live.session.Sent("tell /os f bob\n"));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !boxes.Texts().empty(); }));
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_TRUE(boxes.Texts()[0].startsWith(QStringLiteral("/os: finger bob\n")));
+    }
     ClickCell(list, RowOf(who, "bob"), 3, Qt::RightButton);
     ChooseMenuItem(QStringLiteral("&History"));
     EXPECT_TRUE(live.session.Sent("tell /os f bob\ntell /os history bob\n"));
