@@ -9,6 +9,7 @@
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QLineEdit>
@@ -275,6 +276,30 @@ TEST(CommandTable, EnablingAndLinesWithTheService)
     ASSERT_TRUE(session.Stream()->FindService("/os") && session.Stream()->IsUnregistered());
     CMainFrame* frame = FrameOf(session.app);
     ExpectEnabling(frame, Union({&kAlways, &kLoggedIn, &kService}), "with the service");
+    // The service's answers that come in boxes are closed as they come.
+    MessageBoxes boxes;
+
+    // New Game: the match request, sent on OK only; Watch: the matches window.
+    {
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) { ClickButton(d, IDCANCEL); });
+        EXPECT_TRUE(SendsExactly(session, ID_REVERSI_NEWGAME, ""));
+        EXPECT_TRUE(driver.Done());
+    }
+    {
+        ModalDriver driver;
+        driver.OnDialog([](CDialog* d) {
+            EditOf(d, IDC_GR_OPPONENT)->clear();
+            TypeText(EditOf(d, IDC_GR_OPPONENT), QStringLiteral("bob"));
+            ClickButton(d, IDOK);
+        });
+        EXPECT_TRUE(SendsExactly(session, ID_REVERSI_NEWGAME, "t /os ask 8 15:00//2:00 15:00//2:00 bob\n"));
+        EXPECT_TRUE(driver.Done());
+    }
+    EXPECT_TRUE(SendsExactly(session, ID_REVERSI_WATCH, ""));
+    auto* matches = FindWindowTitled<QDialog>(QStringLiteral("Reversi Matches"));
+    ASSERT_NE(matches, nullptr);
+    EXPECT_TRUE(matches->isVisible());
 
     // Each command's line, exactly: the Reversi list commands with two blanks.
     const std::vector<std::pair<UINT, std::string>> lines = {
