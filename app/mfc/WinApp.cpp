@@ -333,6 +333,8 @@ int CWinApp::GetProfileInt(const QString& section, const QString& entry, int def
 {
     if (!m_profile)
         return defaultValue;
+    // Another run of the program may have written the value since: read it afresh.
+    m_profile->sync();
     bool ok = false;
     const int value = m_profile->value(section + QStringLiteral("/") + entry).toInt(&ok);
     return ok ? value : defaultValue;
@@ -343,6 +345,7 @@ QString CWinApp::GetProfileString(const QString& section, const QString& entry,
 {
     if (!m_profile)
         return defaultValue;
+    m_profile->sync();
     const QVariant value = m_profile->value(section + QStringLiteral("/") + entry);
     return value.isValid() ? value.toString() : defaultValue;
 }

@@ -108,7 +108,8 @@ public:
     int Run();
 
     // Profile: the section and entry names are the profile's own; a missing value
-    // gives the default. Writes reach the disk at once, readable by the owner only.
+    // gives the default. Writes reach the disk at once, readable by the owner only, and
+    // reads see what another run of the program has written meanwhile.
     void SetRegistryKey(const QString& company);
     int GetProfileInt(const QString& section, const QString& entry, int defaultValue) const;
     QString GetProfileString(const QString& section, const QString& entry,

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QLineEdit>
@@ -561,4 +562,21 @@ TEST(CommandTable, EnablingWithAGameWindowAndWhenItIsReEvaluated)
     window.app.fShowEvals = true;
     window.app.OnIdle(0);
     EXPECT_TRUE(evals->isChecked());
+}
+
+TEST(CommandTable, ASecondClientSeesTheServerThatTheFirstOneSet)
+{
+    TestApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(app.GetProfileString(QStringLiteral("GGS"), QStringLiteral("server")), QString());
+    // Another run of the program stores a server name (GGS > Server...) in the file.
+    const QString file = TestProfile().fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    {
+        QFile profile(file);
+        ASSERT_TRUE(profile.open(QIODevice::WriteOnly | QIODevice::Append));
+        profile.write("\n[GGS]\nserver=localhost\n");
+    }
+    // The next Connect of this one goes there.
+    EXPECT_EQ(app.GetProfileString(QStringLiteral("GGS"), QStringLiteral("server")), QStringLiteral("localhost"));
 }
