@@ -417,8 +417,10 @@ void CFrameWnd::DockControlBar(CToolBar* bar)
 CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))
 {
     setCentralWidget(m_pMdiArea);
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        auto* child = dynamic_cast<CMDIChildWnd*>(window);
+    // The menus follow the current child, which stays current while the program is in
+    // the background (the area then announces no active child).
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        CMDIChildWnd* child = MDIGetActive();
         SetMenuResource(child && child->m_nMenuId ? child->m_nMenuId : GetResourceId());
     });
     OnCommand(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });

@@ -580,3 +580,17 @@ TEST(CommandTable, ASecondClientSeesTheServerThatTheFirstOneSet)
     // The next Connect of this one goes there.
     EXPECT_EQ(app.GetProfileString(QStringLiteral("GGS"), QStringLiteral("server")), QStringLiteral("localhost"));
 }
+
+TEST(CommandTable, GameMenusStayWhileTheProgramIsInTheBackground)
+{
+    PaneWindow window;
+    CMainFrame* frame = FrameOf(window.app);
+    ASSERT_NE(window.Look(MakeGame("alice", "bob", {"F5"})), nullptr);
+    const QStringList gameMenus = MenuLines(frame);
+    ASSERT_TRUE(gameMenus.contains(QStringLiteral("Ga&me")));
+    // When the user goes on to another program from one of the talk windows, the MDI
+    // area announces that no child is active; the game window is still the current one
+    // and its menus stay.
+    emit frame->MDIArea()->subWindowActivated(nullptr);
+    EXPECT_EQ(MenuLines(frame), gameMenus);
+}
