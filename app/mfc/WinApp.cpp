@@ -8,11 +8,11 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QDialogButtonBox>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>

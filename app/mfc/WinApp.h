@@ -156,7 +156,7 @@ public:
     QPrinter* GetPrinter();
     // Runs the print dialog on the printer (for Print Setup only the choice of printer
     // and its options, nothing is printed): IDOK or IDCANCEL.
-    virtual int DoPrintDialog(QPrinter* printer, BOOL setupOnly);
+    int DoPrintDialog(QPrinter* printer, BOOL setupOnly);
 
     QString m_pszAppName;
     CFrameWnd* m_pMainWnd = nullptr;

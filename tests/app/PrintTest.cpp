@@ -3,12 +3,8 @@
 // switches, which print a game file without showing a window. Jobs go to PDF files,
 // which the tests read back.
 #include "MainFrm.h"
-#include "PaneComments.h"
-#include "PaneMain.h"
-#include "PaneMoveList.h"
 #include "PaneTestSupport.h"
 #include "TalkSupport.h"
-#include "mfc/ListCtrl.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
