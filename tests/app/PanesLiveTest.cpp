@@ -118,4 +118,8 @@ TEST_F(LivePanes, CommentTypedReachesTheOpponent)
     // alice's window shows her comment; the field is empty for the next.
     EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob"));
     EXPECT_EQ(input->text(), QString());
+    // bob's answer reaches alice's window below her own comment.
+    bob->Os("tell " + doc->GetId() + " thanks, you too");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return output->toPlainText().contains(QStringLiteral("you too")); }));
+    EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob\nbob: thanks, you too"));
 }
