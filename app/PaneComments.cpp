@@ -105,11 +105,17 @@ void CPaneComments::Draw(CDC* dc)
     CGdiObject* oldBrush = dc->SelectStockObject(NULL_BRUSH);
     ASSERT(oldPen != nullptr && oldBrush != nullptr);
     dc->SetViewportOrg(0, 0);
-    dc->Rectangle(GetWindowRect());
+    CRect rect = GetWindowRect();
+    dc->Rectangle(rect);
     if (oldBrush)
         dc->SelectObject(oldBrush);
     if (oldPen)
         dc->SelectObject(oldPen);
+    // On paper the edit is drawn as well, where it sits.
+    if (dc->IsPrinting() && m_pWindow && !m_pWindow->isHidden()) {
+        rect.DeflateRect(1, 1);
+        dc->DrawWindow(m_pWindow.get(), rect);
+    }
 }
 
 // ---------------------------------------------------------------------------------

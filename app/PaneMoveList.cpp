@@ -64,11 +64,17 @@ void CPaneMoveList::Draw(CDC* dc)
     CGdiObject* oldBrush = dc->SelectStockObject(HOLLOW_BRUSH);
     ASSERT(oldPen != nullptr && oldBrush != nullptr);
     dc->SetViewportOrg(0, 0);
-    dc->Rectangle(GetWindowRect());
+    CRect rect = GetWindowRect();
+    dc->Rectangle(rect);
     if (oldBrush)
         dc->SelectObject(oldBrush);
     if (oldPen)
         dc->SelectObject(oldPen);
+    // On paper the list is drawn as well, where it sits.
+    if (dc->IsPrinting() && m_pList) {
+        rect.DeflateRect(1, 1);
+        dc->DrawWindow(m_pList.get(), rect);
+    }
 }
 
 void CPaneMoveList::Update(LPARAM hint)

@@ -51,8 +51,13 @@ void CTavoDoc::OnGameChanged(const COsGame& game, int code)
         SetModifiedFlag(TRUE);
     ASSERT(code >= 0 && code <= kHintLast);
     UpdateAllViews(nullptr, code);
-    if (code >= kHintLoaded && code <= kHintEcho && IsMyTurn())
+    if (code >= kHintLoaded && code <= kHintEcho && IsMyTurn()) {
         AutoPlay();
+        // The user's move is awaited (none was made for them): a beep, when wished.
+        CTavoApp* app = TavoApp();
+        if (app && app->fMoveBeep && CanSendMove())
+            MessageBeep(0xFFFFFFFF);
+    }
 }
 
 void CTavoDoc::SendMove(const COsMove& move, double eval)

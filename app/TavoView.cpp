@@ -4,6 +4,7 @@
 #include "PaneMain.h"
 #include "Tavo.h"
 #include "TavoDoc.h"
+#include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QMouseEvent>
@@ -24,6 +25,9 @@ CTavoView::CTavoView()
     OnUpdateCommandUI(ID_VIEW_FORWARD, [this](CCmdUI* ui) { ui->Enable(!IsAtEnd()); });
     OnCommand(ID_VIEW_CURRENT, [this] { OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr); });
     OnCommand(ID_VIEW_START, [this] { OnUpdate(nullptr, CTavoDoc::kHintStart, nullptr); });
+    OnCommand(ID_FILE_PRINT, [this] { OnFilePrint(FALSE); });
+    OnCommand(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(TRUE); });
+    OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
 }
 
 CTavoView::~CTavoView() = default;
@@ -131,9 +135,19 @@ void CTavoView::ApplyHint(LPARAM hint)
     }
 }
 
+CRect CTavoView::GetDrawRect(const CDC* dc) const
+{
+    return CRect(dc->IsPrinting() ? QRect(QPoint(0, 0), sizeHint()) : rect());
+}
+
+BOOL CTavoView::OnPreparePrinting(CPrintInfo* info)
+{
+    return DoPreparePrinting(info);
+}
+
 void CTavoView::OnDraw(CDC* dc)
 {
-    const CRect client(rect());
+    const CRect client = GetDrawRect(dc);
     CDC memDC;
     CBitmap buffer;
     if (dc->IsPrinting() || !memDC.CreateCompatibleDC(dc)
@@ -160,7 +174,7 @@ void CTavoView::DrawBackground(CDC* dc)
     CBoardStyle* style = TavoApp()->GetBoardStyle();
     dc->SetBkColor(style->crBackground);
     const CPoint oldOrigin = dc->SetViewportOrg(0, 0);
-    DrawRect(dc, CRect(rect()), style->crBackground, true);
+    DrawRect(dc, GetDrawRect(dc), style->crBackground, true);
 
     CPen pen(PS_SOLID, 1, style->crFrame);
     CPen* oldPen = dc->SelectObject(&pen);

@@ -35,6 +35,7 @@ public:
     void ApplyHint(LPARAM hint);
     // Paints the whole window through a buffer (a printer directly).
     void OnDraw(CDC* dc) override;
+    BOOL OnPreparePrinting(CPrintInfo* info) override;
     // The background in the style, then the panes.
     void DrawBackground(CDC* dc);
     // Fills a rectangle of the window with the colour and, when asked, the style's
@@ -49,6 +50,8 @@ protected:
 
 private:
     void OnLButtonDown(QMouseEvent* e);
+    // What a paint covers: the client area, or on paper the window at its size hint.
+    CRect GetDrawRect(const CDC* dc) const;
 
     std::unique_ptr<CPaneMain> m_pRoot;
     bool m_fFollowing = false;

@@ -13,6 +13,7 @@
 class CDC;
 class CMDIChildWnd;
 class CView;
+class QPrinter;
 
 class CDocument : public CCmdTarget {
 public:
@@ -65,7 +66,20 @@ private:
     bool m_bClosing = false;
 };
 
+// One print job or preview: how it was asked for and the printer it goes to.
+struct CPrintInfo {
+    BOOL m_bDirect = FALSE; // printed without the print dialog
+    BOOL m_bPreview = FALSE;
+    QPrinter* m_pPrinter = nullptr;
+    std::unique_ptr<QPrinter> m_ownPrinter; // the printer of this job alone, when it has one
+};
+
 // A view of a document inside a child frame; it paints through OnDraw on a device context.
+//
+// Printing: a print command asks OnPreparePrinting for the printer (DoPreparePrinting
+// is the framework's way), then OnDraw draws the page on a printing context. A job is
+// one page. The view's pixels are those of a 96-DPI screen: on paper the view has the
+// size that it has at its size hint on such a screen, or shrinks to fit the page.
 class CView : public QWidget, public CCmdTarget {
 public:
     CView();
@@ -77,6 +91,20 @@ public:
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     virtual void OnUpdate(CView* sender, LPARAM hint, void* hintObject);
     virtual void OnDraw(CDC* dc) = 0;
+
+    // FALSE when nothing is to be printed; the framework's view prints nothing.
+    virtual BOOL OnPreparePrinting(CPrintInfo* info);
+    // The framework's preparation: the application's printer, chosen in the print dialog
+    // unless the job is direct or a preview (a direct job asks too when there is no
+    // printer to print on); the printer named by the command line's "/pt" switch. FALSE
+    // when there is nothing to print on or the user cancelled.
+    BOOL DoPreparePrinting(CPrintInfo* info);
+    // File > Print (direct: without asking); FALSE when nothing was printed.
+    BOOL OnFilePrint(BOOL direct);
+    // File > Print Preview: the page as it will print, in a window of its own.
+    void OnFilePrintPreview();
+    // Draws the page onto the printer; FALSE when the printer cannot be drawn on.
+    BOOL PrintPage(QPrinter* printer);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

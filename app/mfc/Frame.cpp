@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -416,14 +417,38 @@ void CFrameWnd::DockControlBar(CToolBar* bar)
 CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))
 {
     setCentralWidget(m_pMdiArea);
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        auto* child = dynamic_cast<CMDIChildWnd*>(window);
+    // The menus follow the current child, which stays current while the program is in
+    // the background (the area then announces no active child).
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        CMDIChildWnd* child = MDIGetActive();
         SetMenuResource(child && child->m_nMenuId ? child->m_nMenuId : GetResourceId());
     });
     OnCommand(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_pMdiArea->tileSubWindows(); });
     OnCommand(ID_WINDOW_TILE_VERT, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommand(ID_WINDOW_ARRANGE, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommand(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
+}
+
+void CMDIFrameWnd::ArrangeIcons()
+{
+    // Rows from the bottom up, each filled from the left as far as the area is wide.
+    const QSize area = m_pMdiArea->viewport()->size();
+    int x = 0;
+    int bottom = area.height();
+    int rowHeight = 0;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (!window->isMinimized())
+            continue;
+        const QSize icon = window->size();
+        if (x > 0 && x + icon.width() > area.width()) {
+            x = 0;
+            bottom -= rowHeight;
+            rowHeight = 0;
+        }
+        window->move(x, bottom - icon.height());
+        x += icon.width();
+        rowHeight = std::max(rowHeight, icon.height());
+    }
 }
 
 CMDIFrameWnd::~CMDIFrameWnd()

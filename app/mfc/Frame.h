@@ -49,6 +49,7 @@ constexpr UINT ID_FILE_SAVE = 57603;
 constexpr UINT ID_FILE_SAVE_AS = 57604;
 constexpr UINT ID_FILE_PRINT_SETUP = 57606;
 constexpr UINT ID_FILE_PRINT = 57607;
+constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
 constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
 constexpr UINT ID_FILE_MRU_FILE1 = 57616;
 constexpr UINT ID_APP_ABOUT = 57664;
@@ -169,6 +170,8 @@ public:
     class CMDIChildWnd* MDIGetActive() const;
     CView* GetActiveView() const override;
     UINT GetActiveChildResource() const override;
+    // Lines the minimised child windows up along the bottom of the area.
+    void ArrangeIcons();
 
 protected:
     // Closing the main window asks the documents to save their changes first.

@@ -585,3 +585,21 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
                        QRectF(from.topLeft() * ratio, from.size() * ratio));
     return TRUE;
 }
+
+BOOL CDC::DrawWindow(QWidget* window, const CRect& rect)
+{
+    QPainter* painter = Painter();
+    if (!painter || !window || rect.IsRectEmpty())
+        return FALSE;
+    const qreal scale = painter->deviceTransform().m11() * GetDevicePixelRatio();
+    const qreal ratio = std::clamp(scale, 1.0, 4.0);
+    QImage picture(QSize(int(std::ceil(window->width() * ratio)), int(std::ceil(window->height() * ratio))),
+                   QImage::Format_RGB32);
+    if (picture.isNull())
+        return FALSE;
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::white);
+    window->render(&picture);
+    painter->drawImage(QRectF(ToQRect(rect)), picture);
+    return TRUE;
+}

@@ -330,6 +330,10 @@ public:
     // SRCCOPY of width x height from (xSrc, ySrc) of the bitmap selected into the memory
     // context `source` to (x, y). Where the bitmap ends before the area does, the area keeps what it had.
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
+    // Draws what a window shows, its children included, over the rectangle: how a
+    // control inside a view appears on paper. The window is drawn as a picture at up to
+    // four device pixels for each of its own.
+    BOOL DrawWindow(QWidget* window, const CRect& rect);
 
 private:
     friend class CBitmap;

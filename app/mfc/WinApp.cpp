@@ -8,13 +8,15 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QThread>
 #include <algorithm>
@@ -306,8 +308,11 @@ void CWinApp::WinHelp(DWORD data, UINT command)
 int CWinApp::Run()
 {
     if (!InitInstance()) {
+        // The main window (hidden, when a print switch was carried out) goes first.
+        delete m_pMainWnd;
+        m_pMainWnd = nullptr;
         ExitInstance();
-        return 1;
+        return m_nExitCode;
     }
     // The program ends when its main window goes, whatever other windows are open.
     if (m_pMainWnd)
@@ -328,6 +333,8 @@ int CWinApp::GetProfileInt(const QString& section, const QString& entry, int def
 {
     if (!m_profile)
         return defaultValue;
+    // Another run of the program may have written the value since: read it afresh.
+    m_profile->sync();
     bool ok = false;
     const int value = m_profile->value(section + QStringLiteral("/") + entry).toInt(&ok);
     return ok ? value : defaultValue;
@@ -338,6 +345,7 @@ QString CWinApp::GetProfileString(const QString& section, const QString& entry,
 {
     if (!m_profile)
         return defaultValue;
+    m_profile->sync();
     const QVariant value = m_profile->value(section + QStringLiteral("/") + entry);
     return value.isValid() ? value.toString() : defaultValue;
 }
@@ -380,11 +388,17 @@ BOOL CWinApp::WriteProfileString(const QString& section, const QString& entry, c
     return WriteProfileValue(section, entry, value);
 }
 
+namespace {
+const QString kPreviewSection = QStringLiteral("Settings");
+const QString kPreviewEntry = QStringLiteral("PreviewPages");
+} // namespace
+
 void CWinApp::LoadStdProfileSettings(int maxMRU)
 {
     m_pRecentFileList = std::make_unique<CRecentFileList>(maxMRU);
     if (m_profile)
         m_pRecentFileList->ReadList(*m_profile);
+    m_nNumPreviewPages = GetProfileInt(kPreviewSection, kPreviewEntry, 0);
 }
 
 void CWinApp::SaveStdProfileSettings()
@@ -393,6 +407,8 @@ void CWinApp::SaveStdProfileSettings()
         return;
     RestrictToOwner(m_profile->fileName());
     m_pRecentFileList->WriteList(*m_profile);
+    if (m_nNumPreviewPages != 0)
+        m_profile->setValue(kPreviewSection + QStringLiteral("/") + kPreviewEntry, m_nNumPreviewPages);
     m_profile->sync();
 }
 
@@ -430,8 +446,21 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
         if (!info.m_strFileName.isEmpty())
             OpenDocumentFile(info.m_strFileName);
         return TRUE;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo: {
+        // The file is printed without a window on the screen, and the program ends.
+        m_nCmdShow = SW_HIDE;
+        ASSERT(m_pCmdInfo == nullptr);
+        CDocument* document = info.m_strFileName.isEmpty() ? nullptr : OpenDocumentFile(info.m_strFileName);
+        if (document && !document->GetViews().empty()) {
+            m_pCmdInfo = &info;
+            if (document->GetViews().front()->OnFilePrint(TRUE))
+                m_nExitCode = 0;
+            m_pCmdInfo = nullptr;
+        }
+        return FALSE;
+    }
     default:
-        // Printing from the command line needs the printed view; nothing to do yet.
         return TRUE;
     }
 }
@@ -445,14 +474,27 @@ void CWinApp::OnAppExit()
 QPrinter* CWinApp::GetPrinter()
 {
     if (!m_printer)
-        m_printer = std::make_unique<QPrinter>();
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return m_printer.get();
+}
+
+int CWinApp::DoPrintDialog(QPrinter* printer, BOOL setupOnly)
+{
+    QPrintDialog dialog(printer, AfxGetSafeOwner());
+    // A job is one page: no range to choose.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (setupOnly) {
+        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+        if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                ok->setText(QStringLiteral("OK"));
+    }
+    return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
 }
 
 void CWinApp::OnFilePrintSetup()
 {
-    QPageSetupDialog dialog(GetPrinter(), m_pMainWnd);
-    dialog.exec();
+    DoPrintDialog(GetPrinter(), TRUE);
 }
 
 void CWinApp::OnFileNew()

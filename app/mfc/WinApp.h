@@ -108,7 +108,8 @@ public:
     int Run();
 
     // Profile: the section and entry names are the profile's own; a missing value
-    // gives the default. Writes reach the disk at once, readable by the owner only.
+    // gives the default. Writes reach the disk at once, readable by the owner only, and
+    // reads see what another run of the program has written meanwhile.
     void SetRegistryKey(const QString& company);
     int GetProfileInt(const QString& section, const QString& entry, int defaultValue) const;
     QString GetProfileString(const QString& section, const QString& entry,
@@ -134,9 +135,11 @@ public:
 
     // Reads the program's arguments into `info`: "/" or "-" starts a switch, unless the
     // argument names a file that exists.
-    void ParseCommandLine(CCommandLineInfo& info) const;
+    virtual void ParseCommandLine(CCommandLineInfo& info) const;
     // The same with the given arguments, the program's name first.
     void ParseCommandLine(CCommandLineInfo& info, const QStringList& arguments) const;
+    // Opens, prints or does nothing as the command line asks. A print switch prints the
+    // file without showing the main window and returns FALSE: the program then ends.
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     // The shell's open request arrives as the "/dde" switch: nothing to switch on.
     void EnableShellOpen() {}
@@ -149,11 +152,23 @@ public:
     void OnOpenRecentFile(UINT id);
     // The printer dialog; its choices stay with the application's printer.
     void OnFilePrintSetup();
+    // The printer that print jobs use unless the command line names another.
     QPrinter* GetPrinter();
+    // Runs the print dialog on the printer (for Print Setup only the choice of printer
+    // and its options, nothing is printed): IDOK or IDCANCEL.
+    int DoPrintDialog(QPrinter* printer, BOOL setupOnly);
 
     QString m_pszAppName;
     CFrameWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = 1;
+    // The command line while one of its print switches is carried out, else null.
+    const CCommandLineInfo* m_pCmdInfo = nullptr;
+    // The pages that the print preview shows side by side (0 until it has been used):
+    // kept in the profile as "Settings" "PreviewPages".
+    int m_nNumPreviewPages = 0;
+    // What Run returns when InitInstance fails; a command-line print that went out
+    // ends the program with 0.
+    int m_nExitCode = 1;
 
 private:
     BOOL WriteProfileValue(const QString& section, const QString& entry, const QVariant& value);
