@@ -10,7 +10,6 @@
 #include "TavoDoc.h"
 #include "res/Resource.h"
 
-#include <QTimer>
 
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
@@ -389,30 +388,8 @@ void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
 
 void CServerOsTavo::RunModal(std::function<void()> run)
 {
-    m_modals.push_back(std::move(run));
-    // The first one waiting starts the queue once the event at hand is done; the others
-    // follow it there.
-    if (m_modals.size() == 1 && !m_bRunningModals) {
-        QTimer::singleShot(0, [self = m_handle] {
-            if (*self)
-                (*self)->RunModals();
-        });
-    }
-}
-
-void CServerOsTavo::RunModals()
-{
-    if (m_bRunningModals)
-        return;
-    m_bRunningModals = true;
-    const CServerOsTavoHandle self = m_handle;
-    while (!m_modals.empty()) {
-        const std::function<void()> run = std::move(m_modals.front());
-        m_modals.pop_front();
-        run();
-        // The connection may have ended while it ran.
-        if (!*self)
-            return;
-    }
-    m_bRunningModals = false;
+    AfxRunModalLater([self = m_handle, run = std::move(run)] {
+        if (*self)
+            run();
+    });
 }
