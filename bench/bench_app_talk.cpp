@@ -17,22 +17,6 @@
 
 namespace {
 
-// The resident memory of the process in kilobytes.
-long ResidentKB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
 std::string WhoReply(int users)
 {
     std::string text = ": who " + std::to_string(users);
@@ -104,7 +88,7 @@ std::pair<double, long> ConsoleRound(size_t bytes, bool eachPiece)
             QCoreApplication::processEvents();
         if (sent < bytes / 2 && sent + piece.size() >= bytes / 2) {
             QCoreApplication::processEvents();
-            halfway = ResidentKB();
+            halfway = bench::ResidentKilobytes();
         }
     }
     QCoreApplication::processEvents();
@@ -113,7 +97,7 @@ std::pair<double, long> ConsoleRound(size_t bytes, bool eachPiece)
         std::fprintf(stderr, "the console outgrew its bound\n");
         std::exit(1);
     }
-    return {seconds, ResidentKB() - halfway};
+    return {seconds, bench::ResidentKilobytes() - halfway};
 }
 
 } // namespace
