@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QThread>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -27,7 +29,58 @@ bool UnifiedChat()
     return app && app->fUnifiedChat;
 }
 
+// The gate's counts. Like the mutexes of the hand-off, they live to the very end of the
+// process: a reader thread may still pass the gate while the program shuts down.
+struct GateState {
+    std::mutex lock;
+    std::condition_variable freed;
+    size_t messages = 0;
+    size_t bytes = 0;
+};
+
+GateState& Gate()
+{
+    static GateState& state = *new GateState;
+    return state;
+}
+
 } // namespace
+
+CHandOffGate::Ticket::~Ticket()
+{
+    if (!m_held)
+        return;
+    GateState& gate = Gate();
+    {
+        std::lock_guard<std::mutex> guard(gate.lock);
+        gate.messages -= 1;
+        gate.bytes -= m_bytes;
+    }
+    gate.freed.notify_all();
+}
+
+CHandOffGate::Ticket CHandOffGate::Enter(size_t bytes, bool wait)
+{
+    GateState& gate = Gate();
+    std::unique_lock<std::mutex> lock(gate.lock);
+    if (wait)
+        gate.freed.wait(lock, [&] {
+            return gate.messages == 0 || (gate.messages < kMaxMessages && gate.bytes + bytes <= kMaxBytes);
+        });
+    gate.messages += 1;
+    gate.bytes += bytes;
+    Ticket ticket;
+    ticket.m_bytes = bytes;
+    ticket.m_held = true;
+    return ticket;
+}
+
+size_t CHandOffGate::Messages()
+{
+    GateState& gate = Gate();
+    std::lock_guard<std::mutex> guard(gate.lock);
+    return gate.messages;
+}
 
 tavostream::tavostream() : tavostream(BuiltInKnownLogins())
 {
@@ -44,6 +97,12 @@ tavostream::~tavostream()
 
 void tavostream::HandleText(const std::string& text)
 {
+    // Before anything else, and outside the "shutdown" mutex: the window thread, which
+    // frees the places, may need that mutex to go on. The window thread itself never
+    // waits for its own work.
+    const QCoreApplication* application = QCoreApplication::instance();
+    const bool onWindowThread = !application || QThread::currentThread() == application->thread();
+    CHandOffGate::Ticket ticket = CHandOffGate::Enter(text.size(), !onWindowThread);
     // The application's own "shutdown" mutex, found by its name: nothing of the
     // application is touched before it is held, since once the main frame has gone the
     // application object may be going too. Like "finished" below, it is opened once and
@@ -54,7 +113,7 @@ void tavostream::HandleText(const std::string& text)
         return;
     // While "shutdown" is held here the main frame cannot be destroyed.
     CTavoApp* app = TavoApp();
-    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text} : nullptr) {
+    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text, std::move(ticket)} : nullptr) {
         CFrameWnd* mainWnd = app->GetMainWnd();
         const BOOL posted = mainWnd && mainWnd->PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(packet),
                                                             DiscardPacket);

@@ -15,10 +15,42 @@ class CConsole;
 class CDialogGGSWho;
 class tavostream;
 
+// The messages on their way from the reader thread to the window thread. A reader
+// that is this far ahead of the window thread waits until the window thread has caught
+// up, so that a server sending faster than the client can handle keeps its text in the
+// connection and not in the client's memory. A message always passes when none is on
+// its way, however long it is.
+class CHandOffGate {
+public:
+    static constexpr size_t kMaxMessages = 10000;
+    static constexpr size_t kMaxBytes = 16 * 1024 * 1024;
+
+    // A message's place in the gate, given back when the ticket goes.
+    class Ticket {
+    public:
+        Ticket() = default;
+        Ticket(Ticket&& other) noexcept : m_bytes(other.m_bytes), m_held(other.m_held) { other.m_held = false; }
+        Ticket& operator=(Ticket&&) = delete;
+        ~Ticket();
+
+    private:
+        friend class CHandOffGate;
+        size_t m_bytes = 0;
+        bool m_held = false;
+    };
+
+    // Waits while the gate is full, unless `wait` is false, then takes a place for a
+    // message of `bytes` characters.
+    static Ticket Enter(size_t bytes, bool wait);
+    // How many messages hold a place now.
+    static size_t Messages();
+};
+
 // One complete message text on its way from the reader thread to the window thread.
 struct CServerLinePacket {
     tavostream* stream;
     std::string line;
+    CHandOffGate::Ticket ticket{};
 };
 
 class tavostream : public ggsstream {

@@ -186,8 +186,9 @@ QIcon LoadIconResource(UINT id)
 
 namespace {
 
-// Plain pictures for the edit buttons, for desktops whose icon theme has none.
-QIcon DrawEditButton(UINT commandId)
+// Plain pictures for the buttons that the desktop's style has none for, for desktops
+// whose icon theme has none either.
+QIcon DrawButton(UINT commandId)
 {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
@@ -203,6 +204,15 @@ QIcon DrawEditButton(UINT commandId)
         painter.setBrush(Qt::white);
         painter.drawRect(QRectF(1.5, 1.5, 8, 10));
         painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+    } else if (commandId == ID_FILE_PRINT) {
+        // A sheet going into a printer and one coming out of it.
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(4.5, 1.5, 7, 5));
+        painter.setBrush(QColor(150, 150, 150));
+        painter.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1, 1);
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(4.5, 9.5, 7, 5));
+        painter.drawLine(QPointF(6, 12), QPointF(10, 12));
     } else {
         painter.setBrush(QColor(200, 160, 90));
         painter.drawRect(QRectF(2.5, 2.5, 11, 12));
@@ -228,7 +238,7 @@ QIcon LoadToolBarButtonImage(UINT commandId)
         {ID_VIEW_FORWARD, {"go-next", QStyle::SP_MediaSeekForward}},
         {ID_VIEW_CURRENT, {"go-last", QStyle::SP_MediaSkipForward}},
         {ID_GAME_UNDO, {"edit-undo", QStyle::SP_ArrowBack}},
-        {ID_FILE_PRINT, {"document-print", QStyle::SP_FileIcon}},
+        {ID_FILE_PRINT, {"document-print", QStyle::SP_CustomBase}},
         {ID_APP_ABOUT, {"help-about", QStyle::SP_MessageBoxInformation}},
     };
     const auto it = images.find(commandId);
@@ -236,7 +246,7 @@ QIcon LoadToolBarButtonImage(UINT commandId)
         return QIcon();
     QIcon fallback;
     if (it->second.second == QStyle::SP_CustomBase)
-        fallback = DrawEditButton(commandId);
+        fallback = DrawButton(commandId);
     else if (QApplication::style())
         fallback = QApplication::style()->standardIcon(it->second.second);
     return QIcon::fromTheme(QString::fromLatin1(it->second.first), fallback);

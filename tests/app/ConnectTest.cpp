@@ -250,6 +250,43 @@ TEST(HandOff, PacketsOfAnotherStreamAreNotParsed)
     EXPECT_EQ(other.texts, std::vector<std::string>{": y"});
 }
 
+TEST(HandOff, AReaderFarAheadWaitsUntilTheWindowThreadCatchesUp)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    auto deleted = std::make_shared<std::atomic<bool>>(false);
+    RecordingStream other(deleted);
+    c.app.pStream = &other;
+
+    // The reader gets as far as the gate allows while the window thread handles nothing.
+    const size_t total = CHandOffGate::kMaxMessages + 50;
+    std::atomic<size_t> handedOff{0};
+    std::thread reader([&] {
+        for (size_t i = 0; i < total; ++i) {
+            other.HandleText(": n " + std::to_string(i));
+            ++handedOff;
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (CHandOffGate::Messages() < CHandOffGate::kMaxMessages && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(5));
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_EQ(CHandOffGate::Messages(), CHandOffGate::kMaxMessages);
+    EXPECT_EQ(handedOff.load(), CHandOffGate::kMaxMessages);
+
+    // Once the window thread handles them, the reader goes on; nothing is lost or reordered.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return other.texts.size() == total; }));
+    reader.join();
+    c.app.pStream = nullptr;
+    ASSERT_EQ(other.texts.size(), total);
+    for (size_t i = 0; i < total; ++i)
+        if (other.texts[i] != ": n " + std::to_string(i)) {
+            ADD_FAILURE() << "message " << i << " is " << other.texts[i];
+            break;
+        }
+    EXPECT_EQ(CHandOffGate::Messages(), 0u);
+}
+
 TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
 {
     std::string script;
