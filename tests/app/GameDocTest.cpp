@@ -81,20 +81,6 @@ struct GameWindows {
     std::unique_ptr<CFakeConnection> connection;
 };
 
-// A game whose board the test sets square by square, black to move.
-COsGame GameOnBoard(const std::string& black, const std::string& white,
-                    const std::vector<std::pair<std::string, char>>& discs)
-{
-    COsGame game = MakeGame(black, white);
-    game.posStart.board.SetEmpty(game.matchType.bt);
-    for (const auto& disc : discs) {
-        const COsMove square = MoveFrom(disc.first);
-        game.posStart.board.Set(square.row, square.col, disc.second);
-    }
-    game.UpdatePosition();
-    return game;
-}
-
 } // namespace
 
 TEST(LiveGame, ClockRunsFromTheLastUpdate)

@@ -106,6 +106,19 @@ COsGame MakeGame(const std::string& black, const std::string& white, const std::
     return game;
 }
 
+COsGame GameOnBoard(const std::string& black, const std::string& white,
+                    const std::vector<std::pair<std::string, char>>& discs, const std::string& matchType)
+{
+    COsGame game = MakeGame(black, white, {}, matchType);
+    game.posStart.board.SetEmpty(game.matchType.bt);
+    for (const auto& disc : discs) {
+        const COsMove square = MoveFrom(disc.first);
+        game.posStart.board.Set(square.row, square.col, disc.second);
+    }
+    game.UpdatePosition();
+    return game;
+}
+
 std::string GgfText(const COsGame& game)
 {
     std::ostringstream out;

@@ -61,6 +61,9 @@ public:
 // moves played (F5 D6 ...; PA passes).
 COsGame MakeGame(const std::string& black, const std::string& white, const std::vector<std::string>& moves = {},
                  const std::string& matchType = "8");
+// A game whose board is set square by square ('*' black, 'O' white), black to move.
+COsGame GameOnBoard(const std::string& black, const std::string& white,
+                    const std::vector<std::pair<std::string, char>>& discs, const std::string& matchType = "8");
 std::string GgfText(const COsGame& game);
 COsMove MoveFrom(const std::string& text);
 
