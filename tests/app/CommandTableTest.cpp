@@ -149,14 +149,6 @@ std::set<UINT> Union(std::initializer_list<const std::set<UINT>*> sets)
     return ::testing::AssertionFailure() << "command " << id << " sent \"" << sent << "\"";
 }
 
-// Records the hints that reach a document's views.
-class HintRecorder : public CView {
-public:
-    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
-    void OnDraw(CDC*) override {}
-    std::vector<int> hints;
-};
-
 } // namespace
 
 TEST(CommandTable, MenusToolbarKeysPromptsAndTooltips)

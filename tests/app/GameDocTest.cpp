@@ -16,14 +16,6 @@
 
 namespace {
 
-// Records the hints that reach a document's views.
-class HintRecorder : public CView {
-public:
-    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
-    void OnDraw(CDC*) override {}
-    std::vector<int> hints;
-};
-
 // The game's record as a live game sees it.
 class ProbeGame : public CGameLive {
 public:

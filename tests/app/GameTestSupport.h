@@ -50,6 +50,14 @@ public:
 
 // An application whose file dialogs answer with the names the test queued (an empty name
 // cancels); each dialog records the default name it was offered.
+// Records the hints that reach a document's views.
+class HintRecorder : public CView {
+public:
+    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
+    void OnDraw(CDC*) override {}
+    std::vector<int> hints;
+};
+
 class CGameTestApp : public TestApp {
 public:
     BOOL DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate) override;
