@@ -179,12 +179,16 @@ CListCtrl* ListOf(CDialogGGSWho* who)
 
 std::vector<std::string> Rows(CDialogGGSWho* who)
 {
-    CListCtrl* list = ListOf(who);
+    return ListRows(ListOf(who), " ");
+}
+
+std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator)
+{
     std::vector<std::string> rows;
-    for (int row = 0; row < list->GetItemCount(); ++row) {
+    for (int row = 0; list && row < list->GetItemCount(); ++row) {
         std::string text;
-        for (int column = 0; column < 4; ++column)
-            text += (column ? " " : "") + ToStd(list->GetItemText(row, column));
+        for (int column = 0; column < list->columnCount(); ++column)
+            text += (column ? separator : "") + ToStd(list->GetItemText(row, column));
         rows.push_back(text);
     }
     return rows;

@@ -105,6 +105,8 @@ void TypeLine(CConsole* console, const QString& line);
 // The list of the who window and its rows as "login status idle online".
 CListCtrl* ListOf(CDialogGGSWho* who);
 std::vector<std::string> Rows(CDialogGGSWho* who);
+// The rows of a list, each as its cells joined by the separator.
+std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator = "|");
 // Clicks a cell of the list (a row of -1: beside the rows) with a mouse button.
 void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button);
 // The context menu open now, null when there is none.
