@@ -181,13 +181,16 @@ D* MadeOnFirstUse(std::unique_ptr<D>& dialog, CServerOsTavo* server)
     return dialog.get();
 }
 
-// The window, then shown with the reply's records.
+// The window, then shown with the reply's records (under the title, when one is given:
+// the top list and the rank share a window).
 template <class D, class T>
-void ShowList(D* dialog, const std::vector<T>& items)
+void ShowList(D* dialog, const std::vector<T>& items, const QString& title = QString())
 {
     if (!dialog)
         return;
     dialog->SetItems(items);
+    if (!title.isEmpty())
+        dialog->setWindowTitle(title);
     dialog->ShowWindow(SW_SHOW);
 }
 
@@ -262,12 +265,7 @@ void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
 
 void CServerOsTavo::OnRank(const CMsgGGRank& msg)
 {
-    CDialogOsTop* dialog = GetTopDialog();
-    if (!dialog)
-        return;
-    dialog->SetItems(msg.items);
-    dialog->setWindowTitle(QStringLiteral("Rank"));
-    dialog->ShowWindow(SW_SHOW);
+    ShowList(GetTopDialog(), msg.items, QStringLiteral("Rank"));
 }
 
 void CServerOsTavo::OnStored(const CMsgStored& msg)
@@ -277,12 +275,7 @@ void CServerOsTavo::OnStored(const CMsgStored& msg)
 
 void CServerOsTavo::OnTop(const CMsgGGTop& msg)
 {
-    CDialogOsTop* dialog = GetTopDialog();
-    if (!dialog)
-        return;
-    dialog->SetItems(msg.items);
-    dialog->setWindowTitle(QStringLiteral("Top"));
-    dialog->ShowWindow(SW_SHOW);
+    ShowList(GetTopDialog(), msg.items, QStringLiteral("Top"));
 }
 
 void CServerOsTavo::OnWho(const CMsgGGWho& msg)
