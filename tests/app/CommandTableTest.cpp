@@ -9,6 +9,7 @@
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -350,6 +351,7 @@ TEST(CommandTable, MarksAndWhatTheTogglesTellTheGameWindows)
     for (const auto& [id, setting] : toggles) {
         const bool was = *setting;
         EXPECT_EQ(checked(id), was) << id;
+        EXPECT_EQ(frame->GetCommandAction(id)->actionGroup(), nullptr) << id; // a check box
         recorder.hints.clear();
         frame->GetCommandAction(id)->trigger();
         EXPECT_EQ(*setting, !was) << id;
@@ -366,6 +368,11 @@ TEST(CommandTable, MarksAndWhatTheTogglesTellTheGameWindows)
         return checked(id) && frame->GetCommandAction(id)->actionGroup() != nullptr;
     };
     EXPECT_TRUE(radio(ID_VIEW_THEME_STANDARD));
+    const QActionGroup* themes = frame->GetCommandAction(ID_VIEW_THEME_STANDARD)->actionGroup();
+    EXPECT_TRUE(themes->isExclusive());
+    EXPECT_EQ(themes->actions(), (QList<QAction*>{frame->GetCommandAction(ID_VIEW_THEME_STANDARD),
+                                                  frame->GetCommandAction(ID_VIEW_THEME_SPACE),
+                                                  frame->GetCommandAction(ID_VIEW_THEME_WOOD)}));
     recorder.hints.clear();
     frame->GetCommandAction(ID_VIEW_THEME_WOOD)->trigger();
     frame->GetCommandAction(ID_VIEW_THEME_WOOD)->trigger();

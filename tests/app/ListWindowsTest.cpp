@@ -8,7 +8,6 @@
 #include "DialogOsStored.h"
 #include "DialogOsTop.h"
 #include "DialogOsWho.h"
-#include "MainFrm.h"
 #include "res/Resource.h"
 
 #include <gtest/gtest.h>
@@ -309,15 +308,4 @@ TEST(ListWindows, LargeListsAndOddRecords)
     EXPECT_EQ(Rows(l.Os()->storedDialog.get()).size(), 1u);
     l.Feed("/os: + .44 1600 bob 10:00//0:00 zz U 1500 carol 15:00//2:00");
     EXPECT_EQ(l.Os()->requests.size(), 1u);
-}
-
-TEST(ListWindows, WatchAndNewGameNeedTheService)
-{
-    CHelpRecordingApp app;
-    ASSERT_TRUE(app.Start());
-    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
-    frame->UpdateCommandUI();
-    for (UINT id : {ID_REVERSI_NEWGAME, ID_REVERSI_WATCH, ID_REVERSI_STORED, ID_REVERSI_RATINGS, ID_REVERSI_RANK,
-                    ID_REVERSI_TOPLIST, ID_REVERSI_HISTORY, ID_REVERSI_INFO})
-        EXPECT_FALSE(frame->GetCommandAction(id)->isEnabled()) << id;
 }
