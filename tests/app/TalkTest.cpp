@@ -4,7 +4,6 @@
 #include "TalkSupport.h"
 
 #include "ServerOsTavo.h"
-#include "res/KnownLogins.h"
 #include "res/Resource.h"
 
 #include <QLineEdit>
@@ -209,14 +208,4 @@ TEST(Talk, DisconnectRemovesEveryWindowAndTheService)
     ASSERT_TRUE(ProcessEventsUntil([&] { return bool(*session.deleted); }));
     EXPECT_EQ(session.app.pStream, nullptr);
     EXPECT_TRUE(ProcessEventsUntil([&] { return !who && !console && !bob; }));
-}
-
-TEST(Talk, KnownLoginTable)
-{
-    const auto& table = BuiltInKnownLogins();
-    EXPECT_EQ(table.size(), 59u); // no login in two lists
-    std::map<char, int> counts;
-    for (const auto& entry : table)
-        ++counts[entry.second];
-    EXPECT_EQ(counts, (std::map<char, int>{{'.', 16}, {'h', 26}, {'p', 17}}));
 }
