@@ -10,7 +10,6 @@
 #include "TavoDoc.h"
 #include "res/Resource.h"
 
-
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
     SendSetup();
