@@ -71,46 +71,6 @@ bool TalkSession::Enabled(UINT id)
     return frame->GetCommandAction(id)->isEnabled();
 }
 
-PeerClient::~PeerClient()
-{
-    if (IsLoggedIn())
-        Logout();
-    if (IsConnected())
-        Disconnect();
-    if (reader.joinable())
-        reader.join();
-}
-
-bool PeerClient::LogIn(uint16_t port, const std::string& login)
-{
-    if (Connect("127.0.0.1", port) != 0 || Login(login, "pw") != 0)
-        return false;
-    reader = std::thread([this] { Run(); });
-    return true;
-}
-
-void PeerClient::Send(const std::string& line)
-{
-    *this << line;
-    flush();
-}
-
-bool PeerClient::Received(const std::string& text)
-{
-    std::unique_lock<std::mutex> hold(lock);
-    return arrived.wait_for(hold, kWait, [&] {
-        return std::any_of(texts.begin(), texts.end(),
-                           [&](const std::string& each) { return each.find(text) != std::string::npos; });
-    });
-}
-
-void PeerClient::HandleText(const std::string& text)
-{
-    std::lock_guard<std::mutex> hold(lock);
-    texts.push_back(text);
-    arrived.notify_all();
-}
-
 MessageBoxes::MessageBoxes() : m_context(new QObject)
 {
     auto* timer = new QTimer(m_context.get());
