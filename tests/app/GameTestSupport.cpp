@@ -154,16 +154,8 @@ bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string
         connection.stream = new CGameStream(connection.deleted);
         return connection.stream;
     };
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
-    {
-        ModalDriver driver;
-        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-        app.Connect();
-        if (!driver.Done() || !app.pStream)
-            return false;
-    }
+    if (!ConnectAs(app, login))
+        return false;
     return ProcessEventsUntil([&] {
         return *connection.deleted
                || (connection.stream->Service() != nullptr && connection.stream->Service()->setupSent);

@@ -43,12 +43,7 @@ TalkSession::~TalkSession()
 bool TalkSession::LogIn(const std::string& login)
 {
     client = server.GetClientCount();
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
-    ModalDriver driver;
-    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-    app.Connect();
-    return driver.Done() && app.pStream && app.pStream->IsLoggedIn() && Sent("alias .log_off\n");
+    return ConnectAs(app, login) && app.pStream->IsLoggedIn() && Sent("alias .log_off\n");
 }
 
 bool TalkSession::Sent(const std::string& text) const
