@@ -24,26 +24,9 @@ public:
 
 // A started application with a connection logged in as alice (level 1), whose game
 // windows the service's messages open.
-struct GameWindows {
-    explicit GameWindows(const std::string& login = "alice", int level = 1)
-    {
-        EXPECT_TRUE(app.Start());
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        connection = std::make_unique<CFakeConnection>(login, level);
-        connection->TakeSent();
-    }
-    ~GameWindows()
-    {
-        connection.reset(); // the service goes first and detaches its windows
-    }
-    CServerOsTavo* Service() const { return connection->Service(); }
-    CTavoDoc* Join(const std::string& id, const COsGame& game)
-    {
-        connection->Feed("/os: join " + id + " " + GgfText(game));
-        return Service()->FindPane(id);
-    }
-    void Update(const std::string& id, const std::string& move) { connection->Feed("/os: update " + id + " " + move); }
-    std::string Sent() { return connection->TakeSent(); }
+struct GameWindows : ServiceSession<> {
+    using ServiceSession::ServiceSession;
+    void Update(const std::string& id, const std::string& move) { Feed("/os: update " + id + " " + move); }
     QMdiArea* Area() const { return dynamic_cast<CMainFrame*>(app.GetMainWnd())->MDIArea(); }
     // Listens to a document's hints from now on.
     HintRecorder& Record(CTavoDoc* doc)
@@ -68,9 +51,7 @@ struct GameWindows {
         return false;
     }
 
-    CGameTestApp app;
     std::vector<std::unique_ptr<HintRecorder>> recorders;
-    std::unique_ptr<CFakeConnection> connection;
 };
 
 } // namespace
