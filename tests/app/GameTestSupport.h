@@ -50,8 +50,6 @@ public:
     CServerOsTavo* Service() const;
 };
 
-// An application whose file dialogs answer with the names the test queued (an empty name
-// cancels); each dialog records the default name it was offered.
 // Records the hints that reach a document's views.
 class HintRecorder : public CView {
 public:
@@ -60,6 +58,8 @@ public:
     std::vector<int> hints;
 };
 
+// An application whose file dialogs answer with the names the test queued (an empty name
+// cancels); each dialog records the default name it was offered.
 class CGameTestApp : public TestApp {
 public:
     BOOL DoPromptFileName(QString& fileName, BOOL openFileDialog, CDocTemplate* docTemplate) override;
