@@ -6,13 +6,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -72,7 +76,70 @@ bool WaitUntilReady(int fd, short events, sockbuf::Clock::time_point deadline)
     }
 }
 
+bool SystemHostLookup(const std::string& host, uint32_t* address)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+        return false;
+    sockaddr_in first{};
+    std::memcpy(&first, found->ai_addr, sizeof first);
+    ::freeaddrinfo(found);
+    *address = first.sin_addr.s_addr;
+    return true;
+}
+
+std::atomic<sockbuf::HostLookup> hostLookup{SystemHostLookup};
+
+// The answer of one lookup, shared by the thread that asks the resolver and the one
+// that waits for it; whichever lets go last frees it.
+struct LookupAnswer {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    bool found = false;
+    uint32_t address = 0;
+};
+
+// The host's address, unless it cannot be found by the deadline. A lookup that is
+// given up goes on by itself and ends unseen.
+bool FindHost(const std::string& host, sockbuf::Clock::time_point deadline, uint32_t* address)
+{
+    in_addr digits{};
+    if (::inet_pton(AF_INET, host.c_str(), &digits) == 1) {
+        *address = digits.s_addr;
+        return true;
+    }
+    auto answer = std::make_shared<LookupAnswer>();
+    try {
+        std::thread([answer, host, lookup = hostLookup.load()] {
+            uint32_t found = 0;
+            const bool ok = lookup(host, &found);
+            std::lock_guard<std::mutex> guard(answer->lock);
+            answer->finished = true;
+            answer->found = ok;
+            answer->address = found;
+            answer->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(answer->lock);
+    if (!answer->done.wait_until(lock, deadline, [&] { return answer->finished; }) || !answer->found)
+        return false;
+    *address = answer->address;
+    return true;
+}
+
 } // namespace
+
+void sockbuf::SetHostLookup(HostLookup lookup)
+{
+    hostLookup = lookup ? lookup : SystemHostLookup;
+}
 
 sockbuf::sockbuf()
 {
@@ -104,16 +171,10 @@ int sockbuf::Connect(const std::string& host, uint16_t port)
         return kErrAlreadyConnected;
     }
 
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return kErrHostUnavailable;
+    const Clock::time_point deadline = Clock::now() + timeLimit;
     sockaddr_in address{};
-    std::memcpy(&address, found->ai_addr, sizeof address);
-    ::freeaddrinfo(found);
+    if (!FindHost(host, deadline, &address.sin_addr.s_addr))
+        return kErrHostUnavailable;
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
 
@@ -126,7 +187,7 @@ int sockbuf::Connect(const std::string& host, uint16_t port)
         return kErrNoSocket;
     bool ok = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (!ok && (errno == EINPROGRESS || errno == EINTR) &&
-        WaitUntilReady(socket, POLLOUT, Clock::now() + timeLimit)) {
+        WaitUntilReady(socket, POLLOUT, deadline)) {
         int result = -1;
         socklen_t length = sizeof result;
         ok = ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &result, &length) == 0 && result == 0;

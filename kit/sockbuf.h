@@ -39,8 +39,16 @@ public:
     sockbuf(const sockbuf&) = delete;
     sockbuf& operator=(const sockbuf&) = delete;
 
-    // 0 on success, else one of the codes above. Only the first address of the host is tried.
+    // 0 on success, else one of the codes above. Only the first address of the host is
+    // tried. Finding the host's address and connecting to it share the time limit.
     int Connect(const std::string& host, uint16_t port);
+
+    // How a host name becomes an IPv4 address (in network order): the system's resolver
+    // unless replaced (a test replaces it). It runs on a thread of its own, so that a
+    // resolver that does not answer costs the time limit and no more; an address given in
+    // digits needs no lookup.
+    using HostLookup = bool (*)(const std::string& host, uint32_t* address);
+    static void SetHostLookup(HostLookup lookup);
     // Shuts the connection down, which also wakes a receive blocked on another thread;
     // the descriptor itself is released by the destructor.
     int Disconnect();

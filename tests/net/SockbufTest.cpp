@@ -2,7 +2,10 @@
 
 #include "sockbuf.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -216,6 +219,52 @@ TEST(Sockbuf, TrafficLogStartsOverPastItsLimit)
         EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
     }
     EXPECT_TRUE(std::filesystem::is_empty("."));
+}
+
+namespace {
+
+// A resolver that answers only when the test lets it, and one that knows one name.
+std::atomic<bool> lookupMayAnswer{false};
+bool StuckLookup(const std::string& host, uint32_t* address)
+{
+    (void)host;
+    while (!lookupMayAnswer)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    *address = htonl(INADDR_LOOPBACK);
+    return true;
+}
+bool LoopbackLookup(const std::string& host, uint32_t* address)
+{
+    *address = htonl(INADDR_LOOPBACK);
+    return host == "standin.test";
+}
+
+} // namespace
+
+TEST(Sockbuf, FindingTheHostSharesTheTimeLimit)
+{
+    CScratchDir scratch;
+    CRawPeer peer;
+    {
+        // A resolver that does not answer ends the connect at the time limit.
+        sockbuf::SetHostLookup(StuckLookup);
+        sockbuf buffer;
+        buffer.SetTimeLimit(std::chrono::milliseconds(200));
+        EXPECT_EQ(buffer.Connect("standin.test", peer.port), sockbuf::kErrHostUnavailable);
+        EXPECT_FALSE(buffer.IsConnected());
+        lookupMayAnswer = true;
+    }
+    {
+        // The name the resolver gives, and an address in digits without it.
+        sockbuf::SetHostLookup(LoopbackLookup);
+        sockbuf named;
+        EXPECT_EQ(named.Connect("standin.test", peer.port), 0);
+        sockbuf unknown;
+        EXPECT_EQ(unknown.Connect("nowhere.test", peer.port), sockbuf::kErrHostUnavailable);
+        sockbuf digits;
+        EXPECT_EQ(digits.Connect("127.0.0.1", peer.port), 0);
+    }
+    sockbuf::SetHostLookup(nullptr);
 }
 
 TEST(Sockbuf, SendGivesUpOnAPeerThatTakesNothing)
