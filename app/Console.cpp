@@ -177,19 +177,8 @@ void CConsole::OnSize(UINT type, int cx, int cy)
     }
     const int dx = cx - m_cxLast;
     const int dy = cy - m_cyLast;
-    WINDOWPLACEMENT placement;
-    if (QWidget* output = m_editOutput.GetControl()) {
-        BOOL done = GetWindowPlacement(output, &placement);
-        placement.rcNormalPosition.adjust(0, 0, dx, dy);
-        done = done && SetWindowPlacement(output, &placement);
-        ASSERT(done);
-    }
-    if (QWidget* input = m_editInput.GetControl()) {
-        BOOL done = GetWindowPlacement(input, &placement);
-        placement.rcNormalPosition.adjust(0, dy, dx, dy);
-        done = done && SetWindowPlacement(input, &placement);
-        ASSERT(done);
-    }
+    MoveWindowEdges(m_editOutput.GetControl(), 0, 0, dx, dy);
+    MoveWindowEdges(m_editInput.GetControl(), 0, dy, dx, dy);
     m_cxLast = cx;
     m_cyLast = cy;
 }

@@ -1,6 +1,7 @@
 #include "DialogGGSWho.h"
 
 #include "DialogOsMatchRequest.h"
+#include "DialogResizableList.h"
 #include "Tavo.h"
 #include "TavoGGSStream.h"
 #include "mfc/ListCtrl.h"
@@ -195,12 +196,7 @@ void CDialogGGSWho::OnRatings()
 
 int CDialogGGSWho::RowAt(const QPoint& point) const
 {
-    CTavoApp* app = TavoApp();
-    if (!m_list || !app || !app->fComCtl471)
-        return -1;
-    LVHITTESTINFO hit;
-    hit.pt = point;
-    const int row = m_list->SubItemHitTest(&hit);
+    const int row = CDialogResizableList::RowAt(m_list, point);
     if (row < 0)
         return -1;
     if (size_t(row) >= m_shownUsers.size()) {
@@ -274,13 +270,8 @@ void CDialogGGSWho::OnSize(UINT type, int cx, int cy)
     CDialog::OnSize(type, cx, cy);
     if (type != SIZE_RESTORED && type != SIZE_MAXIMIZED)
         return;
-    if (m_bSized && m_list) {
-        WINDOWPLACEMENT placement;
-        BOOL done = GetWindowPlacement(m_list, &placement);
-        placement.rcNormalPosition.adjust(0, 0, cx - m_cxLast, cy - m_cyLast);
-        done = done && SetWindowPlacement(m_list, &placement);
-        ASSERT(done);
-    }
+    if (m_bSized)
+        MoveWindowEdges(m_list, 0, 0, cx - m_cxLast, cy - m_cyLast);
     m_cxLast = cx;
     m_cyLast = cy;
     m_bSized = true;

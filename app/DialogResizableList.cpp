@@ -25,26 +25,26 @@ void CDialogResizableList::OnSize(UINT type, int cx, int cy)
     CDialog::OnSize(type, cx, cy);
     if (type != SIZE_RESTORED && type != SIZE_MAXIMIZED)
         return;
-    if (m_bSized && m_list) {
-        WINDOWPLACEMENT placement;
-        BOOL done = GetWindowPlacement(m_list, &placement);
-        placement.rcNormalPosition.adjust(0, 0, cx - m_cxLast, cy - m_cyLast);
-        done = done && SetWindowPlacement(m_list, &placement);
-        ASSERT(done);
-    }
+    if (m_bSized)
+        MoveWindowEdges(m_list, 0, 0, cx - m_cxLast, cy - m_cyLast);
     m_bSized = true;
     m_cxLast = cx;
     m_cyLast = cy;
 }
 
-void CDialogResizableList::OnClickList(const QPoint& point)
+int CDialogResizableList::RowAt(const CListCtrl* list, const QPoint& point)
 {
     CTavoApp* app = TavoApp();
-    if (!m_list || !app || !app->fComCtl471)
-        return;
+    if (!list || !app || !app->fComCtl471)
+        return -1;
     LVHITTESTINFO hit;
     hit.pt = point;
-    const int row = m_list->SubItemHitTest(&hit);
+    return list->SubItemHitTest(&hit);
+}
+
+void CDialogResizableList::OnClickList(const QPoint& point)
+{
+    const int row = RowAt(m_list, point);
     if (row != -1)
         OnItemClick(row);
 }

@@ -17,6 +17,9 @@ public:
     void OnClickList(const QPoint& point);
     // A row was clicked.
     virtual void OnItemClick(int row);
+    // The row of a list under a point of its client area, -1 for none; always -1
+    // where the common controls have no hit test for it.
+    static int RowAt(const CListCtrl* list, const QPoint& point);
 
     int m_cxLast = 0;
     int m_cyLast = 0;

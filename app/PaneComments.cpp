@@ -100,17 +100,7 @@ void CPaneComments::Draw(CDC* dc)
 {
     // The view paints before the edits inside it: they repaint in the style's colours.
     CtlColor();
-    CPen pen(PS_SOLID, 1, TavoApp()->GetBoardStyle()->crFrame);
-    CPen* oldPen = dc->SelectObject(&pen);
-    CGdiObject* oldBrush = dc->SelectStockObject(NULL_BRUSH);
-    ASSERT(oldPen != nullptr && oldBrush != nullptr);
-    dc->SetViewportOrg(0, 0);
-    CRect rect = GetWindowRect();
-    dc->Rectangle(rect);
-    if (oldBrush)
-        dc->SelectObject(oldBrush);
-    if (oldPen)
-        dc->SelectObject(oldPen);
+    CRect rect = DrawOutline(dc);
     // On paper the edit is drawn as well, where it sits.
     if (dc->IsPrinting() && m_pWindow && !m_pWindow->isHidden()) {
         rect.DeflateRect(1, 1);

@@ -155,6 +155,22 @@ bool CPaneGame::IsGameUpdated() const
     return game && game->IsUpdated();
 }
 
+CRect CPaneGame::DrawOutline(CDC* dc)
+{
+    CPen pen(PS_SOLID, 1, TavoApp()->GetBoardStyle()->crFrame);
+    CPen* oldPen = dc->SelectObject(&pen);
+    CGdiObject* oldBrush = dc->SelectStockObject(NULL_BRUSH);
+    ASSERT(oldPen != nullptr && oldBrush != nullptr);
+    dc->SetViewportOrg(0, 0);
+    const CRect rect = GetWindowRect();
+    dc->Rectangle(rect);
+    if (oldBrush)
+        dc->SelectObject(oldBrush);
+    if (oldPen)
+        dc->SelectObject(oldPen);
+    return rect;
+}
+
 void CPaneGame::DrawDisc(CDC* dc, char square, const CRect& rect)
 {
     int brush;

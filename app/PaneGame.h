@@ -85,6 +85,9 @@ public:
     bool IsFollowing() const;
     // A game has been loaded: the panes draw nothing before.
     bool IsGameUpdated() const;
+    // Outlines the pane in the style's frame colour, leaving the inside as it is;
+    // returns the pane's rectangle in the window.
+    CRect DrawOutline(CDC* dc);
     // A disc for the square's character ('*' black, 'O' white, '?' undecided, '-' none):
     // an ellipse over the rectangle with a ring a sixth of its size inside.
     void DrawDisc(CDC* dc, char square, const CRect& rect);

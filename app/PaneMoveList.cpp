@@ -59,17 +59,7 @@ std::pair<int, int> CPaneMoveList::GetEvalColumnWidths()
 
 void CPaneMoveList::Draw(CDC* dc)
 {
-    CPen pen(PS_SOLID, 1, TavoApp()->GetBoardStyle()->crFrame);
-    CPen* oldPen = dc->SelectObject(&pen);
-    CGdiObject* oldBrush = dc->SelectStockObject(HOLLOW_BRUSH);
-    ASSERT(oldPen != nullptr && oldBrush != nullptr);
-    dc->SetViewportOrg(0, 0);
-    CRect rect = GetWindowRect();
-    dc->Rectangle(rect);
-    if (oldBrush)
-        dc->SelectObject(oldBrush);
-    if (oldPen)
-        dc->SelectObject(oldPen);
+    CRect rect = DrawOutline(dc);
     // On paper the list is drawn as well, where it sits.
     if (dc->IsPrinting() && m_pList) {
         rect.DeflateRect(1, 1);

@@ -10,8 +10,6 @@
 #include "TavoDoc.h"
 #include "res/Resource.h"
 
-#include <QTimer>
-
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
     SendSetup();
@@ -182,13 +180,16 @@ D* MadeOnFirstUse(std::unique_ptr<D>& dialog, CServerOsTavo* server)
     return dialog.get();
 }
 
-// The window, then shown with the reply's records.
+// The window, then shown with the reply's records (under the title, when one is given:
+// the top list and the rank share a window).
 template <class D, class T>
-void ShowList(D* dialog, const std::vector<T>& items)
+void ShowList(D* dialog, const std::vector<T>& items, const QString& title = QString())
 {
     if (!dialog)
         return;
     dialog->SetItems(items);
+    if (!title.isEmpty())
+        dialog->setWindowTitle(title);
     dialog->ShowWindow(SW_SHOW);
 }
 
@@ -263,12 +264,7 @@ void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
 
 void CServerOsTavo::OnRank(const CMsgGGRank& msg)
 {
-    CDialogOsTop* dialog = GetTopDialog();
-    if (!dialog)
-        return;
-    dialog->SetItems(msg.items);
-    dialog->setWindowTitle(QStringLiteral("Rank"));
-    dialog->ShowWindow(SW_SHOW);
+    ShowList(GetTopDialog(), msg.items, QStringLiteral("Rank"));
 }
 
 void CServerOsTavo::OnStored(const CMsgStored& msg)
@@ -278,12 +274,7 @@ void CServerOsTavo::OnStored(const CMsgStored& msg)
 
 void CServerOsTavo::OnTop(const CMsgGGTop& msg)
 {
-    CDialogOsTop* dialog = GetTopDialog();
-    if (!dialog)
-        return;
-    dialog->SetItems(msg.items);
-    dialog->setWindowTitle(QStringLiteral("Top"));
-    dialog->ShowWindow(SW_SHOW);
+    ShowList(GetTopDialog(), msg.items, QStringLiteral("Top"));
 }
 
 void CServerOsTavo::OnWho(const CMsgGGWho& msg)
@@ -389,30 +380,8 @@ void CServerOsTavo::PutRequest(const std::string& id, const CRequest& request)
 
 void CServerOsTavo::RunModal(std::function<void()> run)
 {
-    m_modals.push_back(std::move(run));
-    // The first one waiting starts the queue once the event at hand is done; the others
-    // follow it there.
-    if (m_modals.size() == 1 && !m_bRunningModals) {
-        QTimer::singleShot(0, [self = m_handle] {
-            if (*self)
-                (*self)->RunModals();
-        });
-    }
-}
-
-void CServerOsTavo::RunModals()
-{
-    if (m_bRunningModals)
-        return;
-    m_bRunningModals = true;
-    const CServerOsTavoHandle self = m_handle;
-    while (!m_modals.empty()) {
-        const std::function<void()> run = std::move(m_modals.front());
-        m_modals.pop_front();
-        run();
-        // The connection may have ended while it ran.
-        if (!*self)
-            return;
-    }
-    m_bRunningModals = false;
+    AfxRunModalLater([self = m_handle, run = std::move(run)] {
+        if (*self)
+            run();
+    });
 }

@@ -5,7 +5,6 @@
 
 #include "Server.h"
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -94,10 +93,8 @@ public:
     // The text goes to the comments of the game window of the id; without one it is
     // dropped.
     void SendToPane(const std::string& id, const std::string& text);
-    // Runs a modal box or dialog once the message or click at hand is done, so that no
-    // window of this service is in the middle of its work when the box's loop lets the
-    // connection end. One runs at a time, in the order asked; those still waiting when
-    // the service goes are dropped.
+    // Runs a modal box or dialog once the message or click at hand is done (see
+    // AfxRunModalLater); those still waiting when the service goes are dropped.
     void RunModal(std::function<void()> run);
 
     std::unique_ptr<CDialogOsMatches> matchesDialog;
@@ -110,11 +107,8 @@ public:
     bool setupSent = false;
 
 private:
-    void RunModals();
     // The request of that id, when it is still open: the user answers it.
     void PutRequest(const std::string& id, const CRequest& request);
 
     CServerOsTavoHandle m_handle = std::make_shared<CServerOsTavo*>(this);
-    std::deque<std::function<void()>> m_modals;
-    bool m_bRunningModals = false;
 };

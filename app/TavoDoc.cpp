@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QMdiArea>
-#include <QTimer>
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -122,7 +121,7 @@ void CTavoDoc::AutoPlay()
     // The box waits until the server's message has been handled: a box opened in the
     // middle of it would let the connection end, and the service go, underneath.
     if (notice != 0)
-        QTimer::singleShot(0, [notice] { AfxMessageBox(LoadStringResource(notice), MB_OK, 0); });
+        AfxMessageBoxLater(LoadStringResource(notice));
 }
 
 // ---------------------------------------------------------------------------------

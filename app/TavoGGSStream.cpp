@@ -11,9 +11,7 @@
 
 #include <QApplication>
 #include <QThread>
-#include <QTimer>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <new>
 
@@ -23,41 +21,6 @@ namespace {
 void DiscardPacket(LPARAM packet)
 {
     delete reinterpret_cast<CServerLinePacket*>(packet);
-}
-
-// Message boxes raised by the server's messages wait until the handler that raised them
-// has returned, and then come one at a time. A box runs an event loop of its own, in
-// which the end of the connection may arrive and delete the stream: nothing of the
-// stream may be on the stack then.
-struct PendingBoxes {
-    std::deque<QString> texts;
-    bool showing = false;
-};
-
-PendingBoxes& Boxes()
-{
-    static PendingBoxes boxes;
-    return boxes;
-}
-
-void ShowPendingBoxes()
-{
-    PendingBoxes& boxes = Boxes();
-    if (boxes.showing)
-        return;
-    boxes.showing = true;
-    while (!boxes.texts.empty()) {
-        const QString text = boxes.texts.front();
-        boxes.texts.pop_front();
-        AfxMessageBox(text, MB_OK, 0);
-    }
-    boxes.showing = false;
-}
-
-void ShowMessageLater(const QString& text)
-{
-    Boxes().texts.push_back(text);
-    QTimer::singleShot(0, QCoreApplication::instance(), ShowPendingBoxes);
 }
 
 bool UnifiedChat()
@@ -209,7 +172,7 @@ void tavostream::OnErr(const CMsgGGSErr& msg)
 
 void tavostream::OnFinger(const CMsgGGSFinger& msg)
 {
-    ShowMessageLater(ToQ(msg.text));
+    AfxMessageBoxLater(ToQ(msg.text));
 }
 
 void tavostream::OnLoggedIn()
@@ -243,9 +206,9 @@ void tavostream::OnUserDelta(const CMsgGGSUserDelta& msg)
 {
     if (msg.login == "/os") {
         if (msg.plus && whoReceived && users.count(msg.login) == 0)
-            ShowMessageLater(LoadStringResource(IDS_OS_BACK));
+            AfxMessageBoxLater(LoadStringResource(IDS_OS_BACK));
         else if (!msg.plus)
-            ShowMessageLater(LoadStringResource(IDS_OS_UNAVAILABLE));
+            AfxMessageBoxLater(LoadStringResource(IDS_OS_UNAVAILABLE));
     }
     UpdateUser(msg);
     if (msg.login == login && HasService("/os")) {
@@ -268,7 +231,7 @@ void tavostream::OnWho(const CMsgGGSWho& msg)
 {
     if (!whoReceived) {
         if (users.count("/os") == 0)
-            ShowMessageLater(LoadStringResource(IDS_OS_UNAVAILABLE));
+            AfxMessageBoxLater(LoadStringResource(IDS_OS_UNAVAILABLE));
         whoReceived = true;
     }
     if (whoDialog) {

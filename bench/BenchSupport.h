@@ -1,6 +1,7 @@
 #pragma once
-// What the network benchmarks share: a scratch folder for the traffic log, logging in to
-// the stand-in, timing the reader loop, and the floor that only receives and splits lines.
+// What the benchmarks share: timing and reporting, the resident memory, a scratch folder
+// for the traffic log, logging in to the stand-in, timing the reader loop, and the floor
+// that only receives and splits lines.
 #include "ggsstream.h"
 
 #include <algorithm>
@@ -8,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace bench {
 
@@ -18,6 +21,32 @@ using Clock = std::chrono::steady_clock;
 inline double Seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
+}
+
+inline double Milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// One line of figures over the samples (milliseconds) against the goal.
+inline void Report(const char* what, std::vector<double> samples, double goal)
+{
+    std::sort(samples.begin(), samples.end());
+    const double median = samples[samples.size() / 2];
+    const double p95 = samples[samples.size() * 95 / 100];
+    std::printf("%-58s median %8.3f ms  95%% %8.3f ms  max %8.3f ms  (goal < %g ms)\n", what, median, p95,
+                samples.back(), goal);
+}
+
+// The resident memory of the process in kilobytes, -1 where it cannot be read.
+inline long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
 }
 
 // Makes a fresh temporary folder the working directory for the life of the object, so

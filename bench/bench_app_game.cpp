@@ -19,10 +19,11 @@
 #include "TavoView.h"
 #include "mfc/ListCtrl.h"
 
+#include "AppBenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -37,32 +38,19 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::Clock;
+using bench::Milliseconds;
+using bench::Report;
 
 // When the reader thread handed over the latest "update", and when a board finished
 // painting after it.
 std::atomic<Clock::rep> handedOver{0};
 Clock::time_point painted;
 
-// The application's stream, logged in as "bench" without a connection: its reader-thread
-// hand-off is the application's own; the "/os" service is the client's.
-class BenchStream : public tavostream {
+// The application's stream, logged in without a connection, noting when the reader
+// thread hands over a text: the hand-off is the application's own.
+class BenchStream : public bench::OfflineStream {
 public:
-    BenchStream()
-    {
-        login = "bench";
-        loggedIn = true;
-        users["bench"] = 1;
-        users["/os"] = 0;
-        services["/os"].reset(new CServerOsTavo(this));
-    }
-    ~BenchStream() override { loggedIn = false; }
-    CServerOsTavo* Service() const { return static_cast<CServerOsTavo*>(FindService("/os")); }
     void HandleText(const std::string& text) override
     {
         handedOver = Clock::now().time_since_epoch().count();
@@ -96,16 +84,6 @@ std::string GgfOf(const COsGame& game)
     return text.str();
 }
 
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
-}
-
 double CpuSeconds()
 {
     rusage usage{};
@@ -119,15 +97,6 @@ void Process(int milliseconds)
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-void Report(const char* what, std::vector<double> samples, double goal)
-{
-    std::sort(samples.begin(), samples.end());
-    const double median = samples[samples.size() / 2];
-    const double p95 = samples[samples.size() * 95 / 100];
-    std::printf("%-48s median %7.3f ms  95%% %7.3f ms  max %7.3f ms  (goal < %g ms)\n", what, median, p95,
-                samples.back(), goal);
 }
 
 // The game's first moves, played on its start.
@@ -161,12 +130,7 @@ COsGame LongGame(const COsGame& start)
 int main(int argc, char** argv)
 {
     const int tickSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    QTemporaryDir home;
-    const QByteArray root = home.path().toLocal8Bit();
-    ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::AppHome home;
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
 
@@ -274,7 +238,7 @@ int main(int argc, char** argv)
     std::printf("%zu live game windows ticking %d s: CPU %.3f s (%.3f %% of a core; goal < 1 %%), %.1f paints/s, "
                 "resident %.1f MB (goal < 80 MB)\n",
                 app.pGameTemplate->GetDocuments().size(), tickSeconds, cpu, 100 * cpu / tickSeconds,
-                double(BenchView::paints - paintsBefore) / tickSeconds, double(ResidentKilobytes()) / 1024);
+                double(BenchView::paints - paintsBefore) / tickSeconds, double(bench::ResidentKilobytes()) / 1024);
 
     // The move list of a long game, rebuilt when the view jumps to its end; then shown.
     stream.ParseMessage("/os: join 99 " + GgfOf(LongGame(start)));

@@ -10,8 +10,9 @@
 #include "Tavo.h"
 #include "TavoGGSStream.h"
 
+#include "AppBenchSupport.h"
+
 #include <QApplication>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,37 +23,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// The application's stream, logged in as "bench" without a connection; what it would
-// send goes nowhere.
-class BenchStream : public tavostream {
-public:
-    BenchStream()
-    {
-        rdbuf(&sent);
-        login = "bench";
-        loggedIn = true;
-        users["bench"] = 1;
-        users["/os"] = 0;
-        services["/os"].reset(new CServerOsTavo(this));
-    }
-    ~BenchStream() override
-    {
-        loggedIn = false;
-        DeleteAllServices();
-        rdbuf(nullptr);
-    }
-    CServerOsTavo* Service() const { return static_cast<CServerOsTavo*>(FindService("/os")); }
-
-private:
-    std::stringbuf sent;
-};
+using bench::Clock;
+using bench::Milliseconds;
+using bench::Report;
 
 std::string MatchLine(int i)
 {
@@ -63,23 +36,11 @@ std::string MatchLine(int i)
     return line.str();
 }
 
-void Report(const char* what, std::vector<double> samples, double goal)
-{
-    std::sort(samples.begin(), samples.end());
-    std::printf("%-58s median %8.3f ms  max %8.3f ms  (goal < %.0f ms)\n", what, samples[samples.size() / 2],
-                samples.back(), goal);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    const QByteArray root = home.path().toLocal8Bit();
-    ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::AppHome home;
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
 
@@ -88,7 +49,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the application did not start\n");
         return 1;
     }
-    auto* stream = new BenchStream;
+    auto* stream = new bench::OfflineStream;
     app.pStream = stream;
     CServerOsTavo* service = stream->Service();
 

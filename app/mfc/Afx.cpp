@@ -7,9 +7,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 
 void AfxAssertFailed(const char* file, int line)
 {
@@ -140,4 +142,47 @@ int AfxMessageBox(const QString& text, UINT type, UINT helpId)
 int AfxMessageBox(UINT idPrompt, UINT type, UINT helpId)
 {
     return AfxMessageBox(LoadStringResource(idPrompt), type, helpId == UINT(-1) ? idPrompt : helpId);
+}
+
+namespace {
+
+struct ModalSteps {
+    std::deque<std::function<void()>> waiting;
+    bool running = false;
+};
+
+ModalSteps& Steps()
+{
+    static ModalSteps steps;
+    return steps;
+}
+
+void RunModalSteps()
+{
+    ModalSteps& steps = Steps();
+    if (steps.running)
+        return;
+    steps.running = true;
+    while (!steps.waiting.empty()) {
+        const std::function<void()> step = std::move(steps.waiting.front());
+        steps.waiting.pop_front();
+        step();
+    }
+    steps.running = false;
+}
+
+} // namespace
+
+void AfxRunModalLater(std::function<void()> step)
+{
+    ModalSteps& steps = Steps();
+    steps.waiting.push_back(std::move(step));
+    // The first one waiting starts the queue; the others follow it there.
+    if (steps.waiting.size() == 1 && !steps.running)
+        QTimer::singleShot(0, QCoreApplication::instance(), RunModalSteps);
+}
+
+void AfxMessageBoxLater(const QString& text)
+{
+    AfxRunModalLater([text] { AfxMessageBox(text, MB_OK, 0); });
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -96,3 +97,10 @@ QWidget* AfxGetSafeOwner(QWidget* parent = nullptr);
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);
 // The same with the text of a string-table id, which is also the help id.
 int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT helpId = UINT(-1));
+// Runs a modal step (a message box, a dialog) once the event at hand is done. A box
+// runs an event loop of its own, in which the connection may end and delete whatever
+// raised the box: nothing of it may be on the stack then. The steps run one at a time,
+// in the order asked, and never inside one another.
+void AfxRunModalLater(std::function<void()> step);
+// An OK box with the text, run so.
+void AfxMessageBoxLater(const QString& text);

@@ -20,3 +20,15 @@ BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement)
     window->setGeometry(placement->rcNormalPosition);
     return TRUE;
 }
+
+void MoveWindowEdges(QWidget* window, int dLeft, int dTop, int dRight, int dBottom)
+{
+    if (!window)
+        return;
+    WINDOWPLACEMENT placement;
+    BOOL done = GetWindowPlacement(window, &placement);
+    placement.rcNormalPosition.adjust(dLeft, dTop, dRight, dBottom);
+    done = done && SetWindowPlacement(window, &placement);
+    ASSERT(done);
+    (void)done;
+}

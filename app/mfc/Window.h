@@ -26,6 +26,10 @@ struct WINDOWPLACEMENT {
 
 BOOL GetWindowPlacement(const QWidget* window, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement);
+// Moves the edges of a control's normal position by the amounts given, as a control
+// that follows its dialog's size does; a failed placement call is an assertion. A null
+// control is left alone.
+void MoveWindowEdges(QWidget* window, int dLeft, int dTop, int dRight, int dBottom);
 
 // What a window may be resized to; only the minimum is used here.
 struct MINMAXINFO {

@@ -191,3 +191,14 @@ extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n";
 }
+
+bool ConnectAs(TestApp& app, const std::string& login)
+{
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
+    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
+    ModalDriver driver;
+    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+    app.Connect();
+    return driver.Done() && app.pStream;
+}

@@ -88,6 +88,11 @@ protected:
     tavostream* NewStream() override;
 };
 
+// Connects to the server on 127.0.0.1 as the user does, with the login and the password
+// "pw" remembered: OK in the connect dialog. False when the dialog did not run or no
+// connection was made.
+bool ConnectAs(TestApp& app, const std::string& login);
+
 // A stream that records what reaches the window thread and when it is deleted.
 class RecordingStream : public tavostream {
 public:

@@ -9,6 +9,7 @@
 #include "res/Resource.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -111,7 +112,7 @@ const std::set<UINT> kService = {ID_REVERSI_NEWGAME, ID_REVERSI_WATCH, ID_REVERS
 const std::set<UINT> kNever = {
     ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_MRU_FILE1, ID_EDIT_CUT,
     ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_NEXT_PANE, ID_PREV_PANE, ID_VIEW_START, ID_VIEW_BACK,
-    ID_VIEW_FORWARD, ID_VIEW_CURRENT, ID_GAME_UNDO, ID_GAME_RESIGN, ID_GAME_BREAK, ID_GAME_ABORT};
+    ID_VIEW_FORWARD, ID_VIEW_CURRENT, ID_GAME_UNDO, ID_GAME_RESIGN, ID_GAME_BREAK, ID_GAME_ABORT, ID_WINDOW_NEW};
 
 // Checks every command's enabling in one state of the connection.
 void ExpectEnabling(CMainFrame* frame, const std::set<UINT>& enabled, const char* state)
@@ -148,14 +149,6 @@ std::set<UINT> Union(std::initializer_list<const std::set<UINT>*> sets)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "command " << id << " sent \"" << sent << "\"";
 }
-
-// Records the hints that reach a document's views.
-class HintRecorder : public CView {
-public:
-    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
-    void OnDraw(CDC*) override {}
-    std::vector<int> hints;
-};
 
 } // namespace
 
@@ -206,25 +199,12 @@ TEST(CommandTable, MenusToolbarKeysPromptsAndTooltips)
             EXPECT_TRUE(frame->GetCommandAction(id)->shortcuts().contains(QKeySequence(QString::fromLatin1(sequence))))
                 << id << " " << sequence;
 
-    // The status bar's prompts.
+    // The status bar's prompts, from the string table: one of each menu, and an item
+    // without one.
     const std::map<UINT, const char*> prompts = {
-        {32771, "Connect to the GGS server"}, {32772, "Challenge someone to a match"},
-        {32773, "Talk to a single person on GGS"}, {32774, "Talk to everyone on GGS"},
-        {32775, "Input directly to GGS"}, {32777, "Marks the legal moves"}, {32778, "Marks the last move"},
-        {32779, "Register your login to play rated games"}, {32780, "Displays the on-line user guide"},
-        {32781, "Displays a list of users logged in to GGS"}, {32790, "Marks the next move during game replay"},
-        {32792, "Show the current game list"}, {32798, "Show the computer evaluation of moves"},
-        {32799, "Set the server name"}, {32800, "Automatically play passes or forced moves"},
-        {32803, "Beep when it's your turn"}, {32804, "Combine all talk windows into one?"},
-        {32807, "Wooden background"}, {32812, "Display stored games"}, {32813, "Display the top-ranked players"},
-        {32814, "Show your ranking among 8x8 reversi players"}, {32815, "Display ratings for players who are here"},
-        {32816, "Save games automatically"}, {32818, "Display a player's recent games"},
-        {32808, "Undo the most recent move in a game"},
-        {32809, "Resign from a game, you get the maximum negative score"},
-        {32810, "Adjourn a game ; rated games are stored"}, {32811, "Cancel a game ; opponent must agree"},
-        {32789, "Go to game initial position"}, {32788, "Step back a move"}, {32787, "Step forward a move"},
-        {32786, "Go to game current position"}, {32805, ""}, {32806, ""}, {32820, ""},
-        {57664, "Display program information, version number and copyright"}, {57665, "Quit the application"}};
+        {32771, "Connect to the GGS server"}, {32800, "Automatically play passes or forced moves"},
+        {32807, "Wooden background"}, {32809, "Resign from a game, you get the maximum negative score"},
+        {32788, "Step back a move"}, {32805, ""}, {57665, "Quit the application"}};
     for (const auto& [id, prompt] : prompts)
         EXPECT_EQ(frame->GetCommandAction(id)->statusTip(), QString::fromUtf8(prompt)) << id;
 
@@ -358,6 +338,7 @@ TEST(CommandTable, MarksAndWhatTheTogglesTellTheGameWindows)
     for (const auto& [id, setting] : toggles) {
         const bool was = *setting;
         EXPECT_EQ(checked(id), was) << id;
+        EXPECT_EQ(frame->GetCommandAction(id)->actionGroup(), nullptr) << id; // a check box
         recorder.hints.clear();
         frame->GetCommandAction(id)->trigger();
         EXPECT_EQ(*setting, !was) << id;
@@ -374,6 +355,11 @@ TEST(CommandTable, MarksAndWhatTheTogglesTellTheGameWindows)
         return checked(id) && frame->GetCommandAction(id)->actionGroup() != nullptr;
     };
     EXPECT_TRUE(radio(ID_VIEW_THEME_STANDARD));
+    const QActionGroup* themes = frame->GetCommandAction(ID_VIEW_THEME_STANDARD)->actionGroup();
+    EXPECT_TRUE(themes->isExclusive());
+    EXPECT_EQ(themes->actions(), (QList<QAction*>{frame->GetCommandAction(ID_VIEW_THEME_STANDARD),
+                                                  frame->GetCommandAction(ID_VIEW_THEME_SPACE),
+                                                  frame->GetCommandAction(ID_VIEW_THEME_WOOD)}));
     recorder.hints.clear();
     frame->GetCommandAction(ID_VIEW_THEME_WOOD)->trigger();
     frame->GetCommandAction(ID_VIEW_THEME_WOOD)->trigger();

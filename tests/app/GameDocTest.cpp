@@ -16,14 +16,6 @@
 
 namespace {
 
-// Records the hints that reach a document's views.
-class HintRecorder : public CView {
-public:
-    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
-    void OnDraw(CDC*) override {}
-    std::vector<int> hints;
-};
-
 // The game's record as a live game sees it.
 class ProbeGame : public CGameLive {
 public:
@@ -32,26 +24,9 @@ public:
 
 // A started application with a connection logged in as alice (level 1), whose game
 // windows the service's messages open.
-struct GameWindows {
-    explicit GameWindows(const std::string& login = "alice", int level = 1)
-    {
-        EXPECT_TRUE(app.Start());
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        connection = std::make_unique<CFakeConnection>(login, level);
-        connection->TakeSent();
-    }
-    ~GameWindows()
-    {
-        connection.reset(); // the service goes first and detaches its windows
-    }
-    CServerOsTavo* Service() const { return connection->Service(); }
-    CTavoDoc* Join(const std::string& id, const COsGame& game)
-    {
-        connection->Feed("/os: join " + id + " " + GgfText(game));
-        return Service()->FindPane(id);
-    }
-    void Update(const std::string& id, const std::string& move) { connection->Feed("/os: update " + id + " " + move); }
-    std::string Sent() { return connection->TakeSent(); }
+struct GameWindows : ServiceSession<> {
+    using ServiceSession::ServiceSession;
+    void Update(const std::string& id, const std::string& move) { Feed("/os: update " + id + " " + move); }
     QMdiArea* Area() const { return dynamic_cast<CMainFrame*>(app.GetMainWnd())->MDIArea(); }
     // Listens to a document's hints from now on.
     HintRecorder& Record(CTavoDoc* doc)
@@ -76,24 +51,8 @@ struct GameWindows {
         return false;
     }
 
-    CGameTestApp app;
     std::vector<std::unique_ptr<HintRecorder>> recorders;
-    std::unique_ptr<CFakeConnection> connection;
 };
-
-// A game whose board the test sets square by square, black to move.
-COsGame GameOnBoard(const std::string& black, const std::string& white,
-                    const std::vector<std::pair<std::string, char>>& discs)
-{
-    COsGame game = MakeGame(black, white);
-    game.posStart.board.SetEmpty(game.matchType.bt);
-    for (const auto& disc : discs) {
-        const COsMove square = MoveFrom(disc.first);
-        game.posStart.board.Set(square.row, square.col, disc.second);
-    }
-    game.UpdatePosition();
-    return game;
-}
 
 } // namespace
 

@@ -106,6 +106,19 @@ COsGame MakeGame(const std::string& black, const std::string& white, const std::
     return game;
 }
 
+COsGame GameOnBoard(const std::string& black, const std::string& white,
+                    const std::vector<std::pair<std::string, char>>& discs, const std::string& matchType)
+{
+    COsGame game = MakeGame(black, white, {}, matchType);
+    game.posStart.board.SetEmpty(game.matchType.bt);
+    for (const auto& disc : discs) {
+        const COsMove square = MoveFrom(disc.first);
+        game.posStart.board.Set(square.row, square.col, disc.second);
+    }
+    game.UpdatePosition();
+    return game;
+}
+
 std::string GgfText(const COsGame& game)
 {
     std::ostringstream out;
@@ -141,16 +154,8 @@ bool LogInToStandin(CGameTestApp& app, CStandinServer& server, const std::string
         connection.stream = new CGameStream(connection.deleted);
         return connection.stream;
     };
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("server"), QStringLiteral("127.0.0.1"));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
-    {
-        ModalDriver driver;
-        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-        app.Connect();
-        if (!driver.Done() || !app.pStream)
-            return false;
-    }
+    if (!ConnectAs(app, login))
+        return false;
     return ProcessEventsUntil([&] {
         return *connection.deleted
                || (connection.stream->Service() != nullptr && connection.stream->Service()->setupSent);

@@ -10,6 +10,8 @@
 #include "TavoView.h"
 
 #include <QPoint>
+#include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +50,14 @@ public:
     CServerOsTavo* Service() const;
 };
 
+// Records the hints that reach a document's views.
+class HintRecorder : public CView {
+public:
+    void OnUpdate(CView*, LPARAM hint, void*) override { hints.push_back(int(hint)); }
+    void OnDraw(CDC*) override {}
+    std::vector<int> hints;
+};
+
 // An application whose file dialogs answer with the names the test queued (an empty name
 // cancels); each dialog records the default name it was offered.
 class CGameTestApp : public TestApp {
@@ -61,8 +71,41 @@ public:
 // moves played (F5 D6 ...; PA passes).
 COsGame MakeGame(const std::string& black, const std::string& white, const std::vector<std::string>& moves = {},
                  const std::string& matchType = "8");
+// A game whose board is set square by square ('*' black, 'O' white), black to move.
+COsGame GameOnBoard(const std::string& black, const std::string& white,
+                    const std::vector<std::pair<std::string, char>>& discs, const std::string& matchType = "8");
 std::string GgfText(const COsGame& game);
 COsMove MoveFrom(const std::string& text);
+
+// A started application with a connection logged in (as alice at level 1 unless said
+// otherwise), whose "/os" service the test feeds with the service's messages; no game is
+// saved by itself.
+template <class App = CGameTestApp>
+struct ServiceSession {
+    explicit ServiceSession(const std::string& login = "alice", int level = 1)
+    {
+        EXPECT_TRUE(app.Start());
+        app.nAutosaveMine = app.nAutosaveOthers = 0;
+        connection = std::make_unique<CFakeConnection>(login, level);
+        connection->TakeSent();
+    }
+    // The service goes first and detaches its windows.
+    ~ServiceSession() { connection.reset(); }
+    CServerOsTavo* Service() const { return connection->Service(); }
+    std::string Sent() { return connection->TakeSent(); }
+    void Feed(const std::string& text) { connection->Feed(text); }
+    // The window of a game the service joins (the user plays it or watches it).
+    CTavoDoc* Join(const std::string& id, const COsGame& game)
+    {
+        Feed("/os: join " + id + " " + GgfText(game));
+        return Service()->FindPane(id);
+    }
+    // A looked-at game: not attached, at its start.
+    CTavoDoc* Look(const COsGame& game) { return Service()->OpenLookDocument(game); }
+
+    App app;
+    std::unique_ptr<CFakeConnection> connection;
+};
 
 // The frame, view and document of the most recently opened game window.
 CTavoView* ViewOf(CDocument* document);

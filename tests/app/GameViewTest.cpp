@@ -1,6 +1,6 @@
 // The game window as the user sees it: the board and its frame by the pixels of a grabbed
 // window, the replay of a game, clicks on the board, the pane tree and the frame.
-#include "GameTestSupport.h"
+#include "PaneTestSupport.h"
 
 #include "MainFrm.h"
 #include "PaneBoard.h"
@@ -23,60 +23,9 @@ constexpr QRgb kLastMark = 0xFF0000FF;  // blue
 constexpr QRgb kNextMark = 0xFF00FF00;  // bright green
 constexpr QRgb kLegalPen = 0xFFFF8080;
 
-// A started application in the "standard" style (plain colours: no picture is beside
-// the tests) with a connection logged in as alice.
-struct Window {
-    Window()
-    {
-        EXPECT_TRUE(app.Start());
-        app.pBoardStyle = &CBoardStyle::standard;
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        app.nAutopass = app.nAutoforce = 0;
-        connection = std::make_unique<CFakeConnection>("alice", 1);
-        connection->TakeSent();
-    }
-    ~Window() { connection.reset(); }
-    CTavoDoc* Join(const std::string& id, const COsGame& game)
-    {
-        connection->Feed("/os: join " + id + " " + GgfText(game));
-        return connection->Service()->FindPane(id);
-    }
-    // A game as a file gives it: not attached, at its start.
-    CTavoDoc* Look(const COsGame& game) { return connection->Service()->OpenLookDocument(game); }
-    std::string Sent() { return connection->TakeSent(); }
-    CMainFrame* Frame() const { return dynamic_cast<CMainFrame*>(app.GetMainWnd()); }
-
-    CGameTestApp app;
-    std::unique_ptr<CFakeConnection> connection;
-};
-
-QImage Grab(CTavoDoc* doc)
+CMainFrame* Frame(PaneWindow& w)
 {
-    return ViewOf(doc)->grab().toImage();
-}
-
-QRgb At(const QImage& image, int x, int y)
-{
-    return image.pixel(x, y) | 0xFF000000;
-}
-
-// Whether any pixel of the area has the colour.
-bool AnyIn(const QImage& image, const QRect& area, QRgb colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (At(image, x, y) == colour)
-                return true;
-    return false;
-}
-
-bool AllIn(const QImage& image, const QRect& area, QRgb colour)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (At(image, x, y) != colour)
-                return false;
-    return true;
+    return dynamic_cast<CMainFrame*>(w.app.GetMainWnd());
 }
 
 // The top-left corner of a square of the 8x8 board, in the window.
@@ -84,20 +33,6 @@ QPoint Corner(const std::string& square)
 {
     const COsMove move = MoveFrom(square);
     return QPoint(30 + 40 * move.col, 30 + 40 * move.row);
-}
-
-// A game whose board the test sets square by square, black to move.
-COsGame GameOnBoard(const std::string& black, const std::string& white,
-                    const std::vector<std::pair<std::string, char>>& discs, const std::string& type = "8")
-{
-    COsGame game = MakeGame(black, white, {}, type);
-    game.posStart.board.SetEmpty(game.matchType.bt);
-    for (const auto& disc : discs) {
-        const COsMove square = MoveFrom(disc.first);
-        game.posStart.board.Set(square.row, square.col, disc.second);
-    }
-    game.UpdatePosition();
-    return game;
 }
 
 // Records the clicks that reach it and what it is given to repaint.
@@ -118,7 +53,7 @@ public:
 
 TEST(BoardPane, GridDotsDiscsAndFrame)
 {
-    Window w;
+    PaneWindow w;
     CTavoDoc* doc = w.Look(MakeGame("amy", "bob"));
     ASSERT_NE(doc, nullptr);
     const QImage image = Grab(doc);
@@ -178,7 +113,7 @@ TEST(BoardPane, GridDotsDiscsAndFrame)
 
 TEST(BoardPane, MarksOfMovesByRole)
 {
-    Window w;
+    PaneWindow w;
     // A game from a file, replayed to its second move: the last move (D6) blue, the next
     // one (C3) green, the legal moves ringed.
     CTavoDoc* looked = w.Look(MakeGame("amy", "bob", {"F5", "D6", "C3"}));
@@ -244,7 +179,7 @@ TEST(BoardPane, MarksOfMovesByRole)
 
 TEST(BoardPane, Octagon)
 {
-    Window w;
+    PaneWindow w;
     CTavoDoc* doc = w.Look(MakeGame("amy", "bob", {}, "88"));
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(doc->posStart.board.bt.fOctagon);
@@ -276,17 +211,17 @@ TEST(BoardPane, Octagon)
 
 TEST(BoardPane, StylesAndNothingBeforeAGame)
 {
-    Window w;
+    PaneWindow w;
     // An empty game window (File, New): the background, and no board.
-    w.Frame()->RouteCommand(ID_FILE_NEW);
+    Frame(w)->RouteCommand(ID_FILE_NEW);
     CTavoDoc* empty = dynamic_cast<CTavoDoc*>(w.app.pGameTemplate->GetDocuments().back().get());
     ASSERT_NE(empty, nullptr);
     EXPECT_TRUE(AllIn(Grab(empty), QRect(0, 0, 385, 440), kWhite));
 
     // The "space" style: black background and board, green lines and text.
     CTavoDoc* doc = w.Look(MakeGame("amy", "bob"));
-    w.Frame()->UpdateCommandUI();
-    w.Frame()->GetCommandAction(ID_VIEW_THEME_SPACE)->trigger();
+    Frame(w)->UpdateCommandUI();
+    Frame(w)->GetCommandAction(ID_VIEW_THEME_SPACE)->trigger();
     const QImage image = Grab(doc);
     EXPECT_EQ(At(image, 5, 5), kBlack);
     EXPECT_EQ(At(image, 35, 35), kBlack);
@@ -296,7 +231,7 @@ TEST(BoardPane, StylesAndNothingBeforeAGame)
 
 TEST(BoardPane, ClicksPlayPassOrStep)
 {
-    Window w;
+    PaneWindow w;
     // H1 is black's one move: a click on the board's last pixel column plays it.
     CTavoDoc* doc = w.Join("1", GameOnBoard("alice", "bob", {{"F1", '*'}, {"G1", 'O'}}));
     ASSERT_NE(doc, nullptr);
@@ -351,7 +286,7 @@ TEST(BoardPane, ClicksPlayPassOrStep)
 
 TEST(BoardPane, KomiGameAsksForTheBid)
 {
-    Window w;
+    PaneWindow w;
     CTavoDoc* doc = w.Join("1", MakeGame("alice", "bob", {}, "8k"));
     ASSERT_NE(doc, nullptr);
     CTavoView* view = ViewOf(doc);
@@ -379,7 +314,7 @@ TEST(BoardPane, KomiGameAsksForTheBid)
 
 TEST(GameView, Replay)
 {
-    Window w;
+    PaneWindow w;
     // A game with moves from a file: the start, not following; Forward steps move by
     // move and follows at the last; Back leaves following again.
     const COsGame game = MakeGame("amy", "bob", {"F5", "D6", "C3"});
@@ -390,7 +325,7 @@ TEST(GameView, Replay)
     EXPECT_EQ(view->GetPosition().board.squares, game.posStart.board.squares);
     const auto enabled = [&](UINT id) {
         CCmdUI ui(id);
-        w.Frame()->RouteCommand(id, &ui);
+        Frame(w)->RouteCommand(id, &ui);
         return ui.m_bEnabled;
     };
     EXPECT_FALSE(enabled(ID_VIEW_BACK));
@@ -398,25 +333,25 @@ TEST(GameView, Replay)
     EXPECT_TRUE(enabled(ID_VIEW_START));
     EXPECT_TRUE(enabled(ID_VIEW_CURRENT));
     for (int i = 1; i <= 3; ++i) {
-        w.Frame()->RouteCommand(ID_VIEW_FORWARD);
+        Frame(w)->RouteCommand(ID_VIEW_FORWARD);
         EXPECT_EQ(view->GetMoveIndex(), i);
         EXPECT_EQ(view->IsFollowing(), i == 3);
         EXPECT_EQ(view->GetPosition().board.squares, game.GetPosition(size_t(i)).board.squares);
         EXPECT_EQ(view->GetPosition().clocks[1], game.GetPosition(size_t(i)).clocks[1]);
     }
     EXPECT_FALSE(enabled(ID_VIEW_FORWARD));
-    w.Frame()->RouteCommand(ID_VIEW_FORWARD);
+    Frame(w)->RouteCommand(ID_VIEW_FORWARD);
     view->OnUpdate(nullptr, CTavoDoc::kHintForward, nullptr); // a stray step: nothing
     EXPECT_EQ(view->GetMoveIndex(), 3);
-    w.Frame()->RouteCommand(ID_VIEW_BACK);
+    Frame(w)->RouteCommand(ID_VIEW_BACK);
     EXPECT_EQ(view->GetMoveIndex(), 2);
     EXPECT_FALSE(view->IsFollowing());
     EXPECT_EQ(view->GetPosition().board.squares, game.GetPosition(2).board.squares);
-    w.Frame()->RouteCommand(ID_VIEW_START);
+    Frame(w)->RouteCommand(ID_VIEW_START);
     EXPECT_EQ(view->GetMoveIndex(), 0);
     view->OnUpdate(nullptr, CTavoDoc::kHintBack, nullptr); // a stray step: nothing
     EXPECT_EQ(view->GetMoveIndex(), 0);
-    w.Frame()->RouteCommand(ID_VIEW_CURRENT);
+    Frame(w)->RouteCommand(ID_VIEW_CURRENT);
     EXPECT_EQ(view->GetMoveIndex(), 3);
     EXPECT_TRUE(view->IsFollowing());
 
@@ -439,12 +374,12 @@ TEST(GameView, Replay)
 
 TEST(GameView, EachViewReplaysOnItsOwn)
 {
-    Window w;
+    PaneWindow w;
     CTavoDoc* doc = w.Join("1", MakeGame("alice", "bob", {"F5", "D6"}));
     ASSERT_NE(doc, nullptr);
     CTavoView* first = ViewOf(doc);
     // The framework's New Window: a second view of the game.
-    w.Frame()->RouteCommand(ID_WINDOW_NEW);
+    Frame(w)->RouteCommand(ID_WINDOW_NEW);
     ASSERT_EQ(doc->GetViews().size(), 2u);
     auto* second = dynamic_cast<CTavoView*>(doc->GetViews().back());
     ASSERT_NE(second, nullptr);
@@ -453,11 +388,11 @@ TEST(GameView, EachViewReplaysOnItsOwn)
     EXPECT_EQ(second->GetMoveIndex(), 0);
 
     // The replay commands go to the active view only.
-    ASSERT_EQ(w.Frame()->GetActiveView(), second);
-    w.Frame()->RouteCommand(ID_VIEW_CURRENT);
+    ASSERT_EQ(Frame(w)->GetActiveView(), second);
+    Frame(w)->RouteCommand(ID_VIEW_CURRENT);
     EXPECT_TRUE(second->IsFollowing());
     EXPECT_EQ(second->GetMoveIndex(), 2);
-    w.Frame()->RouteCommand(ID_VIEW_BACK);
+    Frame(w)->RouteCommand(ID_VIEW_BACK);
     EXPECT_EQ(second->GetMoveIndex(), 1);
     EXPECT_EQ(first->GetMoveIndex(), 2);
 
@@ -484,7 +419,7 @@ TEST(GameView, EachViewReplaysOnItsOwn)
 
 TEST(GameView, FirstWindowOpensMaximised)
 {
-    Window w;
+    PaneWindow w;
     CTavoDoc* first = w.Look(MakeGame("amy", "bob"));
     EXPECT_TRUE(ViewOf(first)->GetParentFrame()->isMaximized());
     CTavoDoc* second = w.Look(MakeGame("amy", "bob"));
@@ -493,7 +428,7 @@ TEST(GameView, FirstWindowOpensMaximised)
     ViewOf(second)->GetParentFrame()->showNormal();
     CTavoDoc* third = w.Look(MakeGame("amy", "bob"));
     EXPECT_FALSE(ViewOf(third)->GetParentFrame()->isMaximized());
-    EXPECT_EQ(w.Frame()->MDIArea()->currentSubWindow(), ViewOf(third)->GetParentFrame());
+    EXPECT_EQ(Frame(w)->MDIArea()->currentSubWindow(), ViewOf(third)->GetParentFrame());
 }
 
 TEST(PaneTree, ClicksFindTheirPane)

@@ -509,39 +509,6 @@ TEST_F(Gdi, DoubleBufferOnAHiDpiDeviceStaysSharp)
     EXPECT_EQ(Count(screen, kBlack) + Count(screen, kWhite), 200 * 200);
 }
 
-TEST_F(Gdi, WidgetPaintsThroughItsBuffer)
-{
-    // A window painting the way a view does: into a buffer, then copied once.
-    class BufferedWindow : public QWidget {
-    protected:
-        void paintEvent(QPaintEvent*) override
-        {
-            QPainter painter(this);
-            CDC dc(&painter);
-            CDC memDC;
-            CBitmap buffer;
-            const CRect client(rect());
-            ASSERT_TRUE(memDC.CreateCompatibleDC(&dc));
-            ASSERT_TRUE(buffer.CreateCompatibleBitmap(&dc, client.Width(), client.Height()));
-            CBitmap* old = memDC.SelectObject(&buffer);
-            memDC.FillSolidRect(client, kGreen);
-            memDC.SetViewportOrg(30, 30);
-            memDC.SelectStockObject(WHITE_BRUSH);
-            memDC.Ellipse(4, 4, 36, 36);
-            memDC.SetViewportOrg(0, 0);
-            dc.BitBlt(0, 0, client.Width(), client.Height(), &memDC, 0, 0, SRCCOPY);
-            memDC.SelectObject(old);
-        }
-    };
-    BufferedWindow window;
-    window.resize(100, 80);
-    const QImage shot = window.grab().toImage();
-    EXPECT_EQ(At(shot, 0, 0), kGreen);
-    EXPECT_EQ(At(shot, 99, 79), kGreen);
-    EXPECT_EQ(Extent(shot, [](COLORREF c) { return c != kGreen; }), CRect(34, 34, 66, 66));
-    EXPECT_EQ(At(shot, 50, 50), kWhite);
-}
-
 TEST_F(Gdi, MemoryContextAndItsBitmap)
 {
     CDC memDC;

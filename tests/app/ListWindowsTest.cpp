@@ -8,28 +8,13 @@
 #include "DialogOsStored.h"
 #include "DialogOsTop.h"
 #include "DialogOsWho.h"
-#include "MainFrm.h"
 #include "res/Resource.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Lists {
-    Lists()
-    {
-        EXPECT_TRUE(app.Start());
-        connection = std::make_unique<CFakeConnection>("alice", 1);
-        connection->TakeSent();
-    }
-    ~Lists() { connection.reset(); }
-    CServerOsTavo* Os() const { return connection->Service(); }
-    std::string Sent() { return connection->TakeSent(); }
-    void Feed(const std::string& text) { connection->Feed(text); }
-
-    CHelpRecordingApp app;
-    std::unique_ptr<CFakeConnection> connection;
-};
+using Lists = ServiceSession<CHelpRecordingApp>;
 
 // A record whose order and equality differ: ordered by key, equal only with the same
 // key and name; the list shows the name and the value.
@@ -131,7 +116,7 @@ TEST(ListWindows, Matches)
     Lists l;
     l.Feed("/os: match 3/3\n.12 1500 bob 1600 ann 8 R 0\n.9 1700 cid 1800 dan s8r20 U 2\n"
            ".100 1500 eve 1500 fay 88ab R 1");
-    CDialogOsMatches* matches = l.Os()->matchesDialog.get();
+    CDialogOsMatches* matches = l.Service()->matchesDialog.get();
     ASSERT_NE(matches, nullptr);
     EXPECT_TRUE(matches->isVisible());
     EXPECT_EQ(matches->windowTitle(), QStringLiteral("Reversi Matches"));
@@ -143,7 +128,7 @@ TEST(ListWindows, Matches)
     EXPECT_EQ(l.Sent(), "t /os watch + .12\n");
     // Once its game is held, the click brings its window up instead.
     l.Feed("/os: join .12 " + GgfText(MakeGame("ann", "bob")));
-    CTavoDoc* doc = l.Os()->FindPane(".12");
+    CTavoDoc* doc = l.Service()->FindPane(".12");
     ASSERT_NE(doc, nullptr);
     ClickCell(matches->m_list, 1, 0, Qt::LeftButton);
     EXPECT_EQ(l.Sent(), "");
@@ -155,7 +140,7 @@ TEST(ListWindows, Matches)
     l.Feed("/os: - match .77 1700 cid 1800 dan 8 U +4"); // never listed
     EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|eve|fay|88ab|R", ".12|bob|ann|8|R", ".50|gus|hal|10|R"}));
     EXPECT_FALSE(matches->isVisible());
-    EXPECT_EQ(l.Os()->matches.size(), 3u);
+    EXPECT_EQ(l.Service()->matches.size(), 3u);
     // The match of a game window ends: its window gets the end, and its row goes.
     l.Feed("/os: - match .12 1500 bob 1600 ann 8 R -10");
     EXPECT_EQ(Rows(matches).size(), 2u);
@@ -166,12 +151,12 @@ TEST(ListWindows, FirstDeltaBeforeAnyList)
 {
     Lists l;
     l.Feed("/os: + match .7 1500 bob 1600 ann 8 R");
-    CDialogOsMatches* matches = l.Os()->matchesDialog.get();
+    CDialogOsMatches* matches = l.Service()->matchesDialog.get();
     ASSERT_NE(matches, nullptr);
     EXPECT_FALSE(matches->isVisible());
     EXPECT_EQ(Rows(matches), std::vector<std::string>{".7|bob|ann|8|R"});
     // The Watch command shows it.
-    l.Os()->ShowMatchesDialog();
+    l.Service()->ShowMatchesDialog();
     EXPECT_TRUE(matches->isVisible());
 }
 
@@ -182,7 +167,7 @@ TEST(ListWindows, HistoryAndStored)
            "1234.0 5 Mar 2001 12:34:56 1500 bob 1600 ann +10 8\n"
            "99.1 17 Dec 987 01:02:03 1500 ann 1600 bob -64 s8r20\n"
            ".3 1 Jan 2026 00:00:00 1500 bob 1600 ann 0 8a");
-    CDialogOsHistory* history = l.Os()->historyDialog.get();
+    CDialogOsHistory* history = l.Service()->historyDialog.get();
     ASSERT_NE(history, nullptr);
     EXPECT_TRUE(history->isVisible());
     EXPECT_EQ(history->windowTitle(), QStringLiteral("Match History"));
@@ -201,7 +186,7 @@ TEST(ListWindows, HistoryAndStored)
 
     // Stored matches stand in the order of the reply.
     l.Feed("/os: stored 2 alice\n.5 5 Mar 2001 12:34:56 alice bob 8 :l\n.30 6 Mar 2001 10:00:00 cid alice s10 :l");
-    CDialogOsStored* stored = l.Os()->storedDialog.get();
+    CDialogOsStored* stored = l.Service()->storedDialog.get();
     ASSERT_NE(stored, nullptr);
     EXPECT_TRUE(stored->isVisible());
     EXPECT_EQ(stored->windowTitle(), QStringLiteral("Stored Matches"));
@@ -221,7 +206,7 @@ TEST(ListWindows, TopAndRankShareOneWindow)
            "2 bob 1834.9@0 = 8 + @ 1500 1900 10 2 3\n"
            "1 ann 2100@10 = 8 + @ 1500 2100 40 0 1\n"
            "10 alice -0.5@0 = 8 + @ 0 0 0 0 7 <=");
-    CDialogOsTop* top = l.Os()->topDialog.get();
+    CDialogOsTop* top = l.Service()->topDialog.get();
     ASSERT_NE(top, nullptr);
     EXPECT_TRUE(top->isVisible());
     EXPECT_EQ(top->windowTitle(), QStringLiteral("Top"));
@@ -237,7 +222,7 @@ TEST(ListWindows, TopAndRankShareOneWindow)
     EXPECT_EQ(l.Sent(), "finger bob\n");
 
     l.Feed("/os: rank 1500@50 of 3 players in 8 1\n7 alice 1600@20 = 8 + @ 1500 1600 1 0 0 <=");
-    EXPECT_EQ(l.Os()->topDialog.get(), top);
+    EXPECT_EQ(l.Service()->topDialog.get(), top);
     EXPECT_EQ(top->windowTitle(), QStringLiteral("Rank"));
     EXPECT_EQ(Rows(top), std::vector<std::string>{"7|alice|1501|1600|1|0|0|<="});
 }
@@ -249,7 +234,7 @@ TEST(ListWindows, Ratings)
            "zed + 1834.6@0 -> 12 3 4.25 @ 80\n"
            "bob + 1500@350\n"
            "amy + 1834.6@0 -> 1 2 3 @ 4");
-    CDialogOsWho* ratings = l.Os()->ratingsDialog.get();
+    CDialogOsWho* ratings = l.Service()->ratingsDialog.get();
     ASSERT_NE(ratings, nullptr);
     EXPECT_TRUE(ratings->isVisible());
     EXPECT_EQ(ratings->windowTitle(), QStringLiteral("Ratings"));
@@ -282,7 +267,7 @@ TEST(ListWindows, ConnectionEndingWhileAChallengeIsOpen)
         l.connection.reset(); // the service object and its windows go
         ClickButton(d, IDOK);
     });
-    ClickCell(l.Os()->ratingsDialog->m_list, 0, 0, Qt::LeftButton);
+    ClickCell(l.Service()->ratingsDialog->m_list, 0, 0, Qt::LeftButton);
     EXPECT_TRUE(ProcessEventsUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
 }
 
@@ -299,25 +284,14 @@ TEST(ListWindows, LargeListsAndOddRecords)
     }
     l.Feed(matches);
     l.Feed(history);
-    EXPECT_EQ(l.Os()->matchesDialog->m_list->GetItemCount(), 10000);
-    EXPECT_EQ(l.Os()->historyDialog->m_list->GetItemCount(), 10000);
-    EXPECT_EQ(l.Os()->historyDialog->m_list->GetItemText(0, 0), QStringLiteral("0.0"));
-    EXPECT_EQ(l.Os()->historyDialog->m_list->GetItemText(9999, 0), QStringLiteral("9999.0"));
+    EXPECT_EQ(l.Service()->matchesDialog->m_list->GetItemCount(), 10000);
+    EXPECT_EQ(l.Service()->historyDialog->m_list->GetItemCount(), 10000);
+    EXPECT_EQ(l.Service()->historyDialog->m_list->GetItemText(0, 0), QStringLiteral("0.0"));
+    EXPECT_EQ(l.Service()->historyDialog->m_list->GetItemText(9999, 0), QStringLiteral("9999.0"));
     // A list cut short keeps what came before the line that cannot be read; a request of
     // an unknown match type changes no window.
     l.Feed("/os: stored 3 alice\n.1 5 Mar 2001 12:34:56 alice bob 8 :l\n.2 garbage\n.3 5 Mar 2001 1:00 a b 8 :l");
-    EXPECT_EQ(Rows(l.Os()->storedDialog.get()).size(), 1u);
+    EXPECT_EQ(Rows(l.Service()->storedDialog.get()).size(), 1u);
     l.Feed("/os: + .44 1600 bob 10:00//0:00 zz U 1500 carol 15:00//2:00");
-    EXPECT_EQ(l.Os()->requests.size(), 1u);
-}
-
-TEST(ListWindows, WatchAndNewGameNeedTheService)
-{
-    CHelpRecordingApp app;
-    ASSERT_TRUE(app.Start());
-    auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
-    frame->UpdateCommandUI();
-    for (UINT id : {ID_REVERSI_NEWGAME, ID_REVERSI_WATCH, ID_REVERSI_STORED, ID_REVERSI_RATINGS, ID_REVERSI_RANK,
-                    ID_REVERSI_TOPLIST, ID_REVERSI_HISTORY, ID_REVERSI_INFO})
-        EXPECT_FALSE(frame->GetCommandAction(id)->isEnabled()) << id;
+    EXPECT_EQ(l.Service()->requests.size(), 1u);
 }

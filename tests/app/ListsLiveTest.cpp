@@ -17,15 +17,10 @@ namespace {
 
 class ListsLive : public ServiceLive {
 protected:
-    // A command typed to the service, as in the console.
-    void Os(const std::string& command) { *app.pStream << "t /os " << command << "\n" << std::flush; }
-    // alice asks the other, who accepts; the match id once alice's window is open.
+    // The match id once alice's window is open.
     std::string Match(CTestClient& other, const std::string& terms)
     {
-        Os("ask " + terms + " " + other.name);
-        const std::string request = other.Next("/os: + .");
-        other.Os("accept " + IdOf(request));
-        const std::string id = IdOf(other.Next("/os: + match "));
+        const std::string id = ServiceLive::Match(other, terms);
         WaitForWindow(id);
         return id;
     }

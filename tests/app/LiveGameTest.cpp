@@ -1,12 +1,7 @@
 // Whole games against the stand-in server: the client logged in as alice, its game
 // windows played with clicks, and kit clients as the other players.
-// The kit clients of the stand-in's own tests, before the client's test support.
-#include "../net/MatchSupport.h"
+#include "ServiceLiveSupport.h"
 
-#include "GameTestSupport.h"
-
-#include "MainFrm.h"
-#include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QLineEdit>
@@ -17,69 +12,8 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-
-class LiveMatch : public ::testing::Test {
+class LiveMatch : public ServiceLive {
 protected:
-    void SetUp() override
-    {
-        server.ServeGGS();
-        server.UseTestClock();
-        server.SetLevel("alice", 1);
-        ASSERT_NE(server.Start(), 0);
-        ASSERT_TRUE(app.Start());
-        app.nAutopass = app.nAutoforce = 0;
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        ASSERT_TRUE(LogInToStandin(app, server, "alice", login));
-        stream = login.stream;
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(LogOut(app, login));
-        for (auto& client : clients)
-            client->Stop();
-        server.Stop();
-    }
-
-    // A kit client logged in as another user, as the stand-in's own match tests do.
-    CTestClient& User(const std::string& login, int level = 1)
-    {
-        server.SetLevel(login, level);
-        clients.push_back(std::make_unique<CTestClient>(login));
-        CTestClient& client = *clients.back();
-        EXPECT_TRUE(client.Start(server.GetPort()));
-        client.Send("notify + *");
-        client.Os(level >= 1 ? "rated +" : "open 1");
-        EXPECT_TRUE(client.WaitForService());
-        client.Sync();
-        return client;
-    }
-    CServerOsTavo* Service() const { return stream->Service(); }
-    // A command typed to the service, as in the console.
-    void Os(const std::string& command)
-    {
-        *app.pStream << "t /os " << command << "\n" << std::flush;
-    }
-    // alice asks; the other accepts. The match id.
-    std::string Match(CTestClient& other, const std::string& terms)
-    {
-        Os("ask " + terms + " " + other.name);
-        const std::string request = other.Next("/os: + .");
-        std::istringstream words(request);
-        std::string word, id;
-        words >> word >> word >> id;
-        other.Os("accept " + id);
-        const std::string started = other.Next("/os: + match ");
-        std::istringstream match(started);
-        match >> word >> word >> word >> id;
-        return id;
-    }
-    CTavoDoc* WaitForWindow(const std::string& id)
-    {
-        ProcessEventsUntil([&] { return Service() && Service()->FindPane(id) != nullptr; });
-        return Service() ? Service()->FindPane(id) : nullptr;
-    }
-    bool WaitFor(const std::function<bool()>& condition) { return ProcessEventsUntil(condition); }
     bool Holds(const CTavoDoc* doc) const
     {
         for (const auto& d : app.pGameTemplate->GetDocuments())
@@ -87,8 +21,6 @@ protected:
                 return true;
         return false;
     }
-    CMainFrame* Frame() const { return dynamic_cast<CMainFrame*>(app.GetMainWnd()); }
-    bool Sent(const std::string& text) { return server.WaitForClientText(text, milliseconds(5000)); }
     // How often alice has sent the text so far.
     int Count(const std::string& text) const
     {
@@ -136,11 +68,6 @@ protected:
         return alicesMoves - clicks;
     }
 
-    CStandinServer server;
-    CGameTestApp app;
-    CStandinLogin login;
-    CGameStream* stream = nullptr;
-    std::vector<std::unique_ptr<CTestClient>> clients;
 };
 
 // Where a disc of the square shows in the game window.
@@ -201,13 +128,8 @@ TEST_F(LiveMatch, WatchedGame)
     CTestClient& bob = User("bob");
     CTestClient& carol = User("carol");
     carol.Os("ask 8b 10:00//0:00 bob");
-    const std::string request = bob.Next("/os: + .");
-    std::istringstream words(request);
-    std::string word, requestId, id;
-    words >> word >> word >> requestId;
-    bob.Os("accept " + requestId);
-    std::istringstream started(bob.Next("/os: + match "));
-    started >> word >> word >> word >> id;
+    bob.Os("accept " + IdOf(bob.Next("/os: + .")));
+    const std::string id = IdOf(bob.Next("/os: + match "));
 
     // The match is listed; picking it asks to watch, and the join opens the window.
     ASSERT_TRUE(WaitFor([&] { return Service()->FindMatch(id) != nullptr; }));

@@ -8,7 +8,6 @@
 #include "res/Resource.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -137,29 +136,6 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
     EXPECT_EQ(frame->SendMessage(WM_TIMER, 1, 0), 1);
     EXPECT_EQ(app.idles, idles + 1);
     EXPECT_NE(frame->idleTimer, 0u);
-}
-
-TEST(MainFrame, ThemesAreOneGroupOfRadioItems)
-{
-    TestApp app;
-    ASSERT_TRUE(app.Start());
-    CMainFrame* frame = Frame(app);
-    frame->UpdateCommandUI();
-    QAction* standard = frame->GetCommandAction(ID_VIEW_THEME_STANDARD);
-    QAction* space = frame->GetCommandAction(ID_VIEW_THEME_SPACE);
-    QAction* wood = frame->GetCommandAction(ID_VIEW_THEME_WOOD);
-    // Menus draw the items of an exclusive group with radio marks.
-    QActionGroup* group = space->actionGroup();
-    ASSERT_NE(group, nullptr);
-    EXPECT_TRUE(group->isExclusive());
-    EXPECT_EQ(group->actions(), (QList<QAction*>{standard, space, wood}));
-    EXPECT_EQ(group->checkedAction(), space);
-    wood->trigger();
-    EXPECT_EQ(group->checkedAction(), wood);
-    EXPECT_EQ(app.GetBoardStyle(), &CBoardStyle::wood);
-    // The display toggles stay check boxes.
-    EXPECT_EQ(frame->GetCommandAction(ID_VIEW_MOVES_VALID)->actionGroup(), nullptr);
-    EXPECT_TRUE(frame->GetCommandAction(ID_VIEW_MOVES_VALID)->isCheckable());
 }
 
 TEST(MainFrame, LockKeyPanesShowTheKeysThatAreOn)

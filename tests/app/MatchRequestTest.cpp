@@ -17,15 +17,8 @@ namespace {
 
 // A started application and a connection logged in as alice at the given level (-1: the
 // level not known), with its "/os" service object.
-struct Requests {
-    explicit Requests(int level)
-    {
-        EXPECT_TRUE(app.Start());
-        connection = std::make_unique<CFakeConnection>("alice", level);
-        connection->TakeSent();
-    }
-    CServerOsTavo* Service() const { return connection->Service(); }
-    std::string Sent() { return connection->TakeSent(); }
+struct Requests : ServiceSession<CHelpRecordingApp> {
+    explicit Requests(int level) : ServiceSession("alice", level) {}
     // Runs the request dialog; `act` fills it in and ends it.
     int Ask(std::function<void(CDialog*)> act, const std::string& opponent = std::string())
     {
@@ -37,9 +30,6 @@ struct Requests {
         EXPECT_TRUE(driver.Done());
         return result;
     }
-
-    CHelpRecordingApp app;
-    std::unique_ptr<CFakeConnection> connection;
 };
 
 CGGRequest<COsMatchType> RequestFrom(const std::string& text)

@@ -1,6 +1,7 @@
 // The move list right of the board: its rows and cells as the view replays a game, the
 // evaluations and the Evals setting, the style's colours.
 #include "PaneTestSupport.h"
+#include "TalkSupport.h"
 
 #include "PaneMain.h"
 #include "PaneMoveList.h"
@@ -16,19 +17,6 @@ CListCtrl* ListOf(CTavoDoc* doc)
 {
     CPaneMoveList* pane = ViewOf(doc)->GetRootPane()->FindPane<CPaneMoveList>();
     return pane ? pane->GetList() : nullptr;
-}
-
-// The rows as the list shows them: the cells of each row joined by '|'.
-std::vector<std::string> Rows(CListCtrl* list)
-{
-    std::vector<std::string> rows;
-    for (int row = 0; row < list->GetItemCount(); ++row) {
-        std::string cells;
-        for (int column = 0; column < 5; ++column)
-            cells += (column ? "|" : "") + ToStd(list->GetItemText(row, column));
-        rows.push_back(cells);
-    }
-    return rows;
 }
 
 // The last row lies wholly inside the list's visible area.
@@ -96,19 +84,19 @@ TEST(MoveList, FollowsTheReplay)
     // At its end: rows numbered 1, 3, 5 with black's and white's moves; the last row
     // has only black's.
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_CURRENT);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|", "5|C4|||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|", "5|C4|||"}));
     EXPECT_TRUE(LastRowVisible(list));
 
     // A step back from 5 to 4 deletes row 3; to 3 it blanks white's cells of row 2.
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_BACK);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|"}));
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_BACK);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|||"}));
     // Forward again: white's move back in its row, then a new row for move 5.
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_FORWARD);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|"}));
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_FORWARD);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|", "5|C4|||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3||D3|", "5|C4|||"}));
     // The start empties it.
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_START);
     EXPECT_EQ(list->GetItemCount(), 0);
@@ -133,21 +121,21 @@ TEST(MoveList, MovesOfALiveGame)
     CTavoDoc* doc = w.Join("1", MakeGame("carol", "dave", {"F5", "D6"}));
     ASSERT_NE(doc, nullptr);
     CListCtrl* list = ListOf(doc);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|"}));
     // A move arrives while the view follows: listed.
     w.connection->Feed("/os: update 1 C3/1.25/3");
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25||"}));
     // While the view replays, new moves are not listed until it steps to them.
     ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintBack, nullptr);
     w.connection->Feed("/os: update 1 D3");
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|"}));
     ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintForward, nullptr);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25||"}));
     ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25|D3|"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|+1.25|D3|"}));
     // A whole new state of the game: listed afresh.
     w.connection->Feed("/os: join 1 " + GgfText(MakeGame("carol", "dave", {"F5"})));
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5|||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5|||"}));
 
     // Where the view takes several moves at once (a komi game's first move comes with
     // its bids), every one of them is listed.
@@ -155,7 +143,7 @@ TEST(MoveList, MovesOfALiveGame)
     doc->Play(COsGame::Item(MoveFrom("C3"), 0, 1));
     doc->OnGameChanged(*doc, CTavoDoc::kHintMove);
     EXPECT_EQ(ViewOf(doc)->GetMoveIndex(), 3);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|", "3|C3|||"}));
 }
 
 TEST(MoveList, EvaluationsAndPasses)
@@ -165,7 +153,7 @@ TEST(MoveList, EvaluationsAndPasses)
     CTavoDoc* doc = w.Look(game);
     w.app.GetMainWnd()->RouteCommand(ID_VIEW_CURRENT);
     CListCtrl* list = ListOf(doc);
-    EXPECT_EQ(Rows(list), (std::vector<std::string>{"1|F5||D6|-1.50", "3|C3|+3.00|D3|+0.00", "5|C4|-0.50||"}));
+    EXPECT_EQ(ListRows(list), (std::vector<std::string>{"1|F5||D6|-1.50", "3|C3|+3.00|D3|+0.00", "5|C4|-0.50||"}));
 
     // A pass is PA, with its evaluation when it has one.
     COsGame passes = MakeGame("amy", "bob");
@@ -178,7 +166,7 @@ TEST(MoveList, EvaluationsAndPasses)
     passes.Play(COsGame::Item(MoveFrom("C1"), 0, 0));
     passes.Play(COsGame::Item(COsMove(), 0, 0));
     CTavoDoc* passed = w.Join("1", passes);
-    EXPECT_EQ(Rows(ListOf(passed)), (std::vector<std::string>{"1|PA|-2.25|C1|", "3|PA|||"}));
+    EXPECT_EQ(ListRows(ListOf(passed)), (std::vector<std::string>{"1|PA|-2.25|C1|", "3|PA|||"}));
 }
 
 TEST(MoveList, EvalsSettingAndStyle)

@@ -6,28 +6,8 @@
 
 PaneWindow::PaneWindow()
 {
-    EXPECT_TRUE(app.Start());
     app.pBoardStyle = &CBoardStyle::standard;
-    app.nAutosaveMine = app.nAutosaveOthers = 0;
     app.nAutopass = app.nAutoforce = 0;
-    connection = std::make_unique<CFakeConnection>("alice", 1);
-    connection->TakeSent();
-}
-
-PaneWindow::~PaneWindow()
-{
-    connection.reset();
-}
-
-CTavoDoc* PaneWindow::Join(const std::string& id, const COsGame& game)
-{
-    connection->Feed("/os: join " + id + " " + GgfText(game));
-    return connection->Service()->FindPane(id);
-}
-
-CTavoDoc* PaneWindow::Look(const COsGame& game)
-{
-    return connection->Service()->OpenLookDocument(game);
 }
 
 void PaneWindow::SetStyle(CBoardStyle* style)

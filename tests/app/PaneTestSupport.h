@@ -9,23 +9,13 @@
 #include <QObject>
 #include <QRegion>
 #include <QRect>
-#include <memory>
 #include <string>
 
 // A started application in the "standard" style (plain colours: no picture lies beside
-// the tests), nothing played or saved by itself, and a connection logged in as alice.
-struct PaneWindow {
+// the tests), nothing played by itself, and a connection logged in as alice.
+struct PaneWindow : ServiceSession<> {
     PaneWindow();
-    ~PaneWindow();
-    // The window of a game the service joins (alice plays it or watches it).
-    CTavoDoc* Join(const std::string& id, const COsGame& game);
-    // A looked-at game: not attached, at its start.
-    CTavoDoc* Look(const COsGame& game);
-    std::string Sent() { return connection->TakeSent(); }
     void SetStyle(CBoardStyle* style);
-
-    CGameTestApp app;
-    std::unique_ptr<CFakeConnection> connection;
 };
 
 // The game window's view as it paints now.

@@ -1,13 +1,11 @@
 // The game window's panes in a game against the stand-in server: alice's client and a kit
 // client as her opponent.
-// The kit clients of the stand-in's own tests, before the client's test support.
-#include "../net/MatchSupport.h"
-
-#include "PaneTestSupport.h"
+#include "ServiceLiveSupport.h"
 
 #include "PaneComments.h"
 #include "PaneMain.h"
 #include "PanePlayerInfo.h"
+#include "PaneTestSupport.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,67 +13,20 @@
 
 namespace {
 
-class LivePanes : public ::testing::Test {
+class LivePanes : public ServiceLive {
 protected:
     void SetUp() override
     {
-        server.ServeGGS();
-        server.SetLevel("alice", 1);
-        ASSERT_NE(server.Start(), 0);
-        ASSERT_TRUE(app.Start());
+        ServiceLive::SetUp();
         app.pBoardStyle = &CBoardStyle::standard;
-        app.nAutopass = app.nAutoforce = 0;
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        ASSERT_TRUE(LogInToStandin(app, server, "alice", login));
     }
-    void TearDown() override
-    {
-        EXPECT_TRUE(LogOut(app, login));
-        if (bob)
-            bob->Stop();
-        server.Stop();
-    }
-    CServerOsTavo* Service() const { return login.stream->Service(); }
-    // bob logged in with a kit client.
-    CTestClient& Bob()
-    {
-        server.SetLevel("bob", 1);
-        bob = std::make_unique<CTestClient>("bob");
-        EXPECT_TRUE(bob->Start(server.GetPort()));
-        bob->Send("notify + *");
-        bob->Os("rated +");
-        EXPECT_TRUE(bob->WaitForService());
-        bob->Sync();
-        return *bob;
-    }
-    // alice asks bob for a match on the terms, bob accepts; alice's game window.
-    CTavoDoc* Match(const std::string& terms)
-    {
-        *app.pStream << "t /os ask " << terms << " bob\n" << std::flush;
-        const std::string request = bob->Next("/os: + .");
-        std::istringstream words(request);
-        std::string word, id;
-        words >> word >> word >> id;
-        bob->Os("accept " + id);
-        const std::string started = bob->Next("/os: + match ");
-        std::istringstream match(started);
-        match >> word >> word >> word >> id;
-        ProcessEventsUntil([&] { return Service() && Service()->FindPane(id) != nullptr; });
-        return Service() ? Service()->FindPane(id) : nullptr;
-    }
-
-    CStandinServer server;
-    CGameTestApp app;
-    CStandinLogin login;
-    std::unique_ptr<CTestClient> bob;
 };
 
 } // namespace
 
 TEST_F(LivePanes, ClockRunsDownOnScreen)
 {
-    Bob();
-    CTavoDoc* doc = Match("8b 1:00//0:00");
+    CTavoDoc* doc = WaitForWindow(Match(User("bob"), "8b 1:00//0:00"));
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(doc->IsMyTurn());
     CTavoView* view = ViewOf(doc);
@@ -100,8 +51,8 @@ TEST_F(LivePanes, ClockRunsDownOnScreen)
 
 TEST_F(LivePanes, CommentTypedReachesTheOpponent)
 {
-    Bob();
-    CTavoDoc* doc = Match("8w 5:00//0:00");
+    CTestClient& bob = User("bob");
+    CTavoDoc* doc = WaitForWindow(Match(bob, "8w 5:00//0:00"));
     ASSERT_NE(doc, nullptr);
     CPaneMain* root = ViewOf(doc)->GetRootPane();
     auto* input = qobject_cast<QLineEdit*>(root->m_pCommentsIn->GetWindow());
@@ -110,16 +61,16 @@ TEST_F(LivePanes, CommentTypedReachesTheOpponent)
     QTest::keyClicks(input, QStringLiteral("have fun, bob"));
     QTest::keyClick(input, Qt::Key_Return);
     // bob is told it once, as a comment of the game from alice.
-    const std::string told = bob->Next("/os: " + doc->GetId() + " ");
+    const std::string told = bob.Next("/os: " + doc->GetId() + " ");
     EXPECT_EQ(told.substr(told.size() - std::string(": have fun, bob").size()), ": have fun, bob");
     EXPECT_NE(told.find("alice"), std::string::npos);
-    bob->Sync();
-    EXPECT_FALSE(bob->Has("/os: " + doc->GetId() + " "));
+    bob.Sync();
+    EXPECT_FALSE(bob.Has("/os: " + doc->GetId() + " "));
     // alice's window shows her comment; the field is empty for the next.
     EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob"));
     EXPECT_EQ(input->text(), QString());
     // bob's answer reaches alice's window below her own comment.
-    bob->Os("tell " + doc->GetId() + " thanks, you too");
+    bob.Os("tell " + doc->GetId() + " thanks, you too");
     EXPECT_TRUE(ProcessEventsUntil([&] { return output->toPlainText().contains(QStringLiteral("you too")); }));
     EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob\nbob: thanks, you too"));
 }

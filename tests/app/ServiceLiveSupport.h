@@ -47,6 +47,15 @@ protected:
         client.Sync();
         return client;
     }
+    // A command typed to the service, as in the console.
+    void Os(const std::string& command) { *app.pStream << "t /os " << command << "\n" << std::flush; }
+    // alice asks the other on the terms, who accepts. The match id.
+    std::string Match(CTestClient& other, const std::string& terms)
+    {
+        Os("ask " + terms + " " + other.name);
+        other.Os("accept " + IdOf(other.Next("/os: + .")));
+        return IdOf(other.Next("/os: + match "));
+    }
     CServerOsTavo* Service() const { return login.stream ? login.stream->Service() : nullptr; }
     CMainFrame* Frame() const { return dynamic_cast<CMainFrame*>(app.GetMainWnd()); }
     // Chooses a menu command once the current event is done, as a click on the menu does.

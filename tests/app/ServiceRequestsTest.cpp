@@ -11,22 +11,12 @@
 
 namespace {
 
-struct Service {
-    Service()
-    {
-        EXPECT_TRUE(app.Start());
-        app.nAutosaveMine = app.nAutosaveOthers = 0;
-        connection = std::make_unique<CFakeConnection>("alice", 1);
-        connection->TakeSent();
-    }
-    ~Service()
+struct Session : ServiceSession<CHelpRecordingApp> {
+    ~Session()
     {
         connection.reset();
         EXPECT_TRUE(strays.titles.empty()) << strays.titles.front();
     }
-    CServerOsTavo* Os() const { return connection->Service(); }
-    std::string Sent() { return connection->TakeSent(); }
-    void Feed(const std::string& text) { connection->Feed(text); }
     // A request from bob to alice.
     void Request(const std::string& id, const std::string& terms = "8 U")
     {
@@ -35,8 +25,6 @@ struct Service {
     // Lets the deferred questions come up.
     void Settle() { ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50)); }
 
-    CHelpRecordingApp app;
-    std::unique_ptr<CFakeConnection> connection;
     StrayModals strays;
 };
 
@@ -44,12 +32,12 @@ struct Service {
 
 TEST(ServiceRequests, OnlyThoseAddressedToTheUserAreShown)
 {
-    Service s;
+    Session s;
     s.Feed("/os: + .5 1600 bob 10:00//0:00 8 U 1500 carol 15:00//2:00");
     s.Feed("/os: + .6 1500 alice 10:00//0:00 8 U 1500 bob 15:00//2:00");
     s.Settle();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(s.Os()->requests.size(), 2u);
+    EXPECT_EQ(s.Service()->requests.size(), 2u);
 
     ModalDriver driver;
     driver.OnDialog([](CDialog* d) {
@@ -65,13 +53,13 @@ TEST(ServiceRequests, OnlyThoseAddressedToTheUserAreShown)
     // The server's "-" takes the answered requests away; the others stay.
     s.Feed("/os: - .7 1600 bob 10:00//0:00 8b R 1500 alice 15:00//2:00");
     s.Feed("/os: - .8 1600 bob 10:00//0:00 8 U 1500 alice 15:00//2:00");
-    EXPECT_EQ(s.Os()->requests.size(), 2u);
-    EXPECT_EQ(s.Os()->requests.count(".5"), 1u);
+    EXPECT_EQ(s.Service()->requests.size(), 2u);
+    EXPECT_EQ(s.Service()->requests.count(".5"), 1u);
 }
 
 TEST(ServiceRequests, StoredMatchIsAnsweredOnce)
 {
-    Service s;
+    Session s;
     for (const bool yes : {true, false}) {
         ModalDriver driver;
         driver.OnMessageBox([yes](QMessageBox* box) {
@@ -90,7 +78,7 @@ TEST(ServiceRequests, StoredMatchIsAnsweredOnce)
 
 TEST(ServiceRequests, UnknownMatchTypeIsShownAndAnswered)
 {
-    Service s;
+    Session s;
     ModalDriver driver;
     driver.OnDialog([](CDialog* d) {
         EXPECT_EQ(EditOf(d, IDC_GR_BOARD)->text(), QStringLiteral("Unknown board"));
@@ -105,12 +93,12 @@ TEST(ServiceRequests, UnknownMatchTypeIsShownAndAnswered)
     s.Request(".12", "9q U");
     s.Settle();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(s.Os()->requests.count(".12"), 1u);
+    EXPECT_EQ(s.Service()->requests.count(".12"), 1u);
 }
 
 TEST(ServiceRequests, WithdrawnBeforeShownIsNotShown)
 {
-    Service s;
+    Session s;
     s.Request(".10");
     s.Feed("/os: - .10 1600 bob 10:00//0:00 8 U 1500 alice 15:00//2:00");
     s.Settle();
@@ -120,7 +108,7 @@ TEST(ServiceRequests, WithdrawnBeforeShownIsNotShown)
 
 TEST(ServiceRequests, BurstWhileADialogIsOpen)
 {
-    Service s;
+    Session s;
     ModalDriver driver;
     int shown = 0;
     driver.OnDialog([&](CDialog* d) {
@@ -128,7 +116,7 @@ TEST(ServiceRequests, BurstWhileADialogIsOpen)
         // A thousand more arrive while this one is open; they wait their turn.
         for (int i = 0; i < 1000; ++i)
             s.Request(".b" + std::to_string(i));
-        EXPECT_EQ(s.Os()->requests.size(), 1001u);
+        EXPECT_EQ(s.Service()->requests.size(), 1001u);
         // All but the last are withdrawn before their turn comes.
         for (int i = 0; i < 999; ++i)
             s.Feed("/os: - .b" + std::to_string(i) + " 1600 bob 10:00//0:00 8 U 1500 alice 15:00//2:00");
@@ -143,12 +131,12 @@ TEST(ServiceRequests, BurstWhileADialogIsOpen)
     s.Settle();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(s.Sent(), "t /os decline .a\nt /os accept .b999\n");
-    EXPECT_EQ(s.Os()->requests.size(), 2u);
+    EXPECT_EQ(s.Service()->requests.size(), 2u);
 }
 
 TEST(ServiceRequests, ConnectionEndingWhileADialogIsOpen)
 {
-    Service s;
+    Session s;
     ModalDriver driver;
     driver.OnDialog([&](CDialog* d) {
         s.Request(".c2");
@@ -163,7 +151,7 @@ TEST(ServiceRequests, ConnectionEndingWhileADialogIsOpen)
 
 TEST(ServiceRequests, FingerReplyInABox)
 {
-    Service s;
+    Session s;
     ModalDriver driver;
     driver.AcceptMessageBox();
     const std::string reply = "/os: finger bob\nlogin: bob\nplaying: 0\nratings\n8 1600@50 = 8 + @ 1 2 3 4 5";
@@ -174,9 +162,9 @@ TEST(ServiceRequests, FingerReplyInABox)
 
 TEST(ServiceNotices, ReachTheWindowOfTheirGame)
 {
-    Service s;
+    Session s;
     s.Feed("/os: join .5 " + GgfText(MakeGame("bob", "alice")));
-    CTavoDoc* doc = s.Os()->FindPane(".5");
+    CTavoDoc* doc = s.Service()->FindPane(".5");
     ASSERT_NE(doc, nullptr);
     const std::vector<std::string> notices = {
         "/os: abort .5 bob is asking",
@@ -200,15 +188,15 @@ TEST(ServiceNotices, ReachTheWindowOfTheirGame)
 
 TEST(ServiceNotices, SynchroMatchReachesBothGames)
 {
-    Service s;
+    Session s;
     s.Feed("/os: + match .7 1500 alice 1600 bob s8 R");
     s.Feed("/os: + match .8 1500 alice 1600 bob 8 R");
     s.Feed("/os: join .7.0 " + GgfText(MakeGame("bob", "alice", {}, "s8")));
     s.Feed("/os: join .7.1 " + GgfText(MakeGame("alice", "bob", {}, "s8")));
     s.Feed("/os: join .8 " + GgfText(MakeGame("bob", "alice")));
-    CTavoDoc* first = s.Os()->FindPane(".7.0");
-    CTavoDoc* second = s.Os()->FindPane(".7.1");
-    CTavoDoc* other = s.Os()->FindPane(".8");
+    CTavoDoc* first = s.Service()->FindPane(".7.0");
+    CTavoDoc* second = s.Service()->FindPane(".7.1");
+    CTavoDoc* other = s.Service()->FindPane(".8");
     ASSERT_TRUE(first && second && other);
     const std::string update = "/os: rating_update .7 alice 1500@100 10 -> 1510@90 bob 1600@100 -10 -> 1590@90";
     s.Feed(update);

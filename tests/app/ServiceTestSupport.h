@@ -48,15 +48,7 @@ inline void Click(QWidget* widget)
 // The rows of a list window, each as its cells joined by '|'.
 inline std::vector<std::string> Rows(CDialogResizableList* dialog)
 {
-    std::vector<std::string> rows;
-    CListCtrl* list = dialog->m_list;
-    for (int row = 0; list && row < list->GetItemCount(); ++row) {
-        std::string text;
-        for (int column = 0; column < list->columnCount(); ++column)
-            text += (column ? "|" : "") + ToStd(list->GetItemText(row, column));
-        rows.push_back(text);
-    }
-    return rows;
+    return ListRows(dialog->m_list);
 }
 
 // The column titles of a list window, joined by '|'.

@@ -43,12 +43,7 @@ TalkSession::~TalkSession()
 bool TalkSession::LogIn(const std::string& login)
 {
     client = server.GetClientCount();
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("login"), ToQ(login));
-    app.WriteProfileString(QStringLiteral("GGS"), QStringLiteral("password"), QStringLiteral("pw"));
-    ModalDriver driver;
-    driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
-    app.Connect();
-    return driver.Done() && app.pStream && app.pStream->IsLoggedIn() && Sent("alias .log_off\n");
+    return ConnectAs(app, login) && app.pStream->IsLoggedIn() && Sent("alias .log_off\n");
 }
 
 bool TalkSession::Sent(const std::string& text) const
@@ -69,46 +64,6 @@ bool TalkSession::Enabled(UINT id)
     auto* frame = dynamic_cast<CMainFrame*>(app.GetMainWnd());
     frame->UpdateCommandUI();
     return frame->GetCommandAction(id)->isEnabled();
-}
-
-PeerClient::~PeerClient()
-{
-    if (IsLoggedIn())
-        Logout();
-    if (IsConnected())
-        Disconnect();
-    if (reader.joinable())
-        reader.join();
-}
-
-bool PeerClient::LogIn(uint16_t port, const std::string& login)
-{
-    if (Connect("127.0.0.1", port) != 0 || Login(login, "pw") != 0)
-        return false;
-    reader = std::thread([this] { Run(); });
-    return true;
-}
-
-void PeerClient::Send(const std::string& line)
-{
-    *this << line;
-    flush();
-}
-
-bool PeerClient::Received(const std::string& text)
-{
-    std::unique_lock<std::mutex> hold(lock);
-    return arrived.wait_for(hold, kWait, [&] {
-        return std::any_of(texts.begin(), texts.end(),
-                           [&](const std::string& each) { return each.find(text) != std::string::npos; });
-    });
-}
-
-void PeerClient::HandleText(const std::string& text)
-{
-    std::lock_guard<std::mutex> hold(lock);
-    texts.push_back(text);
-    arrived.notify_all();
 }
 
 MessageBoxes::MessageBoxes() : m_context(new QObject)
@@ -179,12 +134,16 @@ CListCtrl* ListOf(CDialogGGSWho* who)
 
 std::vector<std::string> Rows(CDialogGGSWho* who)
 {
-    CListCtrl* list = ListOf(who);
+    return ListRows(ListOf(who), " ");
+}
+
+std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator)
+{
     std::vector<std::string> rows;
-    for (int row = 0; row < list->GetItemCount(); ++row) {
+    for (int row = 0; list && row < list->GetItemCount(); ++row) {
         std::string text;
-        for (int column = 0; column < 4; ++column)
-            text += (column ? " " : "") + ToStd(list->GetItemText(row, column));
+        for (int column = 0; column < list->columnCount(); ++column)
+            text += (column ? separator : "") + ToStd(list->GetItemText(row, column));
         rows.push_back(text);
     }
     return rows;

@@ -1,6 +1,6 @@
 // Support for the tests of the text windows and the who window: a client application
-// logged in to the stand-in, a second login made with the kit alone, and the windows
-// found by their titles and driven through their widgets.
+// logged in to the stand-in, and the windows found by their titles and driven through
+// their widgets.
 #pragma once
 
 #include "AppTestSupport.h"
@@ -11,10 +11,7 @@
 #include "StandinServer.h"
 
 #include <QPointer>
-#include <condition_variable>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 class QMenu;
@@ -48,25 +45,6 @@ public:
     TestApp app;
     size_t client = 0;   // the application's connection among the server's clients
     std::shared_ptr<std::atomic<bool>> deleted;
-};
-
-// A second login made with the kit alone: it sends commands and keeps every message
-// text it receives. Its reader loop runs on a thread of its own and only records.
-class PeerClient : public ggsstream {
-public:
-    PeerClient() = default;
-    ~PeerClient() override;
-    bool LogIn(uint16_t port, const std::string& login);
-    void Send(const std::string& line);
-    // Waits until a received message contains the text.
-    bool Received(const std::string& text);
-    void HandleText(const std::string& text) override;
-
-private:
-    std::thread reader;
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::vector<std::string> texts;
 };
 
 // Closes with OK every message box that opens while it lives and keeps their texts, so
@@ -105,6 +83,8 @@ void TypeLine(CConsole* console, const QString& line);
 // The list of the who window and its rows as "login status idle online".
 CListCtrl* ListOf(CDialogGGSWho* who);
 std::vector<std::string> Rows(CDialogGGSWho* who);
+// The rows of a list, each as its cells joined by the separator.
+std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator = "|");
 // Clicks a cell of the list (a row of -1: beside the rows) with a mouse button.
 void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button);
 // The context menu open now, null when there is none.

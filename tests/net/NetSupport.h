@@ -65,20 +65,29 @@ private:
     std::filesystem::path previous;
 };
 
+// A socket listening on a free port of the loopback interface, with the backlog given;
+// the port stays 0 when it could not be set up.
+inline int ListenOnLoopback(int backlog, sockaddr_in& address, uint16_t& port)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    address = sockaddr_in{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::listen(listener, backlog) == 0 &&
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    return listener;
+}
+
 // One end of a TCP connection on the loopback interface, driven by the test itself.
 class CRawPeer {
 public:
     CRawPeer()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(listener, 4) == 0 &&
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
+        sockaddr_in address;
+        listener = ListenOnLoopback(4, address, port);
     }
     ~CRawPeer()
     {
@@ -128,18 +137,14 @@ class CUnansweringListener {
 public:
     CUnansweringListener()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 0) != 0 ||
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        sockaddr_in address;
+        uint16_t listening = 0;
+        listener = ListenOnLoopback(0, address, listening);
+        if (listening == 0)
             return;
         queued = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (::connect(queued, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            port = ntohs(address.sin_port);
+            port = listening;
     }
     ~CUnansweringListener()
     {
