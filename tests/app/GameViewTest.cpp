@@ -8,10 +8,10 @@
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPaintEvent>
-#include <QFontMetrics>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -407,26 +407,27 @@ TEST(GameView, EachHintRepaintsItsPanes)
     // A game from a file: its clocks stand still, so the idle hint has nothing to show.
     CTavoDoc* doc = w.Look(MakeGame("amy", "bob", {"F5", "D6", "C3"}));
     ASSERT_NE(doc, nullptr);
-    // A point of each part of the window where the style's colours show: the board, the
-    // position line, the player line, and the rest (frame and ground).
-    const std::vector<std::pair<std::string, QPoint>> parts = {
-        {"board", QPoint(32, 32)}, {"position", QPoint(170, 381)}, {"players", QPoint(180, 407)},
-        {"rest", QPoint(5, 5)}, {"rest", QPoint(385, 100)}};
+    // A point of each part of the window where the style's colours show.
+    const std::vector<std::pair<std::string, QPoint>> parts = {{"board", QPoint(32, 32)},
+                                                               {"position", QPoint(170, 381)},
+                                                               {"players", QPoint(180, 407)},
+                                                               {"frame", QPoint(5, 5)},
+                                                               {"ground", QPoint(385, 100)}};
     const std::vector<std::string> repaints = {
-        "",                                // 0 idle
-        "board position players ",         // 1 loaded
-        "board position players ",         // 2 joined
-        "board position players ",         // 3 a move
-        "players ",                        // 4 the echo of the user's move
-        "position players ",               // 5 ended
-        "",                                // 6 comments
-        "board players ",                  // 7 display options
-        "board position players rest rest ", // 8 style
-        "position ",                       // 9 detached
-        "board position players ",         // 10 start
-        "board position players ",         // 11 back
-        "board position players ",         // 12 forward
-        "board position players ",         // 13 current
+        "",                                      // 0 idle
+        "board position players ",               // 1 loaded
+        "board position players ",               // 2 joined
+        "board position players ",               // 3 a move
+        "players ",                              // 4 the echo of the user's move
+        "position players ",                     // 5 ended
+        "",                                      // 6 comments
+        "board players ",                        // 7 display options
+        "board position players frame ground ",  // 8 style
+        "position ",                             // 9 detached
+        "board position players ",               // 10 start
+        "board position players ",               // 11 back
+        "board position players ",               // 12 forward
+        "board position players ",               // 13 current
     };
     const auto letPaint = [] { ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30)); };
     for (int hint = CTavoDoc::kHintIdle; hint <= CTavoDoc::kHintLast; ++hint) {
