@@ -14,9 +14,113 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <unistd.h>
+
+namespace {
+
+std::vector<ModalExpectation*>& Expectations()
+{
+    static std::vector<ModalExpectation*> expectations;
+    return expectations;
+}
+
+// Watches every window that shows for a modal one that no expectation takes.
+class UnexpectedModalGuard : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow() || !window->isModal() || ModalExpectation::Expected(window))
+            return false;
+        const auto* box = qobject_cast<QMessageBox*>(window);
+        ADD_FAILURE() << "A modal window that the test does not expect: \""
+                      << (box ? box->text() : window->windowTitle()).toStdString() << "\"";
+        QTimer::singleShot(0, window, [window] {
+            if (auto* dialog = qobject_cast<QDialog*>(window))
+                dialog->reject();
+            else
+                window->close();
+        });
+        return false;
+    }
+};
+
+// Ends the program when a test runs past its time limit, naming the test: a test that
+// hangs (in a modal loop nobody answers, or waiting for what never comes) is reported
+// by name whether the program runs alone or under ctest.
+class TestWatchdog : public ::testing::EmptyTestEventListener {
+public:
+    static constexpr int kLimitSeconds = 60;
+
+    TestWatchdog() : m_thread([this] { Watch(); }) {}
+    ~TestWatchdog() override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_test = std::string(test.test_suite_name()) + "." + test.name();
+        m_deadline = Clock::now() + std::chrono::seconds(kLimitSeconds);
+        m_changed.notify_one();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_deadline = Clock::time_point::max();
+        m_changed.notify_one();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void Watch()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            if (m_deadline == Clock::time_point::max()) {
+                m_changed.wait(lock);
+                continue;
+            }
+            m_changed.wait_until(lock, m_deadline);
+            if (!m_stop && Clock::now() >= m_deadline) {
+                std::fflush(stdout);
+                std::fprintf(stderr, "\n[  TIMEOUT ] %s ran past its limit of %d s\n", m_test.c_str(), kLimitSeconds);
+                std::fflush(stderr);
+                std::_Exit(1);
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::string m_test;
+    Clock::time_point m_deadline = Clock::time_point::max();
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+const bool watchdogInstalled = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TestWatchdog);
+    return true;
+}();
+
+} // namespace
 
 QString TestHome()
 {
@@ -36,6 +140,7 @@ QString TestHome()
         static char* argv[] = {name, nullptr};
         application = new QApplication(argc, argv);
         application->setQuitOnLastWindowClosed(false);
+        application->installEventFilter(new UnexpectedModalGuard);
     }
     return home->path();
 }
@@ -92,6 +197,25 @@ void ClickButton(CDialog* dialog, int id)
 {
     if (auto* button = qobject_cast<QPushButton*>(dialog->GetDlgItem(id)))
         button->click();
+}
+
+ModalExpectation::ModalExpectation(std::function<bool(QWidget*)> expects) : m_expects(std::move(expects))
+{
+    Expectations().push_back(this);
+}
+
+ModalExpectation::~ModalExpectation()
+{
+    auto& expectations = Expectations();
+    expectations.erase(std::find(expectations.begin(), expectations.end(), this));
+}
+
+bool ModalExpectation::Expected(QWidget* window)
+{
+    for (const ModalExpectation* expectation : Expectations())
+        if (expectation->m_expects(window))
+            return true;
+    return false;
 }
 
 ModalDriver::ModalDriver() : m_context(new QObject)

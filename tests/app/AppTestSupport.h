@@ -43,6 +43,22 @@ void PressKey(QWidget* widget, int key);
 QLineEdit* EditOf(CDialog* dialog, int id);
 void ClickButton(CDialog* dialog, int id);
 
+// A modal window (a message box or a dialog) that shows while nothing of the test
+// expects it fails the running test with its text and is closed, so that the test goes
+// on and its failure names it. What answers modal windows says what it expects, for as
+// long as it expects it, with one of these.
+class ModalExpectation {
+public:
+    explicit ModalExpectation(std::function<bool(QWidget*)> expects);
+    ~ModalExpectation();
+    ModalExpectation(const ModalExpectation&) = delete;
+    ModalExpectation& operator=(const ModalExpectation&) = delete;
+    static bool Expected(QWidget* window);
+
+private:
+    std::function<bool(QWidget*)> m_expects;
+};
+
 // Answers modal windows in order: each step waits until the top modal window matches,
 // then acts on it. Every message box that appears is recorded with its text.
 class ModalDriver {
@@ -65,6 +81,8 @@ private:
     std::deque<Step> m_steps;
     bool m_lastStarted = true;
     std::unique_ptr<QObject> m_context;
+    // The window that the next step answers.
+    ModalExpectation m_expectation{[this](QWidget* w) { return !m_steps.empty() && m_steps.front().match(w); }};
 };
 
 // Prepares the home and empties the profile before the application object exists.

@@ -8,6 +8,7 @@
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPaintEvent>
@@ -33,6 +34,37 @@ QPoint Corner(const std::string& square)
 {
     const COsMove move = MoveFrom(square);
     return QPoint(30 + 40 * move.col, 30 + 40 * move.row);
+}
+
+// Reads every letter and number of the frame around an n x n board: each must be its
+// column's letter or its row's number, in its place, in 16-point Arial. The letters are
+// centred over the columns, bottom at -1 above the board and top at 323 below it; the
+// numbers stand right of -3 and left of 323, centred on their rows.
+void ExpectFrameLabels(const QImage& shot, int n)
+{
+    QStringList candidates;
+    for (int i = 0; i < 16; ++i)
+        candidates << QString(QChar('A' + i)) << QString(QChar('a' + i)) << QString::number(i);
+    CFont font;
+    font.CreatePointFont(160, "Arial");
+    const int height = QFontMetrics(font.GetQFont()).height();
+    const auto expect = [&](const QRect& area, UINT align, QPoint anchor, const QString& label, const char* where) {
+        const ShownText read = ReadText(shot, area, 160, align, anchor, candidates);
+        EXPECT_EQ(read.text, label) << where;
+        EXPECT_EQ(read.differences, 0) << where << " " << label.toStdString();
+    };
+    for (int i = 0; i < n; ++i) {
+        const int from = 30 + i * 320 / n;
+        const int to = 30 + (i + 1) * 320 / n;
+        const int x = 30 + (2 * i + 1) * 320 / (2 * n);
+        const QString letter(QChar('A' + i));
+        expect(QRect(from, 0, to - from, 29), TA_CENTER | TA_BOTTOM, QPoint(x, 29), letter, "above");
+        expect(QRect(from, 351, to - from, 29), TA_CENTER | TA_TOP, QPoint(x, 353), letter, "below");
+        const int y = 30 + ((2 * i + 1) * 320 / n - height) / 2;
+        const QString number = QString::number(i + 1);
+        expect(QRect(0, from, 29, to - from), TA_RIGHT | TA_TOP, QPoint(27, y), number, "left");
+        expect(QRect(351, from, 29, to - from), TA_LEFT | TA_TOP, QPoint(353, y), number, "right");
+    }
 }
 
 // Records the clicks that reach it and what it is given to repaint.
@@ -92,23 +124,7 @@ TEST(BoardPane, GridDotsDiscsAndFrame)
     EXPECT_EQ(At(image, 194, 170), kWhite); // a black disc's outline is white
     EXPECT_EQ(At(image, 50, 50), kGreen);   // an empty square
 
-    // Letters centred over the columns above (bottom at -1) and below (top at 323) the
-    // board; numbers right of x = -3 and left of x = 323.
-    for (int c = 0; c < 8; ++c) {
-        const int x = 30 + 20 + 40 * c;
-        EXPECT_TRUE(AnyIn(image, QRect(x - 8, 2, 17, 27), kBlack)) << c;
-        EXPECT_TRUE(AllIn(image, QRect(x - 19, 29, 39, 1), kWhite)) << c;
-        EXPECT_TRUE(AnyIn(image, QRect(x - 8, 353, 17, 25), kBlack)) << c;
-        EXPECT_TRUE(AllIn(image, QRect(x - 19, 351, 39, 2), kWhite)) << c;
-        EXPECT_FALSE(AnyIn(image, QRect(x - 20, 2, 4, 27), kBlack)) << c; // centred
-    }
-    for (int r = 0; r < 8; ++r) {
-        const int y = 30 + 40 * r;
-        EXPECT_TRUE(AnyIn(image, QRect(8, y + 5, 19, 30), kBlack)) << r;
-        EXPECT_TRUE(AllIn(image, QRect(27, y + 1, 3, 39), kWhite)) << r;
-        EXPECT_TRUE(AnyIn(image, QRect(353, y + 5, 19, 30), kBlack)) << r;
-        EXPECT_TRUE(AllIn(image, QRect(351, y + 1, 2, 39), kWhite)) << r;
-    }
+    ExpectFrameLabels(image, 8);
 }
 
 TEST(BoardPane, MarksOfMovesByRole)
@@ -205,8 +221,7 @@ TEST(BoardPane, Octagon)
     for (const int x : {126, 254})
         for (const int y : {126, 254})
             EXPECT_TRUE(AllIn(image, QRect(x - 2, y - 2, 5, 5), kBlack)) << x << "," << y;
-    // Ten letters and numbers.
-    EXPECT_TRUE(AnyIn(image, QRect(30 + 9 * 32 + 8, 2, 17, 27), kBlack));
+    ExpectFrameLabels(image, 10);
 }
 
 TEST(BoardPane, StylesAndNothingBeforeAGame)
@@ -343,17 +358,31 @@ TEST(GameView, Replay)
     Frame(w)->RouteCommand(ID_VIEW_FORWARD);
     view->OnUpdate(nullptr, CTavoDoc::kHintForward, nullptr); // a stray step: nothing
     EXPECT_EQ(view->GetMoveIndex(), 3);
-    Frame(w)->RouteCommand(ID_VIEW_BACK);
-    EXPECT_EQ(view->GetMoveIndex(), 2);
-    EXPECT_FALSE(view->IsFollowing());
-    EXPECT_EQ(view->GetPosition().board.squares, game.GetPosition(2).board.squares);
-    Frame(w)->RouteCommand(ID_VIEW_START);
-    EXPECT_EQ(view->GetMoveIndex(), 0);
+    // Back, move by move, to the start: the board shows the start position again.
+    for (int i = 2; i >= 0; --i) {
+        Frame(w)->RouteCommand(ID_VIEW_BACK);
+        EXPECT_EQ(view->GetMoveIndex(), i);
+        EXPECT_FALSE(view->IsFollowing());
+        EXPECT_EQ(view->GetPosition().board.squares, game.GetPosition(size_t(i)).board.squares);
+    }
+    const QImage start = Grab(doc);
+    for (int row = 0; row < 8; ++row)
+        for (int col = 0; col < 8; ++col) {
+            const char square = game.posStart.board.GetSquare(row, col);
+            const QPoint centre = SquareCentre(COsMove(row, col));
+            EXPECT_EQ(At(start, centre.x(), centre.y()),
+                      square == COsBoard::kBlack ? kBlack : square == COsBoard::kWhite ? kWhite : kGreen)
+                << row << "," << col;
+        }
+    EXPECT_FALSE(enabled(ID_VIEW_BACK));
     view->OnUpdate(nullptr, CTavoDoc::kHintBack, nullptr); // a stray step: nothing
     EXPECT_EQ(view->GetMoveIndex(), 0);
     Frame(w)->RouteCommand(ID_VIEW_CURRENT);
     EXPECT_EQ(view->GetMoveIndex(), 3);
     EXPECT_TRUE(view->IsFollowing());
+    Frame(w)->RouteCommand(ID_VIEW_START);
+    EXPECT_EQ(view->GetMoveIndex(), 0);
+    EXPECT_FALSE(view->IsFollowing());
 
     // A file game without moves follows from the start.
     EXPECT_TRUE(ViewOf(w.Look(MakeGame("amy", "bob")))->IsFollowing());
@@ -370,6 +399,61 @@ TEST(GameView, Replay)
     EXPECT_EQ(komiView->GetPosition().clocks[0], komi.GetPosition(1).clocks[0]);
     EXPECT_EQ(komiView->GetPosition().clocks[1], komi.GetPosition(1).clocks[1]);
     EXPECT_NE(komiView->GetPosition().clocks[0], komi.posStart.clocks[0]);
+}
+
+TEST(GameView, EachHintRepaintsItsPanes)
+{
+    PaneWindow w;
+    // A game from a file: its clocks stand still, so the idle hint has nothing to show.
+    CTavoDoc* doc = w.Look(MakeGame("amy", "bob", {"F5", "D6", "C3"}));
+    ASSERT_NE(doc, nullptr);
+    // A point of each part of the window where the style's colours show.
+    const std::vector<std::pair<std::string, QPoint>> parts = {{"board", QPoint(32, 32)},
+                                                               {"position", QPoint(170, 381)},
+                                                               {"players", QPoint(180, 407)},
+                                                               {"frame", QPoint(5, 5)},
+                                                               {"ground", QPoint(385, 100)}};
+    const std::vector<std::string> repaints = {
+        "",                                      // 0 idle
+        "board position players ",               // 1 loaded
+        "board position players ",               // 2 joined
+        "board position players ",               // 3 a move
+        "players ",                              // 4 the echo of the user's move
+        "position players ",                     // 5 ended
+        "",                                      // 6 comments
+        "board players ",                        // 7 display options
+        "board position players frame ground ",  // 8 style
+        "position ",                             // 9 detached
+        "board position players ",               // 10 start
+        "board position players ",               // 11 back
+        "board position players ",               // 12 forward
+        "board position players ",               // 13 current
+    };
+    const auto letPaint = [] { ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30)); };
+    for (int hint = CTavoDoc::kHintIdle; hint <= CTavoDoc::kHintLast; ++hint) {
+        // At the end of the game, with what the hint needs: a move to add, a move to step
+        // forward to; the clocks as the player line last showed them.
+        Frame(w)->RouteCommand(ID_VIEW_CURRENT);
+        if (hint == CTavoDoc::kHintMove)
+            doc->Play(COsGame::Item(doc->posCurrent.board.LegalMoves().front(), 0, 1));
+        if (hint == CTavoDoc::kHintForward)
+            Frame(w)->RouteCommand(ID_VIEW_BACK);
+        doc->UpdateAllViews(nullptr, CTavoDoc::kHintIdle);
+        // The whole window shown in "standard"; then "space" is chosen behind its back, so
+        // that what the hint repaints shows in black.
+        w.app.pBoardStyle = &CBoardStyle::standard;
+        ViewOf(doc)->update();
+        letPaint();
+        w.app.pBoardStyle = &CBoardStyle::space;
+        doc->UpdateAllViews(nullptr, hint);
+        letPaint();
+        const QImage shown = OnScreen(doc);
+        std::string repainted;
+        for (const auto& part : parts)
+            if (At(shown, part.second.x(), part.second.y()) == kBlack)
+                repainted += part.first + " ";
+        EXPECT_EQ(repainted, repaints[size_t(hint)]) << "hint " << hint;
+    }
 }
 
 TEST(GameView, EachViewReplaysOnItsOwn)

@@ -45,6 +45,7 @@ private:
     QTimer m_timer;
     std::function<void(W*)> m_act;
     bool m_answered = false;
+    ModalExpectation m_expectation{[this](QWidget* w) { return !m_answered && qobject_cast<W*>(w); }};
 };
 
 // Chooses printing to the file in the print dialog and confirms.

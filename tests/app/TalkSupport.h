@@ -10,6 +10,7 @@
 
 #include "StandinServer.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <string>
 #include <vector>
@@ -59,6 +60,7 @@ public:
 private:
     std::unique_ptr<QObject> m_context;
     std::vector<QString> m_texts;
+    ModalExpectation m_expectation{[](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }};
 };
 
 // The top-level window of that title and class, null when there is none.
