@@ -301,52 +301,20 @@ QStringList Entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-// Keeps this thread from writing where the file modes forbid it, even as root, whose
-// rights would pass over them.
-class OrdinaryUser {
+// Undoes a change to the process's circumstances, once: when asked, or when it goes.
+class Undo {
 public:
-    OrdinaryUser() : m_root(::geteuid() == 0)
+    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~Undo() { Now(); }
+    void Now()
     {
-        if (m_root)
-            ::setfsuid(65534);
-    }
-    ~OrdinaryUser() { Restore(); }
-    void Restore()
-    {
-        if (m_root)
-            ::setfsuid(0);
-        m_root = false;
+        if (m_undo)
+            m_undo();
+        m_undo = nullptr;
     }
 
 private:
-    bool m_root;
-};
-
-// Files written by this process may grow no further than `bytes` (a full disk, as a
-// write meets it), until Restore.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { Restore(); }
-    void Restore()
-    {
-        if (m_restored)
-            return;
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-        m_restored = true;
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-    bool m_restored = false;
+    std::function<void()> m_undo;
 };
 
 } // namespace
@@ -390,17 +358,35 @@ TEST(GameFiles, ASaveThatFailsKeepsTheOldFileAndSaysSo)
         EXPECT_EQ(doc->GetPathName(), path) << why;
     };
 
-    // The disk fills up halfway through the game.
-    FileSizeLimit full(rlim_t(old.size() / 2));
-    notSaved(save([&] { full.Restore(); }), "full disk");
-    full.Restore();
+    // The disk fills up halfway through the game: no file of the process may grow
+    // further (and the signal that would end it is ignored).
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    rlimit half = unlimited;
+    half.rlim_cur = rlim_t(old.size() / 2);
+    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &half);
+    Undo full([&] {
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, handler);
+    });
+    notSaved(save([&] { full.Now(); }), "full disk");
+    full.Now();
 
-    // The folder may not be written to (the file itself may).
-    ::chmod(QFile::encodeName(home.path()).constData(), 0555);
-    OrdinaryUser user;
-    notSaved(save([&] { user.Restore(); }), "locked folder");
-    user.Restore();
-    ::chmod(QFile::encodeName(home.path()).constData(), 0755);
+    // The folder may not be written to (the file itself may). Root's rights would pass
+    // over the folder's mode: this thread acts as nobody meanwhile.
+    const QByteArray home8 = QFile::encodeName(home.path());
+    ::chmod(home8.constData(), 0555);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        ::setfsuid(65534);
+    Undo locked([&] {
+        if (root)
+            ::setfsuid(0);
+        ::chmod(home8.constData(), 0755);
+    });
+    notSaved(save([&] { locked.Now(); }), "locked folder");
+    locked.Now();
 
     // Saved: the new game in the old file's place, with its permissions, nothing beside.
     EXPECT_TRUE(save().empty());
