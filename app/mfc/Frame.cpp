@@ -487,7 +487,8 @@ void CMDIFrameWnd::ListWindows(QMenu* menu)
         QString title = children[i]->windowTitle();
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
-        item->setCheckable(true);
+        // Only the active one shows a mark; the others are plain items.
+        item->setCheckable(children[i] == active);
         item->setChecked(children[i] == active);
         QPointer<QMdiSubWindow> child(children[i]);
         connect(item, &QAction::triggered, this, [this, child] {
