@@ -5,11 +5,18 @@
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
+#include <QSaveFile>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 CTavoDoc::CTavoDoc()
@@ -207,18 +214,22 @@ BOOL CTavoDoc::SaveModified()
         if (app->fnAutosave.empty()) {
             saved = CDocument::SaveModified();
         } else {
-            const QString path = ToQ(app->fnAutosave) + GetTitle() + QStringLiteral(".ggf");
+            const QString oldPath = GetPathName();
+            const QString path = FreeAutosavePath(ToQ(app->fnAutosave));
             SetPathName(path, FALSE);
             saved = DoSave(path, FALSE);
             // A folder that can no longer be written to would keep the window from ever
-            // closing: the user is asked instead.
+            // closing: the user is asked instead, under the game's own name.
             if (!saved) {
-                SetPathName(QString(), FALSE);
+                SetPathName(oldPath, FALSE);
+                SetGameTitle(true);
                 saved = CDocument::SaveModified();
             }
         }
         SetGameTitle(false);
-        if (saved)
+        // The folder of a file the game went to is the folder of the next autosave; one
+        // the user declined to save keeps the folder as it was.
+        if (saved && !IsModified())
             app->fnAutosave = GetAutosaveDir();
     } else {
         saved = CDocument::SaveModified();
@@ -227,16 +238,56 @@ BOOL CTavoDoc::SaveModified()
     return saved;
 }
 
+QString CTavoDoc::FreeAutosavePath(const QString& folder) const
+{
+    // The file-form title, then the title with " (2)", " (3)", ... : the first name that
+    // no file has yet, or that is this game's own file from an earlier save.
+    for (int n = 1;; ++n) {
+        const QString path = folder + GetTitle()
+                             + (n == 1 ? QString() : QStringLiteral(" (%1)").arg(n)) + QStringLiteral(".ggf");
+        const QFileInfo file(path);
+        if ((!file.exists() && !file.isSymLink()) || file.absoluteFilePath() == GetPathName())
+            return path;
+    }
+}
+
+namespace {
+
+// Reads at most `limit` bytes of a regular file. Anything else (a FIFO, a device, a
+// folder) is refused before a read could wait on it for ever, like a file that cannot
+// be read at all: false.
+bool ReadRegularFile(const QString& path, size_t limit, std::string& text)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    text.assign(limit, '\0');
+    size_t got = 0;
+    while (ok && got < limit) {
+        const ssize_t n = ::read(fd, &text[got], limit - got);
+        if (n > 0)
+            got += size_t(n);
+        else if (n == 0)
+            break;
+        else if (errno != EINTR)
+            ok = false;
+    }
+    ::close(fd);
+    text.resize(ok ? got : 0);
+    return ok;
+}
+
+} // namespace
+
 BOOL CTavoDoc::OnOpenDocument(const QString& path)
 {
-    std::ifstream file(QFile::encodeName(path).constData());
-    if (!file)
-        return FALSE;
     // Two games of any board take a few thousand characters: what lies beyond the first
     // quarter megabyte is not looked at, so that a huge file cannot hold the window up.
-    std::string text(kMaxFileText, '\0');
-    file.read(&text[0], std::streamsize(text.size()));
-    text.resize(size_t(file.gcount()));
+    std::string text;
+    if (!ReadRegularFile(path, kMaxFileText, text))
+        return FALSE;
     std::istringstream in(text);
 
     // Each game may follow its number; an archive is looked at only as far as its
@@ -267,14 +318,28 @@ BOOL CTavoDoc::OnOpenDocument(const QString& path)
 
 BOOL CTavoDoc::OnSaveDocument(const QString& path)
 {
-    std::ofstream out(QFile::encodeName(path).constData(), std::ios::out | std::ios::trunc);
-    if (!out)
-        return FALSE;
+    std::ostringstream out;
     WriteGGF(out);
-    out.close();
-    // A write that failed (a full disk) is not reported as saved.
-    if (!out)
+    const std::string text = out.str();
+    // The game goes to a new file beside the old one, which takes the old one's place
+    // only once it is whole on the disk: a save that fails (a full disk, a folder that
+    // cannot be written to) leaves the old file as it was.
+    QSaveFile file(path);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = file.errorString();
+    } else if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+        // A write cut short (the disk is full) leaves the reason in errno only.
+        error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                     : QString::fromLocal8Bit(std::strerror(errno));
+    } else if (!file.commit()) {
+        error = file.errorString();
+    }
+    if (!error.isNull()) {
+        AfxMessageBox(LoadStringResource(IDS_GAME_NOT_SAVED).arg(QDir::toNativeSeparators(path), error),
+                      MB_OK | MB_ICONEXCLAMATION, 0);
         return FALSE;
+    }
     SetModifiedFlag(FALSE);
     return TRUE;
 }

@@ -64,4 +64,6 @@ private:
     // Undo, Break, Resign and Abort: only while the user plays the game and it goes on.
     bool CanSendGameCommand() const;
     void GameCommand(const char* command);
+    // Where an autosave into the folder may write without replacing another game.
+    QString FreeAutosavePath(const QString& folder) const;
 };

@@ -37,6 +37,7 @@ void CDocument::AddView(CView* view)
         return;
     m_views.push_back(view);
     view->m_pDocument = this;
+    UpdateFrameCounts();
 }
 
 void CDocument::RemoveView(CView* view)
@@ -44,6 +45,8 @@ void CDocument::RemoveView(CView* view)
     m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
     if (view)
         view->m_pDocument = nullptr;
+    if (!m_bClosing)
+        UpdateFrameCounts();
 }
 
 void CDocument::OnCloseDocument()
@@ -87,9 +90,20 @@ BOOL CDocument::CanCloseFrame(CMDIChildWnd* frame)
 void CDocument::SetTitle(const QString& title)
 {
     m_strTitle = title;
+    UpdateFrameCounts();
+}
+
+void CDocument::UpdateFrameCounts()
+{
+    // A view that is not in a frame (yet) counts for nothing.
+    std::vector<CMDIChildWnd*> frames;
     for (CView* view : m_views)
         if (CMDIChildWnd* frame = view->GetParentFrame())
-            frame->setWindowTitle(title);
+            if (std::find(frames.begin(), frames.end(), frame) == frames.end())
+                frames.push_back(frame);
+    for (size_t i = 0; i < frames.size(); ++i)
+        frames[i]->setWindowTitle(frames.size() == 1 ? m_strTitle
+                                                     : m_strTitle + QLatin1Char(':') + QString::number(i + 1));
 }
 
 void CDocument::SetPathName(const QString& path, BOOL addToMRU)
@@ -221,7 +235,6 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* document)
         delete frame; // with the view, which never joined the document
         return nullptr;
     }
-    frame->setWindowTitle(document->GetTitle());
     mainFrame->MDIArea()->addSubWindow(frame);
     return frame;
 }

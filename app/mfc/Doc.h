@@ -37,8 +37,11 @@ public:
     // A frame may close: when it is the document's last, the changes may be saved first.
     virtual BOOL CanCloseFrame(CMDIChildWnd* frame);
 
+    // The title; each frame of a document shown in several shows it with ":1", ":2", ...
     void SetTitle(const QString& title);
     const QString& GetTitle() const { return m_strTitle; }
+    // Numbers the document's frames after the views' order and titles them anew.
+    void UpdateFrameCounts();
     // The full path of the document's file; the title becomes the file's name, and the
     // path goes to the recent-file list when asked. An empty path leaves the document
     // without a file (and the title as it is).

@@ -8,14 +8,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
@@ -449,6 +452,90 @@ void CMDIFrameWnd::ArrangeIcons()
         x += icon.width();
         rowHeight = std::max(rowHeight, icon.height());
     }
+}
+
+void CMDIFrameWnd::SetMenuResource(UINT id)
+{
+    CFrameWnd::SetMenuResource(id);
+    // The Window popup is the last one whose first item is a window command.
+    QMenu* windowMenu = nullptr;
+    for (QAction* popup : menuBar()->actions()) {
+        QMenu* menu = popup->menu();
+        if (!menu || menu->actions().isEmpty())
+            continue;
+        const UINT first = menu->actions().front()->data().toUInt();
+        if (first >= ID_WINDOW_NEW && first <= ID_WINDOW_NEW + 15)
+            windowMenu = menu;
+    }
+    if (!windowMenu || windowMenu == m_pWindowMenu)
+        return;
+    m_pWindowMenu = windowMenu;
+    connect(windowMenu, &QMenu::aboutToShow, this, [this, windowMenu] { ListWindows(windowMenu); });
+}
+
+void CMDIFrameWnd::ListWindows(QMenu* menu)
+{
+    for (const QPointer<QAction>& item : m_windowItems)
+        delete item.data();
+    m_windowItems.clear();
+    const QList<QMdiSubWindow*> children = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (children.isEmpty())
+        return;
+    m_windowItems.push_back(menu->addSeparator());
+    QMdiSubWindow* active = m_pMdiArea->currentSubWindow();
+    for (int i = 0; i < children.size() && i < 9; ++i) {
+        QString title = children[i]->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+        // Only the active one shows a mark; the others are plain items.
+        item->setCheckable(children[i] == active);
+        item->setChecked(children[i] == active);
+        QPointer<QMdiSubWindow> child(children[i]);
+        connect(item, &QAction::triggered, this, [this, child] {
+            if (child)
+                ActivateChild(child);
+        });
+        m_windowItems.push_back(item);
+    }
+    if (children.size() > 9) {
+        QAction* more = menu->addAction(QStringLiteral("&More Windows..."));
+        connect(more, &QAction::triggered, this, &CMDIFrameWnd::OnMoreWindows);
+        m_windowItems.push_back(more);
+    }
+}
+
+void CMDIFrameWnd::ActivateChild(QMdiSubWindow* child)
+{
+    if (child->isMinimized())
+        child->showNormal();
+    m_pMdiArea->setActiveSubWindow(child);
+}
+
+void CMDIFrameWnd::OnMoreWindows()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Select Window"));
+    auto* list = new QListWidget(&dialog);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    std::vector<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* child : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        list->addItem(child->windowTitle());
+        if (child == m_pMdiArea->currentSubWindow())
+            list->setCurrentRow(int(children.size()));
+        children.emplace_back(child);
+    }
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // A window may have closed while the list was open.
+    const int row = list->currentRow();
+    if (row >= 0 && size_t(row) < children.size() && children[size_t(row)])
+        ActivateChild(children[size_t(row)]);
 }
 
 CMDIFrameWnd::~CMDIFrameWnd()

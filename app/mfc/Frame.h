@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 
@@ -129,7 +130,7 @@ public:
     // Brings every command action's enabling, check and text up to date.
     void UpdateCommandUI();
     // Shows a menu resource as the menu bar.
-    void SetMenuResource(UINT id);
+    virtual void SetMenuResource(UINT id);
 
     virtual CView* GetActiveView() const { return nullptr; }
     // The resource id of the active child frame, or 0.
@@ -161,7 +162,8 @@ private:
 };
 
 // The MDI main frame: children in a QMdiArea; the menu follows the active child's
-// template.
+// template. The menu's Window popup (the one that starts with a window command) ends
+// with the open child windows, listed afresh each time it opens.
 class CMDIFrameWnd : public CFrameWnd {
 public:
     CMDIFrameWnd();
@@ -170,6 +172,7 @@ public:
     class CMDIChildWnd* MDIGetActive() const;
     CView* GetActiveView() const override;
     UINT GetActiveChildResource() const override;
+    void SetMenuResource(UINT id) override;
     // Lines the minimised child windows up along the bottom of the area.
     void ArrangeIcons();
 
@@ -178,7 +181,17 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // "&1 title" ... "&9 title" after a bar, the active one checked, then "&More
+    // Windows..." when there are more than nine.
+    void ListWindows(QMenu* menu);
+    // Makes the child the active one, restoring it when it is minimised.
+    void ActivateChild(QMdiSubWindow* child);
+    // "Select Window": every child by its title, the chosen one activated.
+    void OnMoreWindows();
+
     QMdiArea* m_pMdiArea;
+    QPointer<QMenu> m_pWindowMenu;
+    std::vector<QPointer<QAction>> m_windowItems; // owned by the menu they were added to
 };
 
 // An MDI child frame that holds one view.

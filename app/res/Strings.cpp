@@ -85,6 +85,7 @@ const std::map<UINT, const char*>& StringTable()
         {52040, "Komi"},
         {52041, "Random"},
         {52042, "%1 is asking: Continue stored match %2?"},
+        {52043, "The game was not saved.\n\n%1 could not be written: %2"},
 
         // Command prompts.
         {32771, "Connect to the GGS server"},

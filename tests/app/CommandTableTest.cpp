@@ -11,16 +11,21 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <map>
@@ -474,6 +479,149 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     EXPECT_EQ(windows[0]->x(), 0);
     EXPECT_EQ(windows[2]->x(), windows[0]->width());
     EXPECT_EQ(windows[1]->geometry(), open);
+}
+
+namespace {
+
+// Opens the Window menu from the menu bar as the user does; what it lists after its own
+// commands, "* " before the checked item.
+QStringList OpenWindowMenu(CMainFrame* frame, QMenu*& menu)
+{
+    menu = nullptr;
+    QAction* item = nullptr;
+    for (QAction* popup : frame->menuBar()->actions())
+        if (popup->text() == QStringLiteral("&Window"))
+            item = popup;
+    if (!item)
+        return {QStringLiteral("no Window menu")};
+    menu = item->menu();
+    QTest::mouseClick(frame->menuBar(), Qt::LeftButton, {}, frame->menuBar()->actionGeometry(item).center());
+    if (!ProcessEventsUntil([menu] { return menu->isVisible(); }))
+        return {QStringLiteral("the menu did not open")};
+    QStringList lines;
+    const QList<QAction*> actions = menu->actions();
+    for (int i = 4; i < actions.size(); ++i)
+        lines << (actions[i]->isSeparator() ? QStringLiteral("-")
+                                            : (actions[i]->isChecked() ? QStringLiteral("* ") : QString())
+                                                  + actions[i]->text());
+    return lines;
+}
+
+// Clicks the item of the open menu.
+void Choose(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == text) {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+            ProcessEventsUntil([menu] { return !menu->isVisible(); });
+            return;
+        }
+    ADD_FAILURE() << "no item " << text.toStdString();
+    menu->close();
+}
+
+// Acts on the next modal dialog once it shows.
+class NextDialog : public QObject {
+public:
+    explicit NextDialog(std::function<void(QDialog*)> act)
+    {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [timer, act] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog && dialog->isVisible()) {
+                timer->stop();
+                act(dialog);
+            }
+        });
+        timer->start(5);
+    }
+};
+
+} // namespace
+
+TEST(CommandTable, WindowMenuListsTheGameWindows)
+{
+    PaneWindow window;
+    CMainFrame* frame = FrameOf(window.app);
+    QMdiArea* area = frame->MDIArea();
+    const QString date = QStringLiteral("  2026.12.09 07:39:55 GMT");
+    CTavoDoc* first = window.Look(MakeGame("alice", "bob", {"F5"}));
+    CTavoDoc* second = window.Look(MakeGame("carol", "dave", {"F5", "D6"}));
+    ASSERT_TRUE(first && second);
+    QMdiSubWindow* firstFrame = ViewOf(first)->GetParentFrame();
+    QMdiSubWindow* secondFrame = ViewOf(second)->GetParentFrame();
+
+    // A second view of a game: its windows are told apart by number.
+    frame->UpdateCommandUI();
+    frame->GetCommandAction(ID_WINDOW_NEW)->trigger();
+    QMdiSubWindow* newFrame = area->currentSubWindow();
+    ASSERT_NE(newFrame, secondFrame);
+    QMenu* menu = nullptr;
+    EXPECT_EQ(OpenWindowMenu(frame, menu),
+              (QStringList{QStringLiteral("-"), QStringLiteral("&1 alice vs bob") + date,
+                           QStringLiteral("&2 carol vs dave") + date + QStringLiteral(":1"),
+                           QStringLiteral("* &3 carol vs dave") + date + QStringLiteral(":2")}));
+    EXPECT_EQ(secondFrame->windowTitle(), QStringLiteral("carol vs dave") + date + QStringLiteral(":1"));
+
+    // A click on an entry makes that window the active one; a minimised one comes back.
+    Choose(menu, QStringLiteral("&1 alice vs bob") + date);
+    EXPECT_EQ(area->currentSubWindow(), firstFrame);
+    EXPECT_EQ(OpenWindowMenu(frame, menu).at(1), QStringLiteral("* &1 alice vs bob") + date);
+    menu->close();
+    secondFrame->showMinimized();
+    OpenWindowMenu(frame, menu);
+    Choose(menu, QStringLiteral("&2 carol vs dave") + date + QStringLiteral(":1"));
+    EXPECT_EQ(area->currentSubWindow(), secondFrame);
+    EXPECT_FALSE(secondFrame->isMinimized());
+
+    // One view left: the plain title again, in the list too, which is always current.
+    QPointer<QMdiSubWindow> closing(newFrame);
+    newFrame->close();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return closing.isNull(); }));
+    EXPECT_EQ(secondFrame->windowTitle(), QStringLiteral("carol vs dave") + date);
+    EXPECT_EQ(OpenWindowMenu(frame, menu),
+              (QStringList{QStringLiteral("-"), QStringLiteral("&1 alice vs bob") + date,
+                           QStringLiteral("* &2 carol vs dave") + date}));
+    menu->close();
+
+    // Beyond nine windows: the first nine, then a list of them all to choose from (the
+    // active one is chosen there; Cancel changes nothing).
+    std::vector<QMdiSubWindow*> frames = {firstFrame, secondFrame};
+    for (int i = 3; i <= 11; ++i)
+        frames.push_back(ViewOf(window.Look(MakeGame("p" + std::to_string(i), "q", {"F5"})))->GetParentFrame());
+    QStringList lines = OpenWindowMenu(frame, menu);
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[9], QStringLiteral("&9 p9 vs q") + date);
+    EXPECT_EQ(lines[10], QStringLiteral("&More Windows..."));
+    EXPECT_FALSE(lines.join(QString()).contains(QStringLiteral("* "))); // the active one is the eleventh
+    menu->close();
+    QStringList listed;
+    QWidget* owner = nullptr;
+    bool chose = false;
+    for (const bool ok : {false, true}) {
+        NextDialog next([&, ok](QDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select Window"));
+            owner = dialog->parentWidget();
+            auto* list = dialog->findChild<QListWidget*>();
+            listed.clear();
+            for (int row = 0; list && row < list->count(); ++row)
+                listed << list->item(row)->text();
+            EXPECT_EQ(list->currentRow(), 10); // the active window
+            list->setCurrentRow(9);
+            chose = true;
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        });
+        OpenWindowMenu(frame, menu);
+        Choose(menu, QStringLiteral("&More Windows..."));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return chose; }));
+        chose = false;
+        EXPECT_EQ(owner, frame);
+        ASSERT_EQ(listed.size(), 11);
+        EXPECT_EQ(listed[0], QStringLiteral("alice vs bob") + date);
+        EXPECT_EQ(listed[10], QStringLiteral("p11 vs q") + date);
+        EXPECT_EQ(area->currentSubWindow(), ok ? frames[9] : frames[10]) << ok;
+    }
 }
 
 TEST(CommandTable, HelpPagesExistAndTheGuideNamesEveryMenuItem)

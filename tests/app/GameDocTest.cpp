@@ -574,17 +574,31 @@ TEST(GameDocument, SaveOnClose)
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("carol vs dave  2026.12.09 07:39:55 GMT"));
     EXPECT_EQ(doc->GetServer(), w.Service());
 
-    // Always into a folder that has gone: the user is asked rather than stuck.
+    // Always into a folder that has gone: the user is told, then asked rather than
+    // stuck, under the game's name; the file dialog offers that name with ".ggf"
+    // (cancelled here: the window stays). Declined, the window closes and the folder
+    // stays the autosave folder.
     w.app.nAutosaveOthers = 2;
-    w.app.fnAutosave = ToStd(TestHome() + QStringLiteral("/gone/"));
-    {
+    const std::string gone = ToStd(TestHome() + QStringLiteral("/gone/"));
+    w.app.fnAutosave = gone;
+    const QString name = QStringLiteral("carol_vs_dave__2026_12_09_07_39_55_GMT");
+    for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+        w.app.fileAnswers = {QString()};
+        w.app.fileOffers.clear();
         ModalDriver driver;
-        driver.OnMessageBox([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
-        w.Close(doc);
+        driver.AcceptMessageBox();
+        driver.OnMessageBox([answer](QMessageBox* box) { box->button(answer)->click(); });
+        ViewOf(doc)->GetParentFrame()->close();
         EXPECT_TRUE(driver.Done());
+        ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+        ASSERT_EQ(driver.messageBoxes.size(), 2u);
+        EXPECT_TRUE(driver.messageBoxes[0].contains(ToQ(gone) + name + QStringLiteral(".ggf")));
+        EXPECT_TRUE(driver.messageBoxes[1].contains(name + QLatin1Char('?'))) << driver.messageBoxes[1].toStdString();
+        EXPECT_EQ(w.app.fileOffers, answer == QMessageBox::Yes ? std::vector<QString>{name + QStringLiteral(".ggf")}
+                                                               : std::vector<QString>{});
+        EXPECT_EQ(w.Holds(doc), answer == QMessageBox::Yes);
+        EXPECT_EQ(w.app.fnAutosave, gone);
     }
-    EXPECT_FALSE(w.Holds(doc));
-    EXPECT_EQ(w.app.fnAutosave, ""); // declined: the next one asks again
 
     // Never: closed at once, nothing written.
     w.app.nAutosaveMine = 0;
@@ -592,4 +606,38 @@ TEST(GameDocument, SaveOnClose)
     w.Update("4", "F5");
     w.Close(doc);
     EXPECT_FALSE(w.Holds(doc));
+}
+
+TEST(GameDocument, AutosaveNeverReplacesAnotherGame)
+{
+    GameWindows w;
+    const QString folder = TestHome() + QStringLiteral("/same-title/");
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    w.app.nAutosaveMine = 2;
+    w.app.fnAutosave = ToStd(folder);
+    const QString title = QStringLiteral("alice_vs_bob__2026_12_09_07_39_55_GMT");
+
+    // Two games of one title (a game and its continuation keep the date): saved in turn
+    // as the program closes, each gets a file of its own.
+    CTavoDoc* finished = w.Join("1", MakeGame("alice", "bob"));
+    CTavoDoc* adjourned = w.Join("2", MakeGame("alice", "bob"));
+    w.Update("1", "F5//1.00");
+    w.Update("2", "D3//1.00");
+    ASSERT_TRUE(w.app.SaveAllModified());
+    EXPECT_EQ(ReadFile(folder + title + QStringLiteral(".ggf")), GgfText(MakeGame("alice", "bob", {"F5"})));
+    EXPECT_EQ(ReadFile(folder + title + QStringLiteral(" (2).ggf")), GgfText(MakeGame("alice", "bob", {"D3"})));
+
+    // Changed again, a game replaces its own file; a third game of the title takes the
+    // next free name.
+    w.Update("1", "D6//1.00");
+    w.Close(finished);
+    EXPECT_EQ(ReadFile(folder + title + QStringLiteral(".ggf")), GgfText(MakeGame("alice", "bob", {"F5", "D6"})));
+    w.Close(adjourned);
+    CTavoDoc* third = w.Join("3", MakeGame("alice", "bob"));
+    w.Update("3", "C4//1.00");
+    w.Close(third);
+    EXPECT_EQ(ReadFile(folder + title + QStringLiteral(" (3).ggf")), GgfText(MakeGame("alice", "bob", {"C4"})));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    EXPECT_EQ(w.app.fnAutosave, ToStd(folder));
 }

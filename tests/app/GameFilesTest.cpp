@@ -1,5 +1,6 @@
 // Game files: opening archives and single games, saving, the File commands, the recent
-// files, files handed over by the desktop, and files that are not games at all.
+// files, files handed over by the desktop, files that are not games at all, saves that
+// fail and files that are not files.
 #include "GameTestSupport.h"
 
 #include "MainFrm.h"
@@ -12,10 +13,22 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <random>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -135,11 +148,6 @@ TEST(GameFiles, SaveAndSaveAsWriteWhatOpensAgain)
     f.app.fileAnswers = {QString()};
     f.Frame()->RouteCommand(ID_FILE_SAVE_AS);
     EXPECT_EQ(doc->GetPathName(), copy);
-
-    // A file that cannot be written: not saved, still modified.
-    doc->SetModifiedFlag();
-    EXPECT_FALSE(doc->OnSaveDocument(Folder() + QStringLiteral("no/such/folder.ggf")));
-    EXPECT_TRUE(doc->IsModified());
 
     // Opened again it is the same game.
     CTavoDoc other;
@@ -283,4 +291,215 @@ TEST(GameFiles, FilesThatAreNoGamesOpenNothing)
     EXPECT_EQ(boxes, std::vector<QString>{kArchiveWarning});
     EXPECT_EQ(doc->moves.size(), 5u);
     QFile::remove(Folder() + QStringLiteral("large.ggf"));
+}
+
+namespace {
+
+// The names in a folder, hidden ones included.
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Undoes a change to the process's circumstances, once: when asked, or when it goes.
+class Undo {
+public:
+    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~Undo() { Now(); }
+    void Now()
+    {
+        if (m_undo)
+            m_undo();
+        m_undo = nullptr;
+    }
+
+private:
+    std::function<void()> m_undo;
+};
+
+} // namespace
+
+TEST(GameFiles, ASaveThatFailsKeepsTheOldFileAndSaysSo)
+{
+    Files f;
+    // A folder of its own that every user may enter, so that it can be locked below.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tavo-save-XXXXXX"));
+    ASSERT_TRUE(home.isValid());
+    ::chmod(QFile::encodeName(home.path()).constData(), 0755);
+    const QString path = home.path() + QStringLiteral("/old.ggf");
+    const std::string old = GgfText(kFirst);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(old.data(), qint64(old.size()));
+    }
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    CTavoDoc* doc = f.Open(path);
+    ASSERT_NE(doc, nullptr);
+    doc->Play(COsGame::Item(MoveFrom("F4"), 0, 3));
+    const std::string game = GgfText(*doc);
+    const auto save = [&](const std::function<void()>& whenTheBoxShows = [] {}) {
+        doc->SetModifiedFlag();
+        ModalDriver driver;
+        driver.OnMessageBox([&](QMessageBox* box) {
+            whenTheBoxShows();
+            box->button(QMessageBox::Ok)->click();
+        });
+        f.Frame()->RouteCommand(ID_FILE_SAVE);
+        return driver.messageBoxes;
+    };
+    const auto notSaved = [&](const std::vector<QString>& boxes, const char* why) {
+        ASSERT_EQ(boxes.size(), 1u) << why;
+        EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("The game was not saved."))) << why;
+        EXPECT_TRUE(boxes[0].contains(path)) << why;
+        EXPECT_EQ(ReadFile(path), old) << why;
+        EXPECT_EQ(Entries(home.path()), QStringList{QStringLiteral("old.ggf")}) << why;
+        EXPECT_TRUE(doc->IsModified()) << why;
+        EXPECT_EQ(doc->GetPathName(), path) << why;
+    };
+
+    // The disk fills up halfway through the game: no file of the process may grow
+    // further (and the signal that would end it is ignored).
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    rlimit half = unlimited;
+    half.rlim_cur = rlim_t(old.size() / 2);
+    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &half);
+    Undo full([&] {
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, handler);
+    });
+    notSaved(save([&] { full.Now(); }), "full disk");
+    full.Now();
+
+    // The folder may not be written to (the file itself may). Root's rights would pass
+    // over the folder's mode: this thread acts as nobody meanwhile.
+    const QByteArray home8 = QFile::encodeName(home.path());
+    ::chmod(home8.constData(), 0555);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        ::setfsuid(65534);
+    Undo locked([&] {
+        if (root)
+            ::setfsuid(0);
+        ::chmod(home8.constData(), 0755);
+    });
+    notSaved(save([&] { locked.Now(); }), "locked folder");
+    locked.Now();
+
+    // Saved: the new game in the old file's place, with its permissions, nothing beside.
+    EXPECT_TRUE(save().empty());
+    EXPECT_EQ(ReadFile(path), game);
+    EXPECT_FALSE(doc->IsModified());
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(Entries(home.path()), QStringList{QStringLiteral("old.ggf")});
+
+    // Save As onto a folder: not saved, and the folder and the document's file stay.
+    const QString folder = home.path() + QStringLiteral("/folder.ggf");
+    QDir().mkpath(folder);
+    doc->SetModifiedFlag();
+    f.app.fileAnswers = {folder};
+    ModalDriver driver;
+    driver.AcceptMessageBox();
+    f.Frame()->RouteCommand(ID_FILE_SAVE_AS);
+    ASSERT_EQ(driver.messageBoxes.size(), 1u);
+    EXPECT_TRUE(driver.messageBoxes[0].contains(folder));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_TRUE(Entries(folder).isEmpty());
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+namespace {
+
+// Opens the FIFO's other end when the client has waited on it for a while: a test that
+// would hang for ever fails instead.
+class FifoRescue {
+public:
+    explicit FifoRescue(const QString& path) : m_path(QFile::encodeName(path)), m_thread([this] { Run(); }) {}
+    ~FifoRescue()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    bool Rescued() const { return m_rescued; }
+
+private:
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_wake.wait_for(lock, std::chrono::seconds(2), [this] { return m_done; })) {
+            // Without a reader waiting this fails at once (ENXIO).
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                m_rescued = true;
+                ::close(fd);
+            }
+        }
+    }
+
+    QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::atomic<bool> m_rescued{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST(GameFiles, AFifoAPipeOrAFolderOpensNothingByAnyWay)
+{
+    Files f;
+    const QString fifo = Folder() + QStringLiteral("fifo.ggf");
+    QFile::remove(fifo);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = Folder() + QStringLiteral("folder.ggf");
+    QDir().mkpath(folder);
+    FifoRescue rescue(fifo);
+    ModalDriver driver; // a box would be recorded
+
+    // File > Open, of the FIFO and of a folder.
+    f.Frame()->UpdateCommandUI();
+    for (const QString& path : {fifo, folder}) {
+        f.app.fileAnswers = {path};
+        f.Frame()->GetCommandAction(ID_FILE_OPEN)->trigger();
+    }
+    // Handed over by the desktop ("/dde"), and printed from the command line ("/p",
+    // "/pt printer"): nothing is printed and the program ends.
+    for (const char* command : {"dde", "p", "pt"}) {
+        CCommandLineInfo info;
+        f.app.ParseCommandLine(info, {QStringLiteral("tavo"), QStringLiteral("/") + QLatin1String(command), fifo,
+                                      QStringLiteral("printer")});
+        EXPECT_EQ(f.app.ProcessShellCommand(info), command == std::string("dde")) << command;
+    }
+    // From the recent files: it leaves the list, as a file that has gone does.
+    const QString good = WriteFile(QStringLiteral("good.ggf"), GgfText(kFirst));
+    f.app.GetRecentFileList()->Add(good);
+    f.app.GetRecentFileList()->Add(fifo);
+    f.app.OnOpenRecentFile(ID_FILE_MRU_FILE1);
+    EXPECT_EQ(f.app.GetRecentFileList()->Files(), QStringList{good});
+
+    // A pipe that holds a whole game, its writer gone, is no file either.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string game = GgfText(kFirst);
+    ASSERT_EQ(::write(ends[1], game.data(), game.size()), ssize_t(game.size()));
+    ::close(ends[1]);
+    f.app.fileAnswers = {QStringLiteral("/proc/self/fd/%1").arg(ends[0])};
+    f.Frame()->GetCommandAction(ID_FILE_OPEN)->trigger();
+    ::close(ends[0]);
+
+    EXPECT_FALSE(rescue.Rescued());
+    EXPECT_EQ(f.Windows(), 0);
+    EXPECT_TRUE(driver.messageBoxes.empty());
+    EXPECT_TRUE(f.app.pGameTemplate->GetDocuments().empty());
+    QFile::remove(fifo);
 }
