@@ -535,6 +535,9 @@ public:
         });
         timer->start(5);
     }
+
+private:
+    ModalExpectation m_expectation{[](QWidget* w) { return qobject_cast<QDialog*>(w) != nullptr; }};
 };
 
 } // namespace
