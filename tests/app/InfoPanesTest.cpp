@@ -92,6 +92,19 @@ TEST(PlayerPane, DiscsClocksAndLogins)
     EXPECT_EQ(Part(otherImage, kBlackText), Part(image, kBlackText));
     EXPECT_NE(Part(otherImage, kWhiteText), Part(image, kWhiteText));
 
+    // A long login ends at its own half of the pane: black's leaves white's disc, clock
+    // and login as they were, white's leaves the outline and what lies beyond it.
+    const QRect whiteHalf(30 + 160, 406, 160, 23);
+    const QRect beyond(30 + 319, 405, 40, 25);
+    CTavoDoc* longBlack = w.Look(MakeGame("Kortendijk_Albert", "bob", {"F5"}));
+    ViewOf(longBlack)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
+    const QImage longBlackImage = Grab(longBlack);
+    EXPECT_NE(Part(longBlackImage, kBlackText), Part(image, kBlackText));
+    EXPECT_EQ(Part(longBlackImage, whiteHalf), Part(image, whiteHalf));
+    CTavoDoc* longWhite = w.Look(MakeGame("amy", "Kortendijk_Albert", {"F5"}));
+    ViewOf(longWhite)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
+    EXPECT_EQ(Part(Grab(longWhite), beyond), Part(image, beyond));
+
     // The clock shows whole seconds: 905.7 s as 905 s, and 904 s otherwise.
     const auto clocks = [&](double white) {
         CTavoDoc* d = w.Look(WithClocks(MakeGame("amy", "bob"), CGGClock(white, 0, 120, CGGClock::kRunning),

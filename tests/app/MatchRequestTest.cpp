@@ -260,11 +260,17 @@ TEST(MatchRequest, DefaultsSettingReadFieldByField)
     EXPECT_EQ(Request::DefaultsText(), "10 1:00//0:00 1:00//0:00 bob 1");
     Request::ReadDefaults("");
     EXPECT_EQ(Request::DefaultsText(), "10 1:00//0:00 1:00//0:00 bob 1");
+    // Edited by hand: the opponent is the word after the clocks, however many blanks
+    // stand before it.
+    Request::ReadDefaults("8 15:00//2:00 15:00//2:00  \t wup 0");
+    EXPECT_EQ(Request::DefaultsText(), "8 15:00//2:00 15:00//2:00 wup 0");
+    Request::ReadDefaults("8 15:00//2:00 15:00//2:00 ann");
+    EXPECT_EQ(Request::DefaultsText(), "8 15:00//2:00 15:00//2:00 ann 0");
     // A request to nobody is kept as such: the saved text reads back the same.
     Request::s_defaultOpponent.clear();
     Request::s_bDefaultRated = false;
     const std::string saved = Request::DefaultsText();
-    EXPECT_EQ(saved, "10 1:00//0:00 1:00//0:00  0");
+    EXPECT_EQ(saved, "8 15:00//2:00 15:00//2:00  0");
     Request::s_defaultOpponent = "zed";
     Request::s_bDefaultRated = true;
     Request::ReadDefaults(saved);
