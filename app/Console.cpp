@@ -4,6 +4,7 @@
 #include "TavoGGSStream.h"
 #include "res/Resource.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
 #include <cstring>
 
@@ -41,6 +42,9 @@ CConsole::CConsole(const std::string& name, tavostream* stream, bool raw, QWidge
 {
     if (!Create(parent))
         return;
+    // The raw console sends every line pasted into its input as a command of its own.
+    if (m_bRaw)
+        KeepLineBreaks(qobject_cast<QLineEdit*>(m_editInput.GetControl()));
     // The window's place as its template gives it: the corner of the owner's client area.
     if (QWidget* owner = parentWidget()) {
         auto* frame = qobject_cast<QMainWindow*>(owner);
@@ -78,7 +82,12 @@ void CConsole::OnOK()
         m_editOutput.ReplaceSel(QStringLiteral("[ERR not connected]\r\n"));
         return;
     }
-    std::string text = ToStd(m_editInput.GetWindowText());
+    // Only the raw console's input holds line breaks: each pasted line goes out as a
+    // command, ended by LF alone.
+    QString typed = m_editInput.GetWindowText();
+    typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    typed.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    std::string text = ToStd(typed);
     const int length = m_editOutput.GetWindowTextLength();
     m_editOutput.SetSel(length, length);
     m_editOutput.ReplaceSel(ToQ(text) + QStringLiteral("\r\n"));

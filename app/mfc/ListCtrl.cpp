@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <utility>
 
 namespace {
 
@@ -167,9 +168,24 @@ void CListCtrl::SetNotify(int code, std::function<void(const QPoint&)> handler)
     m_notify[code] = std::move(handler);
 }
 
+void CListCtrl::mousePressEvent(QMouseEvent* e)
+{
+    // A release that never came (a window opened between) leaves no double click behind.
+    m_bDoubleClick = false;
+    QTreeWidget::mousePressEvent(e);
+}
+
+void CListCtrl::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QTreeWidget::mouseDoubleClickEvent(e);
+    m_bDoubleClick = true;
+}
+
 void CListCtrl::mouseReleaseEvent(QMouseEvent* e)
 {
     QTreeWidget::mouseReleaseEvent(e);
+    if (std::exchange(m_bDoubleClick, false))
+        return;
     const int code = e->button() == Qt::LeftButton ? NM_CLICK : e->button() == Qt::RightButton ? NM_RCLICK : 0;
     const auto handler = m_notify.find(code);
     if (code != 0 && handler != m_notify.end())

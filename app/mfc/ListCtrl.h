@@ -55,13 +55,17 @@ public:
     void SetBkColor(COLORREF colour);
 
     // The handler of a click notification, called with the click point in the list's
-    // client coordinates.
+    // client coordinates. A double click notifies its first click only.
     void SetNotify(int code, std::function<void(const QPoint&)> handler);
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    // Set from the second press of a double click to its release.
+    bool m_bDoubleClick = false;
     std::vector<int> m_formats;
     std::map<int, std::function<void(const QPoint&)>> m_notify;
 };

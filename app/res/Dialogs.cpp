@@ -3,6 +3,7 @@
 #include "Icons.h"
 #include "Resource.h"
 #include "mfc/Dialog.h"
+#include "mfc/Edit.h"
 #include "mfc/ListCtrl.h"
 
 #include <QButtonGroup>
@@ -36,7 +37,7 @@ W* Filed(CDialog& dialog, int id, W* control)
 
 QLineEdit* Edit(CDialog& dialog, int id)
 {
-    return Filed(dialog, id, new QLineEdit(&dialog));
+    return Filed(dialog, id, MakeOneLine(new QLineEdit(&dialog)));
 }
 
 QPushButton* Button(CDialog& dialog, int id, const QString& text, bool isDefault = false)
@@ -204,6 +205,7 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
             return edit(id);
         auto* combo = Filed(dialog, id, new QComboBox(&dialog));
         combo->setEditable(true);
+        MakeOneLine(combo->lineEdit());
         combo->setInsertPolicy(QComboBox::NoInsert);
         for (const char* entry : entries)
             combo->addItem(QString::fromLatin1(entry));
@@ -212,12 +214,7 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
 
     auto* terms = new QGridLayout;
     terms->addWidget(Text(dialog, QStringLiteral("Opponent:")), 0, 0);
-    QLineEdit* opponent = edit(IDC_GR_OPPONENT);
-    // The login goes out in a command line: a line break pasted into it would end that
-    // line and start another.
-    opponent->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\r\\n]*")), opponent));
-    terms->addWidget(opponent, 0, 1);
+    terms->addWidget(edit(IDC_GR_OPPONENT), 0, 1);
     terms->addWidget(Text(dialog, QStringLiteral("Board Size:")), 1, 0);
     terms->addWidget(choice(IDC_GR_BOARD, {"4x4", "6x6", "8x8", "10x10", "12x12", "14x14", "Octagonal"}), 1, 1);
     terms->addWidget(Text(dialog, QStringLiteral("Color:")), 2, 0);
@@ -285,7 +282,7 @@ void BuildConsole(CDialog& dialog)
     output->setReadOnly(true);
     output->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     output->setFocusPolicy(Qt::ClickFocus);
-    Placed(dialog, IDC_CONSOLE_INPUT, new QLineEdit(&dialog), DialogRect(0, 81, 185, 13));
+    Placed(dialog, IDC_CONSOLE_INPUT, MakeOneLine(new QLineEdit(&dialog)), DialogRect(0, 81, 185, 13));
     QPushButton* send = Button(dialog, IDOK, QStringLiteral("Send"), true);
     send->setGeometry(DialogRect(156, 80, 30, 14));
     send->hide();

@@ -160,18 +160,29 @@ TEST(Console, RawConsoleAndUserWindowsSendTheirLines)
     EXPECT_EQ(OutputText(console), QStringLiteral("Unknown GGS Message:\n: hello\nwho\n"));
     EXPECT_EQ(InputOf(console)->text(), QString());
 
+    // There each pasted line goes out as a command of its own.
+    PasteText(InputOf(console), QStringLiteral("c + .x\r\nc - .x"));
+    PressKey(InputOf(console), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("who\nc + .x\nc - .x\n"));
+    EXPECT_TRUE(OutputText(console).endsWith(QStringLiteral("\nwho\nc + .x\nc - .x\n")));
+
     // A user's window tells the user; the output echoes the line.
     CConsole* bob = stream->GetWindow("bob");
     ASSERT_EQ(bob, ConsoleTitled("bob"));
     TypeLine(bob, QStringLiteral("hello there"));
-    ASSERT_TRUE(session.Sent("who\nt bob hello there\n"));
+    ASSERT_TRUE(session.Sent("c - .x\nt bob hello there\n"));
     EXPECT_EQ(OutputText(bob), QStringLiteral("hello there\n"));
+    // Two lines pasted into its input are one tell, the line break a blank.
+    PasteText(InputOf(bob), QStringLiteral("two\nlines"));
+    EXPECT_EQ(InputOf(bob)->text(), QStringLiteral("two lines"));
+    PressKey(InputOf(bob), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("t bob hello there\nt bob two lines\n"));
 
     // Chats separate: ".chat" is a channel like any other.
     CConsole* chat = stream->GetWindow(".chat");
     EXPECT_EQ(InputOf(chat)->text(), QString());
     TypeLine(chat, QStringLiteral("hi"));
-    EXPECT_TRUE(session.Sent("t bob hello there\nt .chat hi\n"));
+    EXPECT_TRUE(session.Sent("t bob two lines\nt .chat hi\n"));
 }
 
 TEST(Console, JoinedChatKeepsItsRecipient)
@@ -200,13 +211,19 @@ TEST(Console, JoinedChatKeepsItsRecipient)
     EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
     EXPECT_EQ(InputOf(chat)->cursorPosition(), 4);
 
+    // Two lines pasted after the recipient are one tell to that recipient.
+    PasteText(InputOf(chat), QStringLiteral("one\r\nquit"));
+    PressKey(InputOf(chat), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("t bob how are you\nt bob one  quit\n"));
+    EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
+
     // A line without a blank is not sent: the window says why.
     InputOf(chat)->clear();
     TypeLine(chat, QStringLiteral("lonely"));
     EXPECT_TRUE(OutputText(chat).endsWith(
         QStringLiteral("lonely\nPlease enter the user name or channel, then a space, then your message\n")));
     EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
-    EXPECT_TRUE(session.Sent("t bob how are you\n"));
+    EXPECT_TRUE(session.Sent("t bob one  quit\n"));
     EXPECT_EQ(session.server.GetClientBytes(session.client).find("lonely"), std::string::npos);
 
     // Chats joined later: the menu item refreshes the prefill of the existing window.

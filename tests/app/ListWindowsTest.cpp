@@ -124,7 +124,8 @@ TEST(ListWindows, Matches)
     // Ids compare as text; the player named first plays black.
     EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|eve|fay|88ab|R", ".12|bob|ann|8|R", ".9|cid|dan|s8r20|U"}));
 
-    ClickCell(matches->m_list, 1, 3, Qt::LeftButton);
+    // A double click is one click: one watch, however slow the join.
+    DoubleClickCell(matches->m_list, 1, 3);
     EXPECT_EQ(l.Sent(), "t /os watch + .12\n");
     // Once its game is held, the click brings its window up instead.
     l.Feed("/os: join .12 " + GgfText(MakeGame("ann", "bob")));
@@ -178,7 +179,7 @@ TEST(ListWindows, HistoryAndStored)
                                  "99.1| 987-Dec-17 01:02:03|ann|bob|s8r20|-64",
                              }));
     EXPECT_EQ(history->m_list->headerItem()->textAlignment(5) & Qt::AlignRight, Qt::AlignRight);
-    ClickCell(history->m_list, 1, 2, Qt::LeftButton);
+    DoubleClickCell(history->m_list, 1, 2);
     EXPECT_EQ(l.Sent(), "t /os look 1234.0\n");
     // The next reply replaces every row.
     l.Feed("/os: history 0 cid");
@@ -193,7 +194,7 @@ TEST(ListWindows, HistoryAndStored)
     EXPECT_EQ(Columns(stored), "Id|Date/Time|Black|White|Game type");
     EXPECT_EQ(Rows(stored), (std::vector<std::string>{".5|2001-Mar-5 12:34:56|alice|bob|8",
                                                       ".30|2001-Mar-6 10:00:00|cid|alice|s10"}));
-    ClickCell(stored->m_list, 1, 4, Qt::LeftButton);
+    DoubleClickCell(stored->m_list, 1, 4);
     EXPECT_EQ(l.Sent(), "t /os ask .30\n");
     l.Feed("/os: stored 2 alice\n.30 6 Mar 2001 10:00:00 cid alice s10 :l\n.5 5 Mar 2001 12:34:56 alice bob 8 :l");
     EXPECT_EQ(Rows(stored)[0].substr(0, 4), ".30|");
@@ -217,7 +218,7 @@ TEST(ListWindows, TopAndRankShareOneWindow)
                              "2|bob|1834|1834|10|2|3|",
                              "10|alice|0|0|0|0|7|<=",
                          }));
-    ClickCell(top->m_list, 1, 5, Qt::LeftButton);
+    DoubleClickCell(top->m_list, 1, 5);
     // A question to the server itself.
     EXPECT_EQ(l.Sent(), "finger bob\n");
 

@@ -4,14 +4,17 @@
 #include "res/Resource.h"
 
 #include <QAction>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 void PrintTo(const QString& text, std::ostream* os)
 {
@@ -127,6 +130,13 @@ void TypeLine(CConsole* console, const QString& line)
     PressKey(InputOf(console), Qt::Key_Return);
 }
 
+void PasteText(QWidget* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
 CListCtrl* ListOf(CDialogGGSWho* who)
 {
     return dynamic_cast<CListCtrl*>(who->GetDlgItem(IDC_WHO_LIST));
@@ -166,6 +176,13 @@ void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button)
     QCoreApplication::sendEvent(viewport, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &release);
+}
+
+void DoubleClickCell(CListCtrl* list, int row, int column)
+{
+    QWidget* viewport = list->viewport();
+    const QPoint point = viewport->mapTo(viewport->window(), list->GetSubItemRect(row, column).center());
+    QTest::mouseDClick(viewport->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
 }
 
 QMenu* OpenMenu()

@@ -79,6 +79,8 @@ QLineEdit* InputOf(CConsole* console);
 QString OutputText(CConsole* console);
 // Types a line into the input and presses Enter.
 void TypeLine(CConsole* console, const QString& line);
+// Puts the text on the clipboard and pastes it into the edit with Ctrl+V.
+void PasteText(QWidget* edit, const QString& text);
 
 // The list of the who window and its rows as "login status idle online".
 CListCtrl* ListOf(CDialogGGSWho* who);
@@ -87,6 +89,9 @@ std::vector<std::string> Rows(CDialogGGSWho* who);
 std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator = "|");
 // Clicks a cell of the list (a row of -1: beside the rows) with a mouse button.
 void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button);
+// Double-clicks a cell with the left button as the window system reports it: press,
+// release, press, release, the second press a double click.
+void DoubleClickCell(CListCtrl* list, int row, int column);
 // The context menu open now, null when there is none.
 QMenu* OpenMenu();
 // Chooses the item of that text in the open context menu.
