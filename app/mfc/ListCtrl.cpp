@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -50,8 +51,15 @@ int CListCtrl::InsertColumn(int column, const QString& heading, int format, int 
     headerItem()->setText(column, heading);
     headerItem()->setTextAlignment(column, AlignmentOf(format));
     m_formats.push_back(format);
-    if (width >= 0)
-        setColumnWidth(column, width);
+    // A column is never narrower than its title, which thus shows whole; one of no
+    // width stays hidden.
+    if (width > 0) {
+        const int wide = std::max(width, header()->sectionSizeHint(column));
+        m_nTitleWidening += wide - width;
+        setColumnWidth(column, wide);
+    } else if (width == 0) {
+        setColumnWidth(column, 0);
+    }
     return column;
 }
 

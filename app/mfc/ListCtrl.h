@@ -33,8 +33,11 @@ class CListCtrl : public QTreeWidget {
 public:
     explicit CListCtrl(QWidget* parent = nullptr);
 
-    // Columns are added in order: `column` is the number of columns so far.
+    // Columns are added in order: `column` is the number of columns so far. A width
+    // too small for the title is widened to show it whole.
     int InsertColumn(int column, const QString& heading, int format = LVCFMT_LEFT, int width = -1);
+    // How much wider than asked for the columns are, all together.
+    int GetTitleWidening() const { return m_nTitleWidening; }
     BOOL SetColumnWidth(int column, int width);
     // Inserts a row at `item` (at the end when past it) with the text of column 0;
     // returns its index.
@@ -67,6 +70,7 @@ private:
     // Set from the second press of a double click to its release.
     bool m_bDoubleClick = false;
     std::vector<int> m_formats;
+    int m_nTitleWidening = 0;
     std::map<int, std::function<void(const QPoint&)>> m_notify;
 };
 

@@ -132,8 +132,9 @@ TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
     QWidget* input = InputOf(console);
     const QRect outputBefore = output->geometry();
     const QRect inputBefore = input->geometry();
-    EXPECT_EQ(outputBefore, QRect(0, 0, 278, 130));
-    EXPECT_EQ(inputBefore, QRect(0, 132, 278, 21));
+    // Dialog units of the dialog font, 8-point Liberation Sans: 6 x 12 pixels.
+    EXPECT_EQ(outputBefore, QRect(0, 0, 278, 120));
+    EXPECT_EQ(inputBefore, QRect(0, 122, 278, 20));
 
     console->resize(console->size() + QSize(40, 20));
     ProcessEventsUntil([&] { return output->width() != outputBefore.width(); }, std::chrono::milliseconds(2000));

@@ -6,12 +6,14 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -183,6 +185,31 @@ void DoubleClickCell(CListCtrl* list, int row, int column)
     QWidget* viewport = list->viewport();
     const QPoint point = viewport->mapTo(viewport->window(), list->GetSubItemRect(row, column).center());
     QTest::mouseDClick(viewport->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+std::vector<std::string> CutTexts(const CListCtrl* list)
+{
+    std::vector<std::string> cut;
+    const QHeaderView* header = list->header();
+    const QFontMetrics titles(header->font());
+    const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QString title = list->headerItem()->text(column);
+        if (titles.horizontalAdvance(title) + 2 * headerMargin > header->sectionSize(column))
+            cut.push_back(ToStd(title));
+        else if (!title.isEmpty()
+                 && header->sectionViewportPosition(column) + header->sectionSize(column) > list->viewport()->width())
+            cut.push_back(ToStd(title) + " (beyond the window)");
+    }
+    const QFontMetrics cells(list->font());
+    const int cellMargin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        for (int column = 0; column < list->columnCount(); ++column) {
+            const QString text = list->GetItemText(row, column);
+            if (cells.horizontalAdvance(text) + 2 * cellMargin > list->GetSubItemRect(row, column).width())
+                cut.push_back(std::to_string(row) + "," + std::to_string(column) + " " + ToStd(text));
+        }
+    return cut;
 }
 
 QMenu* OpenMenu()

@@ -92,6 +92,10 @@ void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button);
 // Double-clicks a cell with the left button as the window system reports it: press,
 // release, press, release, the second press a double click.
 void DoubleClickCell(CListCtrl* list, int row, int column);
+// The texts of a list that do not show whole: the column titles that the header cuts or
+// that stand beyond the window's edge, and the cells that the rows cut ("row,column
+// text").
+std::vector<std::string> CutTexts(const CListCtrl* list);
 // The context menu open now, null when there is none.
 QMenu* OpenMenu();
 // Chooses the item of that text in the open context menu.
