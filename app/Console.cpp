@@ -5,10 +5,7 @@
 #include "res/Resource.h"
 
 #include <QLineEdit>
-#include <QMainWindow>
 #include <cstring>
-
-int CConsole::s_nCreated = 0;
 
 namespace {
 
@@ -45,19 +42,6 @@ CConsole::CConsole(const std::string& name, tavostream* stream, bool raw, QWidge
     // The raw console sends every line pasted into its input as a command of its own.
     if (m_bRaw)
         KeepLineBreaks(qobject_cast<QLineEdit*>(m_editInput.GetControl()));
-    // The window's place as its template gives it: the corner of the owner's client area.
-    if (QWidget* owner = parentWidget()) {
-        auto* frame = qobject_cast<QMainWindow*>(owner);
-        QWidget* client = frame && frame->centralWidget() ? frame->centralWidget() : owner;
-        move(client->mapToGlobal(QPoint(0, 0)));
-    }
-    const int offset = (s_nCreated % 6) * 30;
-    ++s_nCreated;
-    WINDOWPLACEMENT placement;
-    if (GetWindowPlacement(this, &placement)) {
-        placement.rcNormalPosition.translate(offset, offset);
-        SetWindowPlacement(this, &placement);
-    }
     setWindowTitle(ToQ(m_sName));
     if (UnifiedChat() && m_sName == ".chat") {
         if (m_pStream && m_pStream->lastTellPartner.empty())

@@ -347,6 +347,10 @@ void CDialog::setVisible(bool visible)
     const int start = edit ? int(edit->selectionStart()) : -1;
     const int length = edit ? int(edit->selectionLength()) : 0;
     const int cursor = edit ? edit->cursorPosition() : 0;
+    if (m_bModeless && visible && !m_bPlaced) {
+        m_bPlaced = true;
+        CWindowCascade::Place(this);
+    }
     QDialog::setVisible(visible);
     if (edit && start >= 0)
         edit->setSelection(start, length);

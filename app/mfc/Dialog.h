@@ -109,6 +109,8 @@ private:
     UINT m_nIDTemplate;
     bool m_bBuilt = false;
     bool m_bModeless = false;
+    // A modeless dialog has been given its place.
+    bool m_bPlaced = false;
     QWidget* m_pFocus = nullptr;
     std::map<int, QWidget*> m_controls;
     std::map<int, std::vector<QRadioButton*>> m_radioGroups;

@@ -2,6 +2,7 @@
 // places and their sizes.
 #include "TalkSupport.h"
 
+#include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QLineEdit>
@@ -106,19 +107,37 @@ TEST(Console, HugeTextsKeepTheOutputBounded)
     EXPECT_EQ(OutputText(console).count(QLatin1Char('\r')), 0);
 }
 
-TEST(Console, WindowsCascadeAndStartOverAfterSix)
+TEST(Console, WindowsCascadeWithinTheScreenAndKeepTheUsersPlace)
 {
     TestApp app;
     ASSERT_TRUE(app.Start());
     tavostream stream;
-    CConsole::s_nCreated = 0;
+    CWindowCascade::s_nPlaced = 0;
     std::vector<QPoint> places;
     for (int i = 0; i < 7; ++i)
         places.push_back(stream.GetWindow("user" + std::to_string(i))->pos());
+    CFrameWnd* frame = app.m_pMainWnd;
+    ASSERT_NE(frame, nullptr);
+    const QWidget* client = frame->centralWidget();
+    EXPECT_EQ(places[0], client->mapToGlobal(QPoint(0, 0)));
     EXPECT_EQ(places[1] - places[0], QPoint(30, 30));
     EXPECT_EQ(places[2] - places[0], QPoint(60, 60));
     EXPECT_EQ(places[5] - places[0], QPoint(150, 150));
     EXPECT_EQ(places[6], places[0]);
+
+    // A window that the user moved stays there when it shows again.
+    CConsole* moved = stream.GetWindow("user1");
+    moved->move(places[0] + QPoint(7, 9));
+    moved->close();
+    stream.ParseMessage("user1: back");
+    EXPECT_TRUE(moved->isVisible());
+    EXPECT_EQ(moved->pos(), places[0] + QPoint(7, 9));
+
+    // With the main window at the screen's far corner, the next window still shows whole.
+    const QRect area = frame->screen()->availableGeometry();
+    frame->move(area.bottomRight() - QPoint(50, 50));
+    CConsole* cornered = stream.GetWindow("cornered");
+    EXPECT_EQ(cornered->frameGeometry().bottomRight(), area.bottomRight());
 }
 
 TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
