@@ -22,14 +22,14 @@ void CWindowCascade::Place(QWidget* window)
         corner = client->mapToGlobal(QPoint(0, 0));
     }
     // The place of the window with its frame, which a window not shown yet does not
-    // have: it gets one as large as its owner's.
-    const auto frameOf = [](const QWidget* w) {
-        const QRect outer = w->frameGeometry();
-        const QRect inner = w->geometry();
-        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                        outer.bottom() - inner.bottom());
-    };
-    const QMargins frame = window->isVisible() || !owner ? frameOf(window) : frameOf(owner);
+    // have: it will get one as large as its owner's.
+    QMargins frame;
+    if (owner) {
+        const QRect outer = owner->frameGeometry();
+        const QRect inner = owner->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    }
     QRect place(corner + QPoint(offset, offset), window->size().grownBy(frame));
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen) {

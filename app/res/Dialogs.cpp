@@ -300,7 +300,7 @@ void BuildWho(CDialog& dialog)
     button(IDC_WHO_RATINGS, QStringLiteral("Ratings"), 110, 49);
     auto* servers = Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
                            0, 17, 59, 10);
-    // The desktop's font may be wider than the one the template was made for.
+    // A face that stands in for the dialog font's may be wider than the template's.
     servers->resize(std::max(servers->width(), servers->sizeHint().width()), servers->height());
     Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), 0, 30, 159, 216);
 }

@@ -92,19 +92,6 @@ TEST(PlayerPane, DiscsClocksAndLogins)
     EXPECT_EQ(Part(otherImage, kBlackText), Part(image, kBlackText));
     EXPECT_NE(Part(otherImage, kWhiteText), Part(image, kWhiteText));
 
-    // A long login ends at its own half of the pane: black's leaves white's disc, clock
-    // and login as they were, white's leaves the outline and what lies beyond it.
-    const QRect whiteHalf(30 + 160, 406, 160, 23);
-    const QRect beyond(30 + 319, 405, 40, 25);
-    CTavoDoc* longBlack = w.Look(MakeGame("Kortendijk_Albert", "bob", {"F5"}));
-    ViewOf(longBlack)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
-    const QImage longBlackImage = Grab(longBlack);
-    EXPECT_NE(Part(longBlackImage, kBlackText), Part(image, kBlackText));
-    EXPECT_EQ(Part(longBlackImage, whiteHalf), Part(image, whiteHalf));
-    CTavoDoc* longWhite = w.Look(MakeGame("amy", "Kortendijk_Albert", {"F5"}));
-    ViewOf(longWhite)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
-    EXPECT_EQ(Part(Grab(longWhite), beyond), Part(image, beyond));
-
     // The clock shows whole seconds: 905.7 s as 905 s, and 904 s otherwise.
     const auto clocks = [&](double white) {
         CTavoDoc* d = w.Look(WithClocks(MakeGame("amy", "bob"), CGGClock(white, 0, 120, CGGClock::kRunning),
@@ -136,6 +123,25 @@ TEST(PlayerPane, FlaggedClocksAreRed)
     EXPECT_FALSE(AnyIn(image, kWhiteText, kSpaceGreen));
     EXPECT_TRUE(AnyIn(image, kBlackText, kSpaceGreen));
     EXPECT_FALSE(AnyIn(image, kBlackText, kRed));
+}
+
+TEST(PlayerPane, LongLoginsEndAtTheirHalf)
+{
+    PaneWindow w;
+    const auto shown = [&w](const std::string& black, const std::string& white) {
+        CTavoDoc* doc = w.Look(MakeGame(black, white, {"F5"}));
+        ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
+        return Grab(doc);
+    };
+    const QImage image = shown("amy", "bob");
+    // Black's leaves white's disc, clock and login as they were; white's leaves the
+    // outline and what lies beyond it.
+    const QRect whiteHalf(30 + 160, 406, 160, 23);
+    const QRect beyond(30 + 319, 405, 40, 25);
+    const QImage longBlack = shown("Kortendijk_Albert", "bob");
+    EXPECT_NE(Part(longBlack, kBlackText), Part(image, kBlackText));
+    EXPECT_EQ(Part(longBlack, whiteHalf), Part(image, whiteHalf));
+    EXPECT_EQ(Part(shown("amy", "Kortendijk_Albert"), beyond), Part(image, beyond));
 }
 
 TEST(PlayerPane, KomiGameDiscsAreGreyAtTheStart)
