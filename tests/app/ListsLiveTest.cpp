@@ -10,8 +10,8 @@
 #include "res/Resource.h"
 
 #include <QMessageBox>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
