@@ -4,10 +4,8 @@
 #include "TavoGGSStream.h"
 #include "res/Resource.h"
 
-#include <QMainWindow>
+#include <QLineEdit>
 #include <cstring>
-
-int CConsole::s_nCreated = 0;
 
 namespace {
 
@@ -41,19 +39,9 @@ CConsole::CConsole(const std::string& name, tavostream* stream, bool raw, QWidge
 {
     if (!Create(parent))
         return;
-    // The window's place as its template gives it: the corner of the owner's client area.
-    if (QWidget* owner = parentWidget()) {
-        auto* frame = qobject_cast<QMainWindow*>(owner);
-        QWidget* client = frame && frame->centralWidget() ? frame->centralWidget() : owner;
-        move(client->mapToGlobal(QPoint(0, 0)));
-    }
-    const int offset = (s_nCreated % 6) * 30;
-    ++s_nCreated;
-    WINDOWPLACEMENT placement;
-    if (GetWindowPlacement(this, &placement)) {
-        placement.rcNormalPosition.translate(offset, offset);
-        SetWindowPlacement(this, &placement);
-    }
+    // The raw console sends every line pasted into its input as a command of its own.
+    if (m_bRaw)
+        KeepLineBreaks(qobject_cast<QLineEdit*>(m_editInput.GetControl()));
     setWindowTitle(ToQ(m_sName));
     if (UnifiedChat() && m_sName == ".chat") {
         if (m_pStream && m_pStream->lastTellPartner.empty())
@@ -78,7 +66,12 @@ void CConsole::OnOK()
         m_editOutput.ReplaceSel(QStringLiteral("[ERR not connected]\r\n"));
         return;
     }
-    std::string text = ToStd(m_editInput.GetWindowText());
+    // Only the raw console's input holds line breaks: each pasted line goes out as a
+    // command, ended by LF alone.
+    QString typed = m_editInput.GetWindowText();
+    typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    typed.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    std::string text = ToStd(typed);
     const int length = m_editOutput.GetWindowTextLength();
     m_editOutput.SetSel(length, length);
     m_editOutput.ReplaceSel(ToQ(text) + QStringLiteral("\r\n"));

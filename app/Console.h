@@ -12,7 +12,8 @@ class tavostream;
 
 class CConsole : public CDialog {
 public:
-    // Creates the window and shows it; "no parent" makes the main window its owner.
+    // Creates the window and shows it at the next of the modeless windows' places; "no
+    // parent" makes the main window its owner.
     CConsole(const std::string& name, tavostream* stream, bool raw, QWidget* parent = nullptr);
     ~CConsole() override;
 
@@ -48,9 +49,6 @@ public:
     // oldest text goes in pieces of kTrim characters.
     static constexpr int kBound = 20000;
     static constexpr int kTrim = 10000;
-    // Console windows created so far in this process: each new one opens 30 pixels
-    // further right and down than the one before, starting over after six.
-    static int s_nCreated;
 };
 
 // The text with a CR before every LF that has none.

@@ -110,16 +110,21 @@ void CDialogOsGameRequest::ReadDefaults(const std::string& text)
             return;
         defaultClock = clock;
     }
-    // The opponent may be empty: then two blanks stand between the clock and the flag.
-    if (is.get() != ' ')
-        return;
+    // The opponent is one word, however many blanks stand before it. A request to
+    // nobody is saved with no word there: the one word left is then the rated flag.
     std::string opponent;
-    if (is.peek() != ' ' && !(is >> opponent))
+    if (!(is >> opponent))
         return;
-    s_defaultOpponent = opponent;
     bool rated = false;
-    if (is >> rated)
+    if (is >> rated) {
+        s_defaultOpponent = opponent;
         s_bDefaultRated = rated;
+    } else if (is.eof() && (opponent == "0" || opponent == "1")) {
+        s_defaultOpponent.clear();
+        s_bDefaultRated = opponent == "1";
+    } else {
+        s_defaultOpponent = opponent;
+    }
 }
 
 std::string CDialogOsGameRequest::DefaultsText()

@@ -100,8 +100,11 @@ void CPanePlayerInfo::Draw(CDC* dc)
             const char disc = undecided ? '?' : side == 0 ? char(COsBoard::kWhite) : char(COsBoard::kBlack);
             DrawDisc(dc, disc, row.DiscAt(x));
             dc->SetTextColor(clocks[side].state == CGGClock::kRunning ? style->crText : kFlaggedText);
-            dc->TextOut(row.TextX(x), row.textTop,
-                        FormatClock(clocks[side].timeLeft) + " " + game->players[side].login);
+            // A long login ends at its own half of the pane (white's at the outline).
+            const CRect half = side == 0 ? CRect(Width() / 2, 0, Width() - 1, Height())
+                                         : CRect(0, 0, Width() / 2, Height());
+            dc->ExtTextOut(row.TextX(x), row.textTop, ETO_CLIPPED, &half,
+                           ToQ(FormatClock(clocks[side].timeLeft) + " " + game->players[side].login));
         }
         dc->SetTextColor(oldText);
     }

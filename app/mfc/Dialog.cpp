@@ -1,8 +1,12 @@
 #include "Dialog.h"
 
+#include "Gdi.h"
+#include "ListCtrl.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -169,9 +173,30 @@ void DDX_Radio(CDataExchange* dx, int firstId, int& value)
     }
 }
 
+QFont DialogFont()
+{
+    CFont font;
+    font.CreatePointFont(80, "Liberation Sans");
+    return font.GetQFont();
+}
+
 CDialog::CDialog(UINT templateId, QWidget* parent)
     : QDialog(AfxGetSafeOwner(parent)), m_nIDTemplate(templateId)
 {
+    setFont(DialogFont());
+}
+
+QRect CDialog::MapDialogRect(const QRect& units) const
+{
+    // The platform's base units: the average width of the letters, rounded, and the
+    // height of the font.
+    const QFontMetrics metrics(font());
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int baseX = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
+    const int baseY = metrics.height();
+    const auto across = [baseX](int n) { return (n * baseX + 2) / 4; };
+    const auto down = [baseY](int n) { return (n * baseY + 4) / 8; };
+    return QRect(across(units.x()), down(units.y()), across(units.width()), down(units.height()));
 }
 
 bool CDialog::BuildControls()
@@ -224,6 +249,13 @@ BOOL CDialog::Create(QWidget* parent)
     m_pFocus = NextTabControl(this);
     if (OnInitDialog() && m_pFocus)
         m_pFocus = NextTabControl(this);
+    // A list whose columns were widened to show their titles is as much wider, and the
+    // window with it: it shows as many columns as its template made room for.
+    for (const auto& control : m_controls)
+        if (auto* list = dynamic_cast<CListCtrl*>(control.second); list && list->GetTitleWidening() > 0) {
+            list->resize(list->width() + list->GetTitleWidening(), list->height());
+            resize(width() + list->GetTitleWidening(), height());
+        }
     return TRUE;
 }
 
@@ -315,6 +347,10 @@ void CDialog::setVisible(bool visible)
     const int start = edit ? int(edit->selectionStart()) : -1;
     const int length = edit ? int(edit->selectionLength()) : 0;
     const int cursor = edit ? edit->cursorPosition() : 0;
+    if (m_bModeless && visible && !m_bPlaced) {
+        m_bPlaced = true;
+        CWindowCascade::Place(this);
+    }
     QDialog::setVisible(visible);
     if (edit && start >= 0)
         edit->setSelection(start, length);

@@ -46,6 +46,10 @@ void DDX_CBString(CDataExchange* dx, int id, QString& value);
 // -1 when none is.
 void DDX_Radio(CDataExchange* dx, int firstId, int& value);
 
+// The font of every dialog and its controls: 8-point sans-serif (Liberation Sans, which
+// has Arial's measures), 11 pixels as on a 96-DPI screen whichever face is found.
+QFont DialogFont();
+
 // A dialog is owned by its parent window, by the main window when no parent is given
 // (AfxGetSafeOwner): it stacks above its owner and opens centred on it. The owner does
 // not delete it; it belongs to whoever made it.
@@ -79,6 +83,9 @@ public:
     virtual void OnSize(UINT type, int cx, int cy);
     // Asked once at creation; the minimum tracking size set here holds for the client.
     virtual void OnGetMinMaxInfo(MINMAXINFO* info) { (void)info; }
+    // A rectangle in dialog units, in pixels. A horizontal unit is a quarter of the
+    // dialog font's average character width, a vertical one an eighth of its height.
+    QRect MapDialogRect(const QRect& units) const;
 
     // Used by the dialog resources while they build the controls.
     void AddControl(int id, QWidget* control);
@@ -102,6 +109,8 @@ private:
     UINT m_nIDTemplate;
     bool m_bBuilt = false;
     bool m_bModeless = false;
+    // A modeless dialog has been given its place.
+    bool m_bPlaced = false;
     QWidget* m_pFocus = nullptr;
     std::map<int, QWidget*> m_controls;
     std::map<int, std::vector<QRadioButton*>> m_radioGroups;

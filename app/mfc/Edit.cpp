@@ -8,9 +8,25 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <QValidator>
 #include <algorithm>
 
 namespace {
+
+// Turns the line breaks of an edit's text into blanks as the text changes, whichever
+// way the change came: typing, pasting, dropping or setting it.
+class COneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& position) const override
+    {
+        (void)position;
+        for (QChar& c : text)
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                c = QLatin1Char(' ');
+        return Acceptable;
+    }
+};
 
 // The text as the widgets hold it: LF line ends, no CR.
 QString WithoutCR(const QString& text)
@@ -217,4 +233,17 @@ void DDX_Control(CDataExchange* dx, int id, CEdit& edit)
 {
     if (!edit.GetControl())
         edit.Attach(dx->m_pDlgWnd->GetDlgItem(id));
+}
+
+QLineEdit* MakeOneLine(QLineEdit* edit)
+{
+    if (edit)
+        edit->setValidator(new COneLineValidator(edit));
+    return edit;
+}
+
+void KeepLineBreaks(QLineEdit* edit)
+{
+    if (edit && dynamic_cast<const COneLineValidator*>(edit->validator()))
+        edit->setValidator(nullptr);
 }

@@ -66,3 +66,11 @@ private:
 
 // Binds the control of `id` to the edit when the exchange first meets it.
 void DDX_Control(CDataExchange* dx, int id, CEdit& edit);
+
+// A one-line edit of the platform never holds a line break: every CR and LF pasted,
+// dropped or set into it becomes a blank, so that its text never reaches the server as
+// more than one line. The dialog resources make every one-line edit so.
+QLineEdit* MakeOneLine(QLineEdit* edit);
+// Lets the edit keep the line breaks pasted into it, for an input whose every line is
+// meant as a line of its own.
+void KeepLineBreaks(QLineEdit* edit);

@@ -547,6 +547,18 @@ BOOL CDC::TextOut(int x, int y, const QString& text)
     return TRUE;
 }
 
+BOOL CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, const QString& text)
+{
+    QPainter* painter = Painter();
+    if (!painter || !(options & ETO_CLIPPED) || !rect)
+        return TextOut(x, y, text);
+    painter->save();
+    painter->setClipRect(ToQRect(*rect), painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    const BOOL done = TextOut(x, y, text);
+    painter->restore();
+    return done;
+}
+
 CSize CDC::GetTextExtent(const QString& text) const
 {
     const QFontMetrics metrics = Metrics();

@@ -70,6 +70,9 @@ constexpr UINT TA_TOP = 0;
 constexpr UINT TA_BOTTOM = 8;
 constexpr UINT TA_BASELINE = 24;
 
+// Options of ExtTextOut: the text is cut at the rectangle's edges.
+constexpr UINT ETO_CLIPPED = 4;
+
 // Background modes.
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
@@ -322,6 +325,9 @@ public:
     BOOL TextOut(int x, int y, const QString& text);
     BOOL TextOut(int x, int y, const std::string& text) { return TextOut(x, y, ToQ(text)); }
     BOOL TextOut(int x, int y, const char* text) { return TextOut(x, y, QString::fromUtf8(text)); }
+    // TextOut, with ETO_CLIPPED drawing nothing outside the rectangle (placed by the
+    // current origin); the context's own clipping stays as it was.
+    BOOL ExtTextOut(int x, int y, UINT options, const CRect* rect, const QString& text);
     CSize GetTextExtent(const QString& text) const;
     CSize GetTextExtent(const std::string& text) const { return GetTextExtent(ToQ(text)); }
     CSize GetTextExtent(const char* text) const { return GetTextExtent(QString::fromUtf8(text)); }

@@ -4,6 +4,8 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -49,8 +51,15 @@ int CListCtrl::InsertColumn(int column, const QString& heading, int format, int 
     headerItem()->setText(column, heading);
     headerItem()->setTextAlignment(column, AlignmentOf(format));
     m_formats.push_back(format);
-    if (width >= 0)
-        setColumnWidth(column, width);
+    // A column is never narrower than its title, which thus shows whole; one of no
+    // width stays hidden.
+    if (width > 0) {
+        const int wide = std::max(width, header()->sectionSizeHint(column));
+        m_nTitleWidening += wide - width;
+        setColumnWidth(column, wide);
+    } else if (width == 0) {
+        setColumnWidth(column, 0);
+    }
     return column;
 }
 
@@ -167,9 +176,24 @@ void CListCtrl::SetNotify(int code, std::function<void(const QPoint&)> handler)
     m_notify[code] = std::move(handler);
 }
 
+void CListCtrl::mousePressEvent(QMouseEvent* e)
+{
+    // A release that never came (a window opened between) leaves no double click behind.
+    m_bDoubleClick = false;
+    QTreeWidget::mousePressEvent(e);
+}
+
+void CListCtrl::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QTreeWidget::mouseDoubleClickEvent(e);
+    m_bDoubleClick = true;
+}
+
 void CListCtrl::mouseReleaseEvent(QMouseEvent* e)
 {
     QTreeWidget::mouseReleaseEvent(e);
+    if (std::exchange(m_bDoubleClick, false))
+        return;
     const int code = e->button() == Qt::LeftButton ? NM_CLICK : e->button() == Qt::RightButton ? NM_RCLICK : 0;
     const auto handler = m_notify.find(code);
     if (code != 0 && handler != m_notify.end())

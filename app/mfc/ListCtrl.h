@@ -33,8 +33,11 @@ class CListCtrl : public QTreeWidget {
 public:
     explicit CListCtrl(QWidget* parent = nullptr);
 
-    // Columns are added in order: `column` is the number of columns so far.
+    // Columns are added in order: `column` is the number of columns so far. A width
+    // too small for the title is widened to show it whole.
     int InsertColumn(int column, const QString& heading, int format = LVCFMT_LEFT, int width = -1);
+    // How much wider than asked for the columns are, all together.
+    int GetTitleWidening() const { return m_nTitleWidening; }
     BOOL SetColumnWidth(int column, int width);
     // Inserts a row at `item` (at the end when past it) with the text of column 0;
     // returns its index.
@@ -55,14 +58,19 @@ public:
     void SetBkColor(COLORREF colour);
 
     // The handler of a click notification, called with the click point in the list's
-    // client coordinates.
+    // client coordinates. A double click notifies its first click only.
     void SetNotify(int code, std::function<void(const QPoint&)> handler);
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    // Set from the second press of a double click to its release.
+    bool m_bDoubleClick = false;
     std::vector<int> m_formats;
+    int m_nTitleWidening = 0;
     std::map<int, std::function<void(const QPoint&)>> m_notify;
 };
 

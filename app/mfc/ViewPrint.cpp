@@ -9,6 +9,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QToolBar>
 #include <algorithm>
 
 namespace {
@@ -99,6 +100,11 @@ void CView::OnFilePrintPreview()
     auto* facing = dialog.findChild<QAction*>(QString::fromLatin1(kFacingPagesMode));
     if (app && app->m_nNumPreviewPages == 2 && facing)
         facing->trigger();
+    // The preview's bar ends with Close, which leaves the preview.
+    if (auto* bar = dialog.findChild<QToolBar*>()) {
+        bar->addSeparator();
+        QObject::connect(bar->addAction(QStringLiteral("&Close")), &QAction::triggered, &dialog, &QDialog::reject);
+    }
     dialog.exec();
     if (app && single)
         app->m_nNumPreviewPages = single->isChecked() ? 1 : 2;

@@ -31,6 +31,17 @@ BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement);
 // control is left alone.
 void MoveWindowEdges(QWidget* window, int dLeft, int dTop, int dRight, int dBottom);
 
+// The places of the modeless windows. Each window shown for the first time takes the
+// next of six places that cascade in steps of 30 pixels from the corner of its owner's
+// client area (the main window's), starting over after six, moved as little as needed
+// to lie within the available area of the owner's screen. Shown again, a window stays
+// where the user left it.
+struct CWindowCascade {
+    static void Place(QWidget* window);
+    // Windows placed so far in this process.
+    static int s_nPlaced;
+};
+
 // What a window may be resized to; only the minimum is used here.
 struct MINMAXINFO {
     QPoint ptMinTrackSize;

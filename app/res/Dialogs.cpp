@@ -3,6 +3,7 @@
 #include "Icons.h"
 #include "Resource.h"
 #include "mfc/Dialog.h"
+#include "mfc/Edit.h"
 #include "mfc/ListCtrl.h"
 
 #include <QButtonGroup>
@@ -36,7 +37,7 @@ W* Filed(CDialog& dialog, int id, W* control)
 
 QLineEdit* Edit(CDialog& dialog, int id)
 {
-    return Filed(dialog, id, new QLineEdit(&dialog));
+    return Filed(dialog, id, MakeOneLine(new QLineEdit(&dialog)));
 }
 
 QPushButton* Button(CDialog& dialog, int id, const QString& text, bool isDefault = false)
@@ -204,6 +205,7 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
             return edit(id);
         auto* combo = Filed(dialog, id, new QComboBox(&dialog));
         combo->setEditable(true);
+        MakeOneLine(combo->lineEdit());
         combo->setInsertPolicy(QComboBox::NoInsert);
         for (const char* entry : entries)
             combo->addItem(QString::fromLatin1(entry));
@@ -212,12 +214,7 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
 
     auto* terms = new QGridLayout;
     terms->addWidget(Text(dialog, QStringLiteral("Opponent:")), 0, 0);
-    QLineEdit* opponent = edit(IDC_GR_OPPONENT);
-    // The login goes out in a command line: a line break pasted into it would end that
-    // line and start another.
-    opponent->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\r\\n]*")), opponent));
-    terms->addWidget(opponent, 0, 1);
+    terms->addWidget(edit(IDC_GR_OPPONENT), 0, 1);
     terms->addWidget(Text(dialog, QStringLiteral("Board Size:")), 1, 0);
     terms->addWidget(choice(IDC_GR_BOARD, {"4x4", "6x6", "8x8", "10x10", "12x12", "14x14", "Octagonal"}), 1, 1);
     terms->addWidget(Text(dialog, QStringLiteral("Color:")), 2, 0);
@@ -259,35 +256,33 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
     layout->addLayout(buttons);
 }
 
-// A rectangle given in dialog units, in pixels: a horizontal unit is 1.5 pixels and a
-// vertical one 1.625 (8-point "MS Sans Serif" at 96 DPI), rounded as the platform does.
-QRect DialogRect(int x, int y, int cx, int cy)
+// The windows laid out by their own size handlers: controls at fixed places given in
+// dialog units, no layout.
+template <class W>
+W* Placed(CDialog& dialog, int id, W* control, int x, int y, int cx, int cy)
 {
-    const auto across = [](int units) { return (units * 6 + 2) / 4; };
-    const auto down = [](int units) { return (units * 13 + 4) / 8; };
-    return QRect(across(x), down(y), across(cx), down(cy));
+    control->setGeometry(dialog.MapDialogRect(QRect(x, y, cx, cy)));
+    return Filed(dialog, id, control);
 }
 
-// The windows laid out by their own size handlers: controls at fixed places, no layout.
-template <class W>
-W* Placed(CDialog& dialog, int id, W* control, const QRect& rect)
+// The window's client size in dialog units.
+void SizeInUnits(CDialog& dialog, int cx, int cy)
 {
-    control->setGeometry(rect);
-    return Filed(dialog, id, control);
+    dialog.resize(dialog.MapDialogRect(QRect(0, 0, cx, cy)).size());
 }
 
 void BuildConsole(CDialog& dialog)
 {
     dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    dialog.resize(DialogRect(0, 0, 186, 94).size());
-    auto* output = Placed(dialog, IDC_CONSOLE_OUTPUT, new QPlainTextEdit(&dialog), DialogRect(0, 0, 185, 80));
+    SizeInUnits(dialog, 186, 94);
+    auto* output = Placed(dialog, IDC_CONSOLE_OUTPUT, new QPlainTextEdit(&dialog), 0, 0, 185, 80);
     output->setReadOnly(true);
     output->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     output->setFocusPolicy(Qt::ClickFocus);
-    Placed(dialog, IDC_CONSOLE_INPUT, new QLineEdit(&dialog), DialogRect(0, 81, 185, 13));
+    Placed(dialog, IDC_CONSOLE_INPUT, MakeOneLine(new QLineEdit(&dialog)), 0, 81, 185, 13);
     QPushButton* send = Button(dialog, IDOK, QStringLiteral("Send"), true);
-    send->setGeometry(DialogRect(156, 80, 30, 14));
+    send->setGeometry(dialog.MapDialogRect(QRect(156, 80, 30, 14)));
     send->hide();
 }
 
@@ -296,15 +291,18 @@ void BuildWho(CDialog& dialog)
     dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(QStringLiteral("GGS Who"));
-    dialog.resize(DialogRect(0, 0, 159, 246).size());
-    Button(dialog, IDC_WHO_REFRESH, QStringLiteral("Refresh"))->setGeometry(DialogRect(0, 1, 50, 15));
-    Button(dialog, IDC_WHO_CHAT, QStringLiteral("Chat"))->setGeometry(DialogRect(55, 1, 49, 15));
-    Button(dialog, IDC_WHO_RATINGS, QStringLiteral("Ratings"))->setGeometry(DialogRect(110, 1, 49, 15));
+    SizeInUnits(dialog, 159, 246);
+    const auto button = [&dialog](int id, const QString& text, int x, int cx) {
+        Button(dialog, id, text)->setGeometry(dialog.MapDialogRect(QRect(x, 1, cx, 15)));
+    };
+    button(IDC_WHO_REFRESH, QStringLiteral("Refresh"), 0, 50);
+    button(IDC_WHO_CHAT, QStringLiteral("Chat"), 55, 49);
+    button(IDC_WHO_RATINGS, QStringLiteral("Ratings"), 110, 49);
     auto* servers = Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
-                           DialogRect(0, 17, 59, 10));
-    // The desktop's font may be wider than the one the template was made for.
+                           0, 17, 59, 10);
+    // A face that stands in for the dialog font's may be wider than the template's.
     servers->resize(std::max(servers->width(), servers->sizeHint().width()), servers->height());
-    Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), DialogRect(0, 30, 159, 216));
+    Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), 0, 30, 159, 216);
 }
 
 // The service's list windows: the list fills the window (for some one unit narrower).
@@ -312,8 +310,8 @@ void BuildServiceList(CDialog& dialog, const QString& title, int cx, int cy, int
 {
     dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(title);
-    dialog.resize(DialogRect(0, 0, cx, cy).size());
-    auto* list = Placed(dialog, IDC_OS_LIST, new CListCtrl(&dialog), DialogRect(0, 0, listCx, cy));
+    SizeInUnits(dialog, cx, cy);
+    auto* list = Placed(dialog, IDC_OS_LIST, new CListCtrl(&dialog), 0, 0, listCx, cy);
     list->header()->setSectionsClickable(false);
 }
 

@@ -2,6 +2,7 @@
 // places and their sizes.
 #include "TalkSupport.h"
 
+#include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QLineEdit>
@@ -106,19 +107,37 @@ TEST(Console, HugeTextsKeepTheOutputBounded)
     EXPECT_EQ(OutputText(console).count(QLatin1Char('\r')), 0);
 }
 
-TEST(Console, WindowsCascadeAndStartOverAfterSix)
+TEST(Console, WindowsCascadeWithinTheScreenAndKeepTheUsersPlace)
 {
     TestApp app;
     ASSERT_TRUE(app.Start());
     tavostream stream;
-    CConsole::s_nCreated = 0;
+    CWindowCascade::s_nPlaced = 0;
     std::vector<QPoint> places;
     for (int i = 0; i < 7; ++i)
         places.push_back(stream.GetWindow("user" + std::to_string(i))->pos());
+    CFrameWnd* frame = app.m_pMainWnd;
+    ASSERT_NE(frame, nullptr);
+    const QWidget* client = frame->centralWidget();
+    EXPECT_EQ(places[0], client->mapToGlobal(QPoint(0, 0)));
     EXPECT_EQ(places[1] - places[0], QPoint(30, 30));
     EXPECT_EQ(places[2] - places[0], QPoint(60, 60));
     EXPECT_EQ(places[5] - places[0], QPoint(150, 150));
     EXPECT_EQ(places[6], places[0]);
+
+    // A window that the user moved stays there when it shows again.
+    CConsole* moved = stream.GetWindow("user1");
+    moved->move(places[0] + QPoint(7, 9));
+    moved->close();
+    stream.ParseMessage("user1: back");
+    EXPECT_TRUE(moved->isVisible());
+    EXPECT_EQ(moved->pos(), places[0] + QPoint(7, 9));
+
+    // With the main window at the screen's far corner, the next window still shows whole.
+    const QRect area = frame->screen()->availableGeometry();
+    frame->move(area.bottomRight() - QPoint(50, 50));
+    CConsole* cornered = stream.GetWindow("cornered");
+    EXPECT_EQ(cornered->frameGeometry().bottomRight(), area.bottomRight());
 }
 
 TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
@@ -132,8 +151,9 @@ TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
     QWidget* input = InputOf(console);
     const QRect outputBefore = output->geometry();
     const QRect inputBefore = input->geometry();
-    EXPECT_EQ(outputBefore, QRect(0, 0, 278, 130));
-    EXPECT_EQ(inputBefore, QRect(0, 132, 278, 21));
+    // Dialog units of the dialog font, 8-point Liberation Sans: 6 x 12 pixels.
+    EXPECT_EQ(outputBefore, QRect(0, 0, 278, 120));
+    EXPECT_EQ(inputBefore, QRect(0, 122, 278, 20));
 
     console->resize(console->size() + QSize(40, 20));
     ProcessEventsUntil([&] { return output->width() != outputBefore.width(); }, std::chrono::milliseconds(2000));
@@ -160,18 +180,29 @@ TEST(Console, RawConsoleAndUserWindowsSendTheirLines)
     EXPECT_EQ(OutputText(console), QStringLiteral("Unknown GGS Message:\n: hello\nwho\n"));
     EXPECT_EQ(InputOf(console)->text(), QString());
 
+    // There each pasted line goes out as a command of its own.
+    PasteText(InputOf(console), QStringLiteral("c + .x\r\nc - .x"));
+    PressKey(InputOf(console), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("who\nc + .x\nc - .x\n"));
+    EXPECT_TRUE(OutputText(console).endsWith(QStringLiteral("\nwho\nc + .x\nc - .x\n")));
+
     // A user's window tells the user; the output echoes the line.
     CConsole* bob = stream->GetWindow("bob");
     ASSERT_EQ(bob, ConsoleTitled("bob"));
     TypeLine(bob, QStringLiteral("hello there"));
-    ASSERT_TRUE(session.Sent("who\nt bob hello there\n"));
+    ASSERT_TRUE(session.Sent("c - .x\nt bob hello there\n"));
     EXPECT_EQ(OutputText(bob), QStringLiteral("hello there\n"));
+    // Two lines pasted into its input are one tell, the line break a blank.
+    PasteText(InputOf(bob), QStringLiteral("two\nlines"));
+    EXPECT_EQ(InputOf(bob)->text(), QStringLiteral("two lines"));
+    PressKey(InputOf(bob), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("t bob hello there\nt bob two lines\n"));
 
     // Chats separate: ".chat" is a channel like any other.
     CConsole* chat = stream->GetWindow(".chat");
     EXPECT_EQ(InputOf(chat)->text(), QString());
     TypeLine(chat, QStringLiteral("hi"));
-    EXPECT_TRUE(session.Sent("t bob hello there\nt .chat hi\n"));
+    EXPECT_TRUE(session.Sent("t bob two lines\nt .chat hi\n"));
 }
 
 TEST(Console, JoinedChatKeepsItsRecipient)
@@ -200,13 +231,19 @@ TEST(Console, JoinedChatKeepsItsRecipient)
     EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
     EXPECT_EQ(InputOf(chat)->cursorPosition(), 4);
 
+    // Two lines pasted after the recipient are one tell to that recipient.
+    PasteText(InputOf(chat), QStringLiteral("one\r\nquit"));
+    PressKey(InputOf(chat), Qt::Key_Return);
+    ASSERT_TRUE(session.Sent("t bob how are you\nt bob one  quit\n"));
+    EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
+
     // A line without a blank is not sent: the window says why.
     InputOf(chat)->clear();
     TypeLine(chat, QStringLiteral("lonely"));
     EXPECT_TRUE(OutputText(chat).endsWith(
         QStringLiteral("lonely\nPlease enter the user name or channel, then a space, then your message\n")));
     EXPECT_EQ(InputOf(chat)->text(), QStringLiteral("bob "));
-    EXPECT_TRUE(session.Sent("t bob how are you\n"));
+    EXPECT_TRUE(session.Sent("t bob one  quit\n"));
     EXPECT_EQ(session.server.GetClientBytes(session.client).find("lonely"), std::string::npos);
 
     // Chats joined later: the menu item refreshes the prefill of the existing window.

@@ -165,6 +165,25 @@ TEST(PlayerPane, FlaggedClocksAreRed)
     EXPECT_FALSE(AnyIn(image, kBlackText, kRed));
 }
 
+TEST(PlayerPane, LongLoginsEndAtTheirHalf)
+{
+    PaneWindow w;
+    const auto shown = [&w](const std::string& black, const std::string& white) {
+        CTavoDoc* doc = w.Look(MakeGame(black, white, {"F5"}));
+        ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintCurrent, nullptr);
+        return Grab(doc);
+    };
+    const QImage image = shown("amy", "bob");
+    // Black's leaves white's disc, clock and login as they were; white's leaves the
+    // outline and what lies beyond it.
+    const QRect whiteHalf(30 + 160, 406, 160, 23);
+    const QRect beyond(30 + 319, 405, 40, 25);
+    const QImage longBlack = shown("Kortendijk_Albert", "bob");
+    EXPECT_NE(Part(longBlack, kBlackText), Part(image, kBlackText));
+    EXPECT_EQ(Part(longBlack, whiteHalf), Part(image, whiteHalf));
+    EXPECT_EQ(Part(shown("amy", "Kortendijk_Albert"), beyond), Part(image, beyond));
+}
+
 TEST(PlayerPane, KomiGameDiscsAreGreyAtTheStart)
 {
     PaneWindow w;

@@ -123,8 +123,10 @@ TEST(ListWindows, Matches)
     EXPECT_EQ(Columns(matches), "Id|Black|White|Game type|Rated");
     // Ids compare as text; the player named first plays black.
     EXPECT_EQ(Rows(matches), (std::vector<std::string>{".100|eve|fay|88ab|R", ".12|bob|ann|8|R", ".9|cid|dan|s8r20|U"}));
+    EXPECT_EQ(CutTexts(matches->m_list), std::vector<std::string>{});
 
-    ClickCell(matches->m_list, 1, 3, Qt::LeftButton);
+    // A double click is one click: one watch, however slow the join.
+    DoubleClickCell(matches->m_list, 1, 3);
     EXPECT_EQ(l.Sent(), "t /os watch + .12\n");
     // Once its game is held, the click brings its window up instead.
     l.Feed("/os: join .12 " + GgfText(MakeGame("ann", "bob")));
@@ -178,7 +180,8 @@ TEST(ListWindows, HistoryAndStored)
                                  "99.1| 987-Dec-17 01:02:03|ann|bob|s8r20|-64",
                              }));
     EXPECT_EQ(history->m_list->headerItem()->textAlignment(5) & Qt::AlignRight, Qt::AlignRight);
-    ClickCell(history->m_list, 1, 2, Qt::LeftButton);
+    EXPECT_EQ(CutTexts(history->m_list), std::vector<std::string>{});
+    DoubleClickCell(history->m_list, 1, 2);
     EXPECT_EQ(l.Sent(), "t /os look 1234.0\n");
     // The next reply replaces every row.
     l.Feed("/os: history 0 cid");
@@ -193,7 +196,8 @@ TEST(ListWindows, HistoryAndStored)
     EXPECT_EQ(Columns(stored), "Id|Date/Time|Black|White|Game type");
     EXPECT_EQ(Rows(stored), (std::vector<std::string>{".5|2001-Mar-5 12:34:56|alice|bob|8",
                                                       ".30|2001-Mar-6 10:00:00|cid|alice|s10"}));
-    ClickCell(stored->m_list, 1, 4, Qt::LeftButton);
+    EXPECT_EQ(CutTexts(stored->m_list), std::vector<std::string>{});
+    DoubleClickCell(stored->m_list, 1, 4);
     EXPECT_EQ(l.Sent(), "t /os ask .30\n");
     l.Feed("/os: stored 2 alice\n.30 6 Mar 2001 10:00:00 cid alice s10 :l\n.5 5 Mar 2001 12:34:56 alice bob 8 :l");
     EXPECT_EQ(Rows(stored)[0].substr(0, 4), ".30|");
@@ -217,7 +221,8 @@ TEST(ListWindows, TopAndRankShareOneWindow)
                              "2|bob|1834|1834|10|2|3|",
                              "10|alice|0|0|0|0|7|<=",
                          }));
-    ClickCell(top->m_list, 1, 5, Qt::LeftButton);
+    EXPECT_EQ(CutTexts(top->m_list), std::vector<std::string>{});
+    DoubleClickCell(top->m_list, 1, 5);
     // A question to the server itself.
     EXPECT_EQ(l.Sent(), "finger bob\n");
 
@@ -246,6 +251,7 @@ TEST(ListWindows, Ratings)
                                  "amy|1835|1835|0|1.0|2.0|3.0|4.0",
                                  "zed|1835|1835|0|12.0|3.0|4.2|80.0",
                              }));
+    EXPECT_EQ(CutTexts(ratings->m_list), std::vector<std::string>{});
     // A click offers a match against the player; cancelled, nothing is sent.
     ModalDriver driver;
     driver.OnDialog([](CDialog* d) {

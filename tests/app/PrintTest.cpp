@@ -18,7 +18,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -214,10 +217,21 @@ TEST(Printing, PreviewKeepsItsPagesSideBySideInTheProfile)
     AnswerModal<QPrintPreviewDialog> answer([&mode](QPrintPreviewDialog* dialog) {
         mode = dialog->findChild<QPrintPreviewWidget*>()->viewMode();
         dialog->findChild<QAction*>(QStringLiteral("singleModeAction"))->trigger();
-        dialog->reject();
+        // Close, the last button of the preview's bar, leaves it.
+        const QList<QToolButton*> buttons = dialog->findChild<QToolBar*>()->findChildren<QToolButton*>();
+        const auto close = std::find_if(buttons.begin(), buttons.end(), [](QToolButton* button) {
+            return button->text() == QStringLiteral("Close") && button->isVisible();
+        });
+        if (close == buttons.end()) {
+            ADD_FAILURE() << "the preview has no Close button";
+            dialog->reject();
+            return;
+        }
+        QTest::mouseClick(*close, Qt::LeftButton);
     });
     game.frame->GetCommandAction(ID_FILE_PRINT_PREVIEW)->trigger();
     ASSERT_TRUE(answer.Answered());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(mode, QPrintPreviewWidget::FacingPagesView);
     EXPECT_EQ(game.app.m_nNumPreviewPages, 1);
 }

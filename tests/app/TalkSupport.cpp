@@ -4,14 +4,19 @@
 #include "res/Resource.h"
 
 #include <QAction>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 void PrintTo(const QString& text, std::ostream* os)
 {
@@ -127,6 +132,13 @@ void TypeLine(CConsole* console, const QString& line)
     PressKey(InputOf(console), Qt::Key_Return);
 }
 
+void PasteText(QWidget* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
 CListCtrl* ListOf(CDialogGGSWho* who)
 {
     return dynamic_cast<CListCtrl*>(who->GetDlgItem(IDC_WHO_LIST));
@@ -166,6 +178,38 @@ void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button)
     QCoreApplication::sendEvent(viewport, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &release);
+}
+
+void DoubleClickCell(CListCtrl* list, int row, int column)
+{
+    QWidget* viewport = list->viewport();
+    const QPoint point = viewport->mapTo(viewport->window(), list->GetSubItemRect(row, column).center());
+    QTest::mouseDClick(viewport->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+}
+
+std::vector<std::string> CutTexts(const CListCtrl* list)
+{
+    std::vector<std::string> cut;
+    const QHeaderView* header = list->header();
+    const QFontMetrics titles(header->font());
+    const int headerMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QString title = list->headerItem()->text(column);
+        if (titles.horizontalAdvance(title) + 2 * headerMargin > header->sectionSize(column))
+            cut.push_back(ToStd(title));
+        else if (!title.isEmpty()
+                 && header->sectionViewportPosition(column) + header->sectionSize(column) > list->viewport()->width())
+            cut.push_back(ToStd(title) + " (beyond the window)");
+    }
+    const QFontMetrics cells(list->font());
+    const int cellMargin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        for (int column = 0; column < list->columnCount(); ++column) {
+            const QString text = list->GetItemText(row, column);
+            if (cells.horizontalAdvance(text) + 2 * cellMargin > list->GetSubItemRect(row, column).width())
+                cut.push_back(std::to_string(row) + "," + std::to_string(column) + " " + ToStd(text));
+        }
+    return cut;
 }
 
 QMenu* OpenMenu()

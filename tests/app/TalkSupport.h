@@ -81,6 +81,8 @@ QLineEdit* InputOf(CConsole* console);
 QString OutputText(CConsole* console);
 // Types a line into the input and presses Enter.
 void TypeLine(CConsole* console, const QString& line);
+// Puts the text on the clipboard and pastes it into the edit with Ctrl+V.
+void PasteText(QWidget* edit, const QString& text);
 
 // The list of the who window and its rows as "login status idle online".
 CListCtrl* ListOf(CDialogGGSWho* who);
@@ -89,6 +91,13 @@ std::vector<std::string> Rows(CDialogGGSWho* who);
 std::vector<std::string> ListRows(const CListCtrl* list, const std::string& separator = "|");
 // Clicks a cell of the list (a row of -1: beside the rows) with a mouse button.
 void ClickCell(CListCtrl* list, int row, int column, Qt::MouseButton button);
+// Double-clicks a cell with the left button as the window system reports it: press,
+// release, press, release, the second press a double click.
+void DoubleClickCell(CListCtrl* list, int row, int column);
+// The texts of a list that do not show whole: the column titles that the header cuts or
+// that stand beyond the window's edge, and the cells that the rows cut ("row,column
+// text").
+std::vector<std::string> CutTexts(const CListCtrl* list);
 // The context menu open now, null when there is none.
 QMenu* OpenMenu();
 // Chooses the item of that text in the open context menu.

@@ -97,8 +97,10 @@ TEST(WhoWindow, ReplyOrderAndTheServersFilter)
     CListCtrl* list = ListOf(who);
     ASSERT_EQ(list->columnCount(), 4);
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Registered"));
-    EXPECT_EQ(std::vector<int>({list->columnWidth(0), list->columnWidth(1), list->columnWidth(2), list->columnWidth(3)}),
-              std::vector<int>({65, 20, 65, 65}));
+    EXPECT_EQ(std::vector<int>({list->columnWidth(0), list->columnWidth(2), list->columnWidth(3)}),
+              std::vector<int>({65, 65, 65}));
+    // The letter's column is as wide as its title.
+    EXPECT_EQ(CutTexts(list), std::vector<std::string>{});
 
     // Ticking the box shows the services at the top and keeps the setting.
     ShowServersBox(who)->click();
@@ -317,7 +319,9 @@ TEST(WhoWindow, ResizingGrowsTheListOnly)
     QWidget* refresh = who->GetDlgItem(IDC_WHO_REFRESH);
     const QRect listBefore = list->geometry();
     const QRect refreshBefore = refresh->geometry();
-    EXPECT_EQ(listBefore, QRect(0, 49, 239, 351));
+    // The template's place in dialog units of the dialog font (6 x 12 pixels), as much
+    // wider as the "Registered" column is for its title.
+    EXPECT_EQ(listBefore, QRect(0, 45, 239 + list->GetTitleWidening(), 324));
     who->resize(who->size() + QSize(30, -50));
     EXPECT_EQ(list->geometry(), listBefore.adjusted(0, 0, 30, -50));
     EXPECT_EQ(refresh->geometry(), refreshBefore);
