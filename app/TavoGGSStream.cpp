@@ -44,6 +44,16 @@ GateState& Gate()
     return state;
 }
 
+// The application's own "shutdown" mutex, found by its name: nothing of the application
+// is touched before it is held, since once the main frame has gone the application
+// object may be going too. Like "finished" below, it is opened once and kept to the very
+// end of the process: a reader thread may still use it while the program shuts down.
+const HANDLE& Shutdown()
+{
+    static const HANDLE& shutdown = *new HANDLE(CreateMutex(false, "shutdown"));
+    return shutdown;
+}
+
 } // namespace
 
 CHandOffGate::Ticket::~Ticket()
@@ -103,12 +113,7 @@ void tavostream::HandleText(const std::string& text)
     const QCoreApplication* application = QCoreApplication::instance();
     const bool onWindowThread = !application || QThread::currentThread() == application->thread();
     CHandOffGate::Ticket ticket = CHandOffGate::Enter(text.size(), !onWindowThread);
-    // The application's own "shutdown" mutex, found by its name: nothing of the
-    // application is touched before it is held, since once the main frame has gone the
-    // application object may be going too. Like "finished" below, it is opened once and
-    // kept to the very end of the process: a reader thread may still use it while the
-    // program shuts down.
-    static const HANDLE& shutdown = *new HANDLE(CreateMutex(false, "shutdown"));
+    const HANDLE& shutdown = Shutdown();
     if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
         return;
     // While "shutdown" is held here the main frame cannot be destroyed.
@@ -129,8 +134,9 @@ void tavostream::HandleText(const std::string& text)
 void tavostream::OnBell()
 {
     // Under the same rule as HandleText: nothing reaches the window thread once the
-    // main frame has taken "shutdown".
-    const HANDLE shutdown = CreateMutex(false, "shutdown");
+    // main frame has taken "shutdown". A bell while one still waits for the window thread
+    // adds nothing (MessageBeep).
+    const HANDLE& shutdown = Shutdown();
     if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
         return;
     MessageBeep(0xFFFFFFFF);

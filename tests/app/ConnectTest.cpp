@@ -455,12 +455,17 @@ TEST(Connect, ExitLogsOut)
     EXPECT_TRUE(c.WaitUntilDeleted());
 }
 
-TEST(HandOff, ABellFromTheServerBeepsOnTheWindowThread)
+TEST(HandOff, BellsBeepOnTheWindowThreadAndAFloodOfThemOnce)
 {
     beeps = 0;
     beepsOnWindowThread = true;
     SetBeepSound(CountBeep);
-    Connection c(": ding\\a dong\nREADY\n");
+    // A bell inside a message; then, when the client asks, a flood of bells; then one more.
+    std::string flood = "@raw ";
+    for (int i = 0; i < 200000; ++i)
+        flood += "\\a";
+    Connection c(": ding\\a dong\nREADY\n@expect flood\n" + flood + "\n: flooded\nREADY\n"
+                 "@expect more\n@raw \\a\n: more\nREADY\n");
     ASSERT_TRUE(c.Start());
     ASSERT_TRUE(c.LogIn());
     ASSERT_TRUE(c.WaitForTexts(2));
@@ -468,6 +473,22 @@ TEST(HandOff, ABellFromTheServerBeepsOnTheWindowThread)
     EXPECT_TRUE(ProcessEventsUntil([] { return beeps > 0; }));
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(beepsOnWindowThread);
+
+    // The window thread handles nothing until the reader has read every bell and posted
+    // the message after them: the bells wait for it as one beep.
+    ASSERT_TRUE(ProcessEventsUntil([] { return CHandOffGate::Messages() == 0; }));
+    *c.app.pStream << "flood\n" << std::flush;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CHandOffGate::Messages() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    ASSERT_TRUE(c.WaitForTexts(3));
+    EXPECT_EQ(c.stream->texts[2], ": flooded");
+    EXPECT_EQ(beeps, 2);
+
+    // The next bell beeps again.
+    *c.app.pStream << "more\n" << std::flush;
+    ASSERT_TRUE(c.WaitForTexts(4));
+    EXPECT_EQ(beeps, 3);
     c.app.pStream->Logout();
     EXPECT_TRUE(c.WaitUntilDeleted());
     SetBeepSound(nullptr);
