@@ -148,6 +148,12 @@ void tavostream::OnBell()
 
 void tavostream::ShowText(const std::string& name, const std::string& text)
 {
+    if (!name.empty() && windows.size() >= kMaxWindows && windows.count(WindowKey(name)) == 0) {
+        // A tell's text begins with its sender already.
+        const bool named = text.compare(0, name.size(), name) == 0;
+        ShowText(std::string(), named ? text : name + " " + text);
+        return;
+    }
     if (CConsole* window = GetWindow(name)) {
         window->AddText(text + "\n");
         window->ShowNoActivate();
@@ -257,9 +263,14 @@ void tavostream::CreateService(const std::string& name)
 // ---------------------------------------------------------------------------------
 // Windows
 
+std::string tavostream::WindowKey(const std::string& name)
+{
+    return name.empty() ? "GGS Console" : UnifiedChat() ? ".chat" : name;
+}
+
 CConsole* tavostream::GetWindow(const std::string& name)
 {
-    const std::string key = name.empty() ? "GGS Console" : UnifiedChat() ? ".chat" : name;
+    const std::string key = WindowKey(name);
     const auto found = windows.find(key);
     if (found != windows.end() && found->second)
         return found->second;

@@ -1,6 +1,7 @@
 // Talking on the server: tells and channels between two logins, the server's own
 // messages in their windows, the version answer, the service's comings and goings, the
-// main window's talk commands, and the end of the connection.
+// main window's talk commands, the end of the connection, and a server that writes as
+// ever new senders.
 // The kit clients of the stand-in's own tests, before the client's test support.
 #include "../net/MatchSupport.h"
 
@@ -211,4 +212,37 @@ TEST(Talk, DisconnectRemovesEveryWindowAndTheService)
     ASSERT_TRUE(ProcessEventsUntil([&] { return bool(*session.deleted); }));
     EXPECT_EQ(session.app.pStream, nullptr);
     EXPECT_TRUE(ProcessEventsUntil([&] { return !who && !console && !bob; }));
+}
+
+TEST(Talk, WindowsPerSenderHaveABound)
+{
+    // A server that writes as ever new senders: past the bound their text goes to the
+    // console with the name in front; the names that have a window keep it.
+    const size_t senders = tavostream::kMaxWindows + 20;
+    std::string script;
+    for (size_t i = 0; i < senders; ++i)
+        script += "u" + std::to_string(i) + ": hi\nREADY\n";
+    script += ": ERR user 'nobody' not found.\nREADY\nu0: again\nREADY\n: done\nREADY\n";
+    TalkSession session(script);
+    ASSERT_TRUE(session.LogIn("alice"));
+    auto* stream = dynamic_cast<RecordingStream*>(session.Stream());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !stream->texts.empty() && stream->texts.back() == ": done"; }));
+    size_t windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* console = dynamic_cast<CConsole*>(widget); console && console->m_pStream)
+            ++windows;
+    EXPECT_EQ(windows, tavostream::kMaxWindows + 1);   // and the console
+    const std::string last = "u" + std::to_string(tavostream::kMaxWindows - 1);
+    ASSERT_NE(ConsoleTitled(last), nullptr);
+    EXPECT_EQ(ConsoleTitled("u" + std::to_string(tavostream::kMaxWindows)), nullptr);
+    EXPECT_EQ(OutputText(ConsoleTitled("u0")), QStringLiteral("u0: hi\nu0: again\n"));
+    QString overflow;
+    for (size_t i = tavostream::kMaxWindows; i < senders; ++i)
+        overflow += QStringLiteral("u%1: hi\n").arg(i);
+    EXPECT_EQ(OutputText(ConsoleTitled("GGS Console")),
+              overflow + QStringLiteral("nobody : ERR user 'nobody' not found.\nUnknown GGS Message:\n: done\n"));
+
+    // The user's own command still opens a window for a new name.
+    session.Stream()->ShowWindowFor("carol", false);
+    EXPECT_NE(ConsoleTitled("carol"), nullptr);
 }
