@@ -105,7 +105,7 @@ tavostream::~tavostream()
     CloseWindows();
 }
 
-void tavostream::HandleText(const std::string& text)
+void tavostream::HandleText(const std::string& text, Origin origin)
 {
     // Before anything else, and outside the "shutdown" mutex: the window thread, which
     // frees the places, may need that mutex to go on. The window thread itself never
@@ -118,7 +118,7 @@ void tavostream::HandleText(const std::string& text)
         return;
     // While "shutdown" is held here the main frame cannot be destroyed.
     CTavoApp* app = TavoApp();
-    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text, std::move(ticket)} : nullptr) {
+    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text, origin, std::move(ticket)} : nullptr) {
         CFrameWnd* mainWnd = app->GetMainWnd();
         const BOOL posted = mainWnd && mainWnd->PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(packet),
                                                             DiscardPacket);

@@ -50,6 +50,7 @@ public:
 struct CServerLinePacket {
     tavostream* stream;
     std::string line;
+    ggsstream::Origin origin = ggsstream::Origin::Server;
     CHandOffGate::Ticket ticket{};
 };
 
@@ -72,7 +73,7 @@ public:
     ~tavostream() override;
 
     // Reader thread: posts the text to the main window, or drops it during shut-down.
-    void HandleText(const std::string& text) override;
+    void HandleText(const std::string& text, Origin origin) override;
     // Reader thread: a bell from the server beeps (unless shut-down has begun).
     void OnBell() override;
 

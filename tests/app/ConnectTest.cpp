@@ -23,6 +23,23 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// A recording stream that also notes the client's own messages where they reach the
+// window thread.
+class ConnectStream : public RecordingStream {
+public:
+    using RecordingStream::RecordingStream;
+    void OnLoggedIn() override
+    {
+        texts.push_back(": ~login");
+        RecordingStream::OnLoggedIn();
+    }
+    void OnDisconnected() override
+    {
+        texts.push_back(": ~disconnect");
+        RecordingStream::OnDisconnected();
+    }
+};
+
 // An application that connects to a stand-in server with a recording stream.
 template <class App>
 struct BasicConnection {
@@ -34,7 +51,7 @@ struct BasicConnection {
         port = server.Start();
         app.nServerPort = port;
         app.streamFactory = [this] {
-            stream = new RecordingStream(deleted);
+            stream = new ConnectStream(deleted);
             return stream;
         };
     }
@@ -263,7 +280,7 @@ TEST(HandOff, AReaderFarAheadWaitsUntilTheWindowThreadCatchesUp)
     std::atomic<size_t> handedOff{0};
     std::thread reader([&] {
         for (size_t i = 0; i < total; ++i) {
-            other.HandleText(": n " + std::to_string(i));
+            other.HandleText(": n " + std::to_string(i), ggsstream::Origin::Server);
             ++handedOff;
         }
     });
