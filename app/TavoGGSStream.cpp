@@ -148,7 +148,9 @@ void tavostream::OnBell()
 
 void tavostream::ShowText(const std::string& name, const std::string& text)
 {
-    if (!name.empty() && windows.size() >= kMaxWindows && windows.count(WindowKey(name)) == 0) {
+    // The bound is on the windows of single names, not on the console or the joined chat.
+    const std::string key = WindowKey(name);
+    if (key == name && windows.size() >= kMaxWindows && windows.count(key) == 0) {
         // A tell's text begins with its sender already.
         const bool named = text.compare(0, name.size(), name) == 0;
         ShowText(std::string(), named ? text : name + " " + text);

@@ -278,7 +278,12 @@ TEST(Talk, WindowsPerSenderHaveABound)
     EXPECT_EQ(OutputText(ConsoleTitled("GGS Console")),
               overflow + QStringLiteral("nobody : ERR user 'nobody' not found.\nUnknown GGS Message:\n: done\n"));
 
-    // The user's own command still opens a window for a new name.
+    // The user's own command still opens a window for a new name, and joined chats still
+    // get their window.
     session.Stream()->ShowWindowFor("carol", false);
     EXPECT_NE(ConsoleTitled("carol"), nullptr);
+    session.app.fUnifiedChat = true;
+    session.Stream()->ParseMessage("dave: hello");
+    ASSERT_NE(ConsoleTitled(".chat"), nullptr);
+    EXPECT_EQ(OutputText(ConsoleTitled(".chat")), QStringLiteral("dave: hello\n"));
 }
