@@ -76,7 +76,11 @@ LRESULT CMainFrame::OnServerLine(WPARAM wParam, LPARAM lParam)
     (void)wParam;
     std::unique_ptr<CServerLinePacket> packet(reinterpret_cast<CServerLinePacket*>(lParam));
     CTavoApp* app = TavoApp();
-    if (packet && app && app->IsCurrentStream(packet->stream))
+    if (!packet || !app || !app->IsCurrentStream(packet->stream))
+        return 0;
+    if (packet->origin == ggsstream::Origin::Client)
+        packet->stream->ParseClientMessage(packet->line);
+    else
         packet->stream->ParseMessage(packet->line);
     return 0;
 }

@@ -44,6 +44,16 @@ GateState& Gate()
     return state;
 }
 
+// The application's own "shutdown" mutex, found by its name: nothing of the application
+// is touched before it is held, since once the main frame has gone the application
+// object may be going too. Like "finished" below, it is opened once and kept to the very
+// end of the process: a reader thread may still use it while the program shuts down.
+const HANDLE& Shutdown()
+{
+    static const HANDLE& shutdown = *new HANDLE(CreateMutex(false, "shutdown"));
+    return shutdown;
+}
+
 } // namespace
 
 CHandOffGate::Ticket::~Ticket()
@@ -95,7 +105,7 @@ tavostream::~tavostream()
     CloseWindows();
 }
 
-void tavostream::HandleText(const std::string& text)
+void tavostream::HandleText(const std::string& text, Origin origin)
 {
     // Before anything else, and outside the "shutdown" mutex: the window thread, which
     // frees the places, may need that mutex to go on. The window thread itself never
@@ -103,17 +113,12 @@ void tavostream::HandleText(const std::string& text)
     const QCoreApplication* application = QCoreApplication::instance();
     const bool onWindowThread = !application || QThread::currentThread() == application->thread();
     CHandOffGate::Ticket ticket = CHandOffGate::Enter(text.size(), !onWindowThread);
-    // The application's own "shutdown" mutex, found by its name: nothing of the
-    // application is touched before it is held, since once the main frame has gone the
-    // application object may be going too. Like "finished" below, it is opened once and
-    // kept to the very end of the process: a reader thread may still use it while the
-    // program shuts down.
-    static const HANDLE& shutdown = *new HANDLE(CreateMutex(false, "shutdown"));
+    const HANDLE& shutdown = Shutdown();
     if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
         return;
     // While "shutdown" is held here the main frame cannot be destroyed.
     CTavoApp* app = TavoApp();
-    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text, std::move(ticket)} : nullptr) {
+    if (auto* packet = app ? new (std::nothrow) CServerLinePacket{this, text, origin, std::move(ticket)} : nullptr) {
         CFrameWnd* mainWnd = app->GetMainWnd();
         const BOOL posted = mainWnd && mainWnd->PostMessage(WM_APP, 0, reinterpret_cast<LPARAM>(packet),
                                                             DiscardPacket);
@@ -129,8 +134,9 @@ void tavostream::HandleText(const std::string& text)
 void tavostream::OnBell()
 {
     // Under the same rule as HandleText: nothing reaches the window thread once the
-    // main frame has taken "shutdown".
-    const HANDLE shutdown = CreateMutex(false, "shutdown");
+    // main frame has taken "shutdown". A bell while one still waits for the window thread
+    // adds nothing (MessageBeep).
+    const HANDLE& shutdown = Shutdown();
     if (WaitForSingleObject(shutdown, 0) != WAIT_OBJECT_0)
         return;
     MessageBeep(0xFFFFFFFF);
@@ -142,6 +148,14 @@ void tavostream::OnBell()
 
 void tavostream::ShowText(const std::string& name, const std::string& text)
 {
+    // The bound is on the windows of single names, not on the console or the joined chat.
+    const std::string key = WindowKey(name);
+    if (key == name && windows.size() >= kMaxWindows && windows.count(key) == 0) {
+        // A tell's text begins with its sender already.
+        const bool named = text.compare(0, name.size(), name) == 0;
+        ShowText(std::string(), named ? text : name + " " + text);
+        return;
+    }
     if (CConsole* window = GetWindow(name)) {
         window->AddText(text + "\n");
         window->ShowNoActivate();
@@ -251,9 +265,14 @@ void tavostream::CreateService(const std::string& name)
 // ---------------------------------------------------------------------------------
 // Windows
 
+std::string tavostream::WindowKey(const std::string& name)
+{
+    return name.empty() ? "GGS Console" : UnifiedChat() ? ".chat" : name;
+}
+
 CConsole* tavostream::GetWindow(const std::string& name)
 {
-    const std::string key = name.empty() ? "GGS Console" : UnifiedChat() ? ".chat" : name;
+    const std::string key = WindowKey(name);
     const auto found = windows.find(key);
     if (found != windows.end() && found->second)
         return found->second;

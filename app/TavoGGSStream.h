@@ -50,6 +50,7 @@ public:
 struct CServerLinePacket {
     tavostream* stream;
     std::string line;
+    ggsstream::Origin origin = ggsstream::Origin::Server;
     CHandOffGate::Ticket ticket{};
 };
 
@@ -58,13 +59,21 @@ public:
     // Login to class letter ('.', 'p' or 'h'): the logins the who window classes by name.
     using KnownLogins = std::map<std::string, char>;
 
+    // The server's texts open a window per name up to this many windows; past it, text
+    // for a name without a window goes to "GGS Console" with the name in front. A user
+    // follows a few dozen conversations at the very most. A window costs about 220 KB,
+    // about 340 KB with its output full (the console's bound and the text added past it),
+    // so a server that writes as thousands of senders holds at most about 90 MB in
+    // windows. The user's own commands still open a window for any name.
+    static constexpr size_t kMaxWindows = 256;
+
     // With the program's own table of known logins.
     tavostream();
     explicit tavostream(KnownLogins known);
     ~tavostream() override;
 
     // Reader thread: posts the text to the main window, or drops it during shut-down.
-    void HandleText(const std::string& text) override;
+    void HandleText(const std::string& text, Origin origin) override;
     // Reader thread: a bell from the server beeps (unless shut-down has begun).
     void OnBell() override;
 
@@ -113,8 +122,11 @@ public:
     std::string lastTellPartner;
 
 private:
-    // The window of `name` gets the text and a line end, and shows without taking the focus.
+    // The window of `name` gets the text and a line end, and shows without taking the
+    // focus; past kMaxWindows, the console instead when `name` has no window.
     void ShowText(const std::string& name, const std::string& text);
+    // The key of the window that shows a name.
+    static std::string WindowKey(const std::string& name);
 
     KnownLogins knownLogins;
     // The windows belong to the main window too, which may go first when the program

@@ -51,10 +51,10 @@ Clock::time_point painted;
 // thread hands over a text: the hand-off is the application's own.
 class BenchStream : public bench::OfflineStream {
 public:
-    void HandleText(const std::string& text) override
+    void HandleText(const std::string& text, Origin origin) override
     {
         handedOver = Clock::now().time_since_epoch().count();
-        tavostream::HandleText(text);
+        tavostream::HandleText(text, origin);
     }
 };
 
@@ -201,7 +201,7 @@ int main(int argc, char** argv)
         std::ostringstream update;
         update << "/os: update 1 " << source.moves[next++];
         painted = Clock::time_point();
-        std::thread reader([&] { stream.HandleText(update.str()); });
+        std::thread reader([&] { stream.HandleText(update.str(), ggsstream::Origin::Server); });
         reader.join();
         const Clock::time_point from{Clock::duration(handedOver.load())};
         QEventLoop loop;

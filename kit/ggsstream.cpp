@@ -148,7 +148,7 @@ int ggsstream::Login(const std::string& login, const std::string& password)
         return kErrUnknownGGS;
     }
     loggedIn = true;
-    HandleText(": ~login");
+    HandleText(": ~login", Origin::Client);
     return 0;
 }
 
@@ -211,7 +211,7 @@ void ggsstream::Run()
         if (buffer && connected() && buffer->sgetc() != traits_type::eof())
             n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
         if (n <= 0) {
-            HandleText(": ~disconnect");
+            HandleText(": ~disconnect", Origin::Client);
             reading = false;
             return;
         }
@@ -272,7 +272,7 @@ void ggsstream::DispatchPending()
     std::string text;
     text.swap(pending);
     pendingTruncated = false;
-    HandleText(text);
+    HandleText(text, Origin::Server);
     // The text's room serves the next message, unless a handler began one meanwhile.
     if (pending.empty()) {
         text.clear();
@@ -280,9 +280,12 @@ void ggsstream::DispatchPending()
     }
 }
 
-void ggsstream::HandleText(const std::string& text)
+void ggsstream::HandleText(const std::string& text, Origin origin)
 {
-    ParseMessage(text);
+    if (origin == Origin::Client)
+        ParseClientMessage(text);
+    else
+        ParseMessage(text);
 }
 
 void ggsstream::OnBell() {}
@@ -306,6 +309,17 @@ void ggsstream::ParseMessage(const std::string& text)
     input->Reset(text);
     Route(text, *input);
     spares.push_back(std::move(input));
+}
+
+void ggsstream::ParseClientMessage(const std::string& text)
+{
+    if (text == ": ~login") {
+        OnLoggedIn();
+    } else if (text == ": ~disconnect") {
+        OnDisconnected();
+    } else {
+        KIT_ASSERT(false);
+    }
 }
 
 void ggsstream::Route(const std::string& text, std::istream& is)
@@ -350,10 +364,6 @@ void ggsstream::HandleGGSMessage(const std::string& text, const std::string& wor
     } else if (keyword == "+" || keyword == "-") {
         CMsgGGSUserDelta msg(text, word, is, keyword == "+");
         OnUserDelta(msg);
-    } else if (keyword == "~login") {
-        OnLoggedIn();
-    } else if (keyword == "~disconnect") {
-        OnDisconnected();
     } else {
         CMsgGGSUnknown msg(text, word, is, keyword);
         OnUnknown(msg);

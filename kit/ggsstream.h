@@ -39,6 +39,12 @@ public:
     static constexpr size_t kMaxLogin = 32;
     static constexpr size_t kMaxUsers = 20000;
 
+    // Where a message text comes from. The client makes two texts of its own, ": ~login"
+    // after a successful login and ": ~disconnect" at the end of input. They travel with
+    // the server's texts, so that each keeps its place among them, but only they reach
+    // OnLoggedIn and OnDisconnected: the same words from the server are unknown messages.
+    enum class Origin { Server, Client };
+
     ggsstream();
     ~ggsstream() override;
     ggsstream(const ggsstream&) = delete;
@@ -79,8 +85,10 @@ public:
     virtual void OnUserDelta(const CMsgGGSUserDelta& msg);
     virtual void OnWho(const CMsgGGSWho& msg);
 
-    // Routes one complete message text by its first word.
+    // Routes one complete message text of the server by its first word.
     virtual void ParseMessage(const std::string& text);
+    // Handles one of the client's own texts.
+    void ParseClientMessage(const std::string& text);
     // Files a service object for a service that logged in ("/os"); other names do nothing.
     virtual void CreateService(const std::string& name);
     virtual void DeleteService(const std::string& name);
@@ -93,8 +101,9 @@ public:
     virtual void DispatchPending();
     // The server's own messages (the text began with ':'): the keyword table.
     virtual void HandleGGSMessage(const std::string& text, const std::string& word, std::istream& is);
-    // Hands one complete message text on; the kit's body routes it on the calling thread.
-    virtual void HandleText(const std::string& text);
+    // Hands one complete message text on with its origin; the kit's body routes it on the
+    // calling thread.
+    virtual void HandleText(const std::string& text, Origin origin);
 
     // Called by the reader loop for a BEL from the server; the kit's body is silent.
     virtual void OnBell();

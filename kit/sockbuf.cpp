@@ -233,6 +233,12 @@ void sockbuf::SetLogLimit(size_t bytes)
 
 void sockbuf::SetLogMasked(bool masked)
 {
+    // Only the sending thread changes the flag.
+    if (masked == logMasked)
+        return;
+    sync();
+    if (masked)
+        LogBlock(kSend, kLogMask, sizeof kLogMask - 1);
     std::lock_guard<std::mutex> guard(logLock);
     logMasked = masked;
 }
@@ -251,7 +257,7 @@ void sockbuf::StartNewLog()
 void sockbuf::LogBlock(int direction, const char* bytes, size_t n)
 {
     std::lock_guard<std::mutex> guard(logLock);
-    if (logFile < 0)
+    if (logFile < 0 || (direction == kSend && logMasked))
         return;
     const size_t marker = lastDirection != direction ? 6 : 0;
     if (logSize > 0 && logSize + marker + n > logLimit) {
@@ -264,12 +270,7 @@ void sockbuf::LogBlock(int direction, const char* bytes, size_t n)
         WriteAll(logFile, direction == kReceive ? "[recv]" : "[send]", 6);
         logSize += 6;
     }
-    if (direction == kSend && logMasked) {
-        const std::string stars(n, '*');
-        WriteAll(logFile, stars.data(), n);
-    } else {
-        WriteAll(logFile, bytes, n);
-    }
+    WriteAll(logFile, bytes, n);
     logSize += n;
 }
 
@@ -326,14 +327,14 @@ sockbuf::int_type sockbuf::overflow(int_type c)
     if (!connected || error != 0)
         return traits_type::eof();
     const size_t n = static_cast<size_t>(pptr() - pbase());
-    bool ok = SendAll(pbase(), n);
-    KIT_ASSERT(ok);
     if (n > 0)
         LogBlock(kSend, pbase(), n);
+    bool ok = SendAll(pbase(), n);
+    KIT_ASSERT(ok);
     if (ok && !traits_type::eq_int_type(c, traits_type::eof())) {
         const char byte = traits_type::to_char_type(c);
-        ok = SendAll(&byte, 1);
         LogBlock(kSend, &byte, 1);
+        ok = SendAll(&byte, 1);
     }
     setp(putArea, putArea + kAreaSize);
     return ok ? 0 : traits_type::eof();

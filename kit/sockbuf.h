@@ -64,8 +64,12 @@ public:
     void SetReceiveDeadline(Clock::time_point deadline) { receiveDeadline = deadline; }
     void SetLogLimit(size_t bytes);
 
-    // While set, the bytes sent are written to the traffic log as '*' (a password).
+    // While set, the bytes sent (a password) stay out of the traffic log, which shows
+    // kLogMask in their place once, whatever their length. What waits in the put area
+    // when masking begins or ends is sent first, on the side of the change it was
+    // written on.
     void SetLogMasked(bool masked);
+    static constexpr char kLogMask[] = "********";
 
 protected:
     int_type underflow() override;
@@ -84,6 +88,8 @@ private:
     Clock::time_point receiveDeadline = Clock::time_point::max();
     // Both threads write the log: the receive path and the send path take this lock
     // around each marker and block so that a marker always stands before its own bytes.
+    // A block is logged before it is sent and after it is received, so that an answer
+    // never stands before the command that caused it.
     std::mutex logLock;
     int logFolder = -1;   // the working directory when the log was created
     int logFile = -1;     // -1: no log

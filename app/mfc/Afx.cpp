@@ -56,6 +56,8 @@ void ToolkitBeep()
 }
 
 std::atomic<BeepSound> beepSound{ToolkitBeep};
+// Set while a beep asked for by another thread waits for the window thread.
+std::atomic<bool> beepPending{false};
 
 } // namespace
 
@@ -65,11 +67,22 @@ BOOL MessageBeep(UINT type)
     QCoreApplication* application = QCoreApplication::instance();
     if (!application)
         return FALSE;
-    if (QThread::currentThread() == application->thread())
+    if (QThread::currentThread() == application->thread()) {
         beepSound.load()();
-    else
-        QMetaObject::invokeMethod(application, [] { beepSound.load()(); }, Qt::QueuedConnection);
-    return TRUE;
+        return TRUE;
+    }
+    // One beep waiting is enough: the beeps asked for before it has sounded join it, so
+    // that a flood of them costs the window thread one call and holds one in its queue.
+    // The flag is cleared before the sound, so a beep asked for during it is not lost.
+    if (beepPending.exchange(true))
+        return TRUE;
+    const bool queued = QMetaObject::invokeMethod(application, [] {
+        beepPending = false;
+        beepSound.load()();
+    }, Qt::QueuedConnection);
+    if (!queued)
+        beepPending = false;
+    return queued ? TRUE : FALSE;
 }
 
 void SetBeepSound(BeepSound sound)

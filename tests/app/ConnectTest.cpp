@@ -23,6 +23,23 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// A recording stream that also notes the client's own messages where they reach the
+// window thread.
+class ConnectStream : public RecordingStream {
+public:
+    using RecordingStream::RecordingStream;
+    void OnLoggedIn() override
+    {
+        texts.push_back(": ~login");
+        RecordingStream::OnLoggedIn();
+    }
+    void OnDisconnected() override
+    {
+        texts.push_back(": ~disconnect");
+        RecordingStream::OnDisconnected();
+    }
+};
+
 // An application that connects to a stand-in server with a recording stream.
 template <class App>
 struct BasicConnection {
@@ -34,7 +51,7 @@ struct BasicConnection {
         port = server.Start();
         app.nServerPort = port;
         app.streamFactory = [this] {
-            stream = new RecordingStream(deleted);
+            stream = new ConnectStream(deleted);
             return stream;
         };
     }
@@ -263,7 +280,7 @@ TEST(HandOff, AReaderFarAheadWaitsUntilTheWindowThreadCatchesUp)
     std::atomic<size_t> handedOff{0};
     std::thread reader([&] {
         for (size_t i = 0; i < total; ++i) {
-            other.HandleText(": n " + std::to_string(i));
+            other.HandleText(": n " + std::to_string(i), ggsstream::Origin::Server);
             ++handedOff;
         }
     });
@@ -455,12 +472,17 @@ TEST(Connect, ExitLogsOut)
     EXPECT_TRUE(c.WaitUntilDeleted());
 }
 
-TEST(HandOff, ABellFromTheServerBeepsOnTheWindowThread)
+TEST(HandOff, BellsBeepOnTheWindowThreadAndAFloodOfThemOnce)
 {
     beeps = 0;
     beepsOnWindowThread = true;
     SetBeepSound(CountBeep);
-    Connection c(": ding\\a dong\nREADY\n");
+    // A bell inside a message; then, when the client asks, a flood of bells; then one more.
+    std::string flood = "@raw ";
+    for (int i = 0; i < 200000; ++i)
+        flood += "\\a";
+    Connection c(": ding\\a dong\nREADY\n@expect flood\n" + flood + "\n: flooded\nREADY\n"
+                 "@expect more\n@raw \\a\n: more\nREADY\n");
     ASSERT_TRUE(c.Start());
     ASSERT_TRUE(c.LogIn());
     ASSERT_TRUE(c.WaitForTexts(2));
@@ -468,6 +490,22 @@ TEST(HandOff, ABellFromTheServerBeepsOnTheWindowThread)
     EXPECT_TRUE(ProcessEventsUntil([] { return beeps > 0; }));
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(beepsOnWindowThread);
+
+    // The window thread handles nothing until the reader has read every bell and posted
+    // the message after them: the bells wait for it as one beep.
+    ASSERT_TRUE(ProcessEventsUntil([] { return CHandOffGate::Messages() == 0; }));
+    *c.app.pStream << "flood\n" << std::flush;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (CHandOffGate::Messages() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(1));
+    ASSERT_TRUE(c.WaitForTexts(3));
+    EXPECT_EQ(c.stream->texts[2], ": flooded");
+    EXPECT_EQ(beeps, 2);
+
+    // The next bell beeps again.
+    *c.app.pStream << "more\n" << std::flush;
+    ASSERT_TRUE(c.WaitForTexts(4));
+    EXPECT_EQ(beeps, 3);
     c.app.pStream->Logout();
     EXPECT_TRUE(c.WaitUntilDeleted());
     SetBeepSound(nullptr);

@@ -1,11 +1,13 @@
 // Talking on the server: tells and channels between two logins, the server's own
 // messages in their windows, the version answer, the service's comings and goings, the
-// main window's talk commands, and the end of the connection.
+// main window's talk commands, the end of the connection, and what a server cannot do:
+// end the connection with its own text, or open windows without bound.
 // The kit clients of the stand-in's own tests, before the client's test support.
 #include "../net/MatchSupport.h"
 
 #include "TalkSupport.h"
 
+#include "MainFrm.h"
 #include "ServerOsTavo.h"
 #include "res/Resource.h"
 
@@ -211,4 +213,77 @@ TEST(Talk, DisconnectRemovesEveryWindowAndTheService)
     ASSERT_TRUE(ProcessEventsUntil([&] { return bool(*session.deleted); }));
     EXPECT_EQ(session.app.pStream, nullptr);
     EXPECT_TRUE(ProcessEventsUntil([&] { return !who && !console && !bob; }));
+}
+
+TEST(Talk, ServerTextNeverPassesForTheClientsOwnMessages)
+{
+    // The server writes the client's own end-of-connection and login texts: they are
+    // unknown messages, and the connection goes on as before.
+    TalkSession session(": + /os 2\nREADY\nbob: before\nREADY\n"
+                        ": ~disconnect\nREADY\n: ~login\nREADY\n"
+                        "bob: after\nREADY\n");
+    ASSERT_TRUE(session.LogIn("alice"));
+    ASSERT_TRUE(ProcessEventsUntil([] {
+        return ConsoleTitled("bob") && OutputText(ConsoleTitled("bob")).contains(QStringLiteral("after"));
+    }));
+    EXPECT_EQ(OutputText(ConsoleTitled("bob")), QStringLiteral("bob: before\nbob: after\n"));
+    ASSERT_NE(ConsoleTitled("GGS Console"), nullptr);
+    EXPECT_EQ(OutputText(ConsoleTitled("GGS Console")),
+              QStringLiteral("Unknown GGS Message:\n: ~disconnect\nUnknown GGS Message:\n: ~login\n"));
+    ASSERT_EQ(session.app.pStream, session.Stream());
+    ASSERT_NE(session.Stream(), nullptr);
+    EXPECT_TRUE(session.Stream()->IsLoggedIn());
+    EXPECT_NE(session.Stream()->FindService("/os"), nullptr);
+    const std::string sent = session.server.GetClientBytes(session.client);
+    EXPECT_EQ(sent.find("notify + *"), sent.rfind("notify + *"));   // the login commands went once
+
+    // The user still ends the connection, and its real end closes every window.
+    QPointer<CConsole> bob = ConsoleTitled("bob");
+    EXPECT_TRUE(session.Enabled(ID_GGS_CONNECT));
+    auto* frame = dynamic_cast<CMainFrame*>(session.app.GetMainWnd());
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("Disconnect"));
+    session.Command(ID_GGS_CONNECT);
+    EXPECT_TRUE(session.Sent("quit\n"));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return bool(*session.deleted); }));
+    EXPECT_EQ(session.app.pStream, nullptr);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !bob; }));
+}
+
+TEST(Talk, WindowsPerSenderHaveABound)
+{
+    // A server that writes as ever new senders: past the bound their text goes to the
+    // console with the name in front; the names that have a window keep it.
+    const size_t senders = tavostream::kMaxWindows + 20;
+    std::string script;
+    for (size_t i = 0; i < senders; ++i)
+        script += "u" + std::to_string(i) + ": hi\nREADY\n";
+    script += ": ERR user 'nobody' not found.\nREADY\nu0: again\nREADY\n: done\nREADY\n";
+    TalkSession session(script);
+    ASSERT_TRUE(session.LogIn("alice"));
+    auto* stream = dynamic_cast<RecordingStream*>(session.Stream());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !stream->texts.empty() && stream->texts.back() == ": done"; }));
+    size_t windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* console = dynamic_cast<CConsole*>(widget); console && console->m_pStream)
+            ++windows;
+    EXPECT_EQ(windows, tavostream::kMaxWindows + 1);   // and the console
+    const std::string last = "u" + std::to_string(tavostream::kMaxWindows - 1);
+    ASSERT_NE(ConsoleTitled(last), nullptr);
+    EXPECT_EQ(ConsoleTitled("u" + std::to_string(tavostream::kMaxWindows)), nullptr);
+    EXPECT_EQ(OutputText(ConsoleTitled("u0")), QStringLiteral("u0: hi\nu0: again\n"));
+    QString overflow;
+    for (size_t i = tavostream::kMaxWindows; i < senders; ++i)
+        overflow += QStringLiteral("u%1: hi\n").arg(i);
+    EXPECT_EQ(OutputText(ConsoleTitled("GGS Console")),
+              overflow + QStringLiteral("nobody : ERR user 'nobody' not found.\nUnknown GGS Message:\n: done\n"));
+
+    // The user's own command still opens a window for a new name, and joined chats still
+    // get their window.
+    session.Stream()->ShowWindowFor("carol", false);
+    EXPECT_NE(ConsoleTitled("carol"), nullptr);
+    session.app.fUnifiedChat = true;
+    session.Stream()->ParseMessage("dave: hello");
+    ASSERT_NE(ConsoleTitled(".chat"), nullptr);
+    EXPECT_EQ(OutputText(ConsoleTitled(".chat")), QStringLiteral("dave: hello\n"));
 }

@@ -34,10 +34,10 @@ public:
         lines.push_back(line);
         ggsstream::ProcessLine(line);
     }
-    void HandleText(const std::string& text) override
+    void HandleText(const std::string& text, Origin origin) override
     {
         texts.push_back(text);
-        ggsstream::HandleText(text);
+        ggsstream::HandleText(text, origin);
     }
     void OnBell() override { ++bells; }
     void OnMessage(const CMsg& msg) override
@@ -182,9 +182,9 @@ TEST(StreamRouting, HandlersMayRouteAgain)
 
     // A hand-off that starts the next message itself keeps it.
     struct CStarting : CRecordingStream {
-        void HandleText(const std::string& text) override
+        void HandleText(const std::string& text, Origin origin) override
         {
-            CRecordingStream::HandleText(text);
+            CRecordingStream::HandleText(text, origin);
             if (text == ": one") {
                 std::string line = ": two";
                 ProcessLine(line);
@@ -242,7 +242,7 @@ TEST(StreamRouting, UserNotificationsKeepTheUsersTable)
     EXPECT_EQ(stream.usersSeen, (std::vector<size_t>{1, 2, 3, 3, 2, 2, 2, 2}));
 
     // The table survives the end of the connection; the login does not.
-    stream.ParseMessage(": ~disconnect");
+    stream.ParseClientMessage(": ~disconnect");
     EXPECT_EQ(stream.Users().size(), 2u);
     EXPECT_EQ(stream.GetLogin(), "");
     EXPECT_FALSE(stream.IsLoggedIn());
@@ -273,15 +273,41 @@ TEST(StreamRouting, UsersTableIsBounded)
     EXPECT_TRUE(stream.HasService("/os"));
 }
 
-TEST(StreamRouting, LoginMessageSendsTheLoginCommands)
+TEST(StreamRouting, OnlyTheClientsOwnTextsLogInAndOut)
 {
     CRecordingStream stream;
     std::stringbuf sent;
     stream.rdbuf(&sent);
-    stream.ParseMessage(": ~login");
+    stream.SetLogin("me");
+    stream.ParseClientMessage(": ~login");
     EXPECT_EQ(stream.events, (Strings{"loggedin"}));
     EXPECT_EQ(sent.str(), "ve -ack\nnotify + /os\n");
+    stream.ParseMessage(": + /os 1");
+    sent.str("");
+    stream.events.clear();
+
+    // The same words from the server are unknown messages: nothing is sent again, and the
+    // login and the service stay.
+    stream.ParseMessage(": ~login");
+    stream.ParseMessage(": ~disconnect");
+    stream.ParseMessage(":  ~disconnect now");
+    EXPECT_EQ(stream.events, (Strings{"unknown ~login|", "unknown ~disconnect|", "unknown ~disconnect|now"}));
+    EXPECT_EQ(sent.str(), "");
+    EXPECT_EQ(stream.GetLogin(), "me");
+    EXPECT_TRUE(stream.HasService("/os"));
+
+    stream.ParseClientMessage(": ~disconnect");
+    EXPECT_EQ(stream.events.back(), "disconnected");
+    EXPECT_EQ(stream.GetLogin(), "");
+    EXPECT_FALSE(stream.HasService("/os"));
     stream.rdbuf(nullptr);
+
+    // Through the reader loop: the server's line is unknown, the end of input is the
+    // client's own.
+    CRecordingStream reader;
+    reader.RunOver(": ~disconnect\nREADY\n");
+    EXPECT_EQ(reader.texts, (Strings{": ~disconnect", ": ~disconnect"}));
+    EXPECT_EQ(reader.events, (Strings{"unknown ~disconnect|", "disconnected"}));
 }
 
 TEST(StreamRouting, ServiceComesOnceWithItsLogin)

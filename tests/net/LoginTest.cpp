@@ -20,7 +20,7 @@ TEST_F(NetTest, LoginSendsTheLoginCommandsAndMasksThePassword)
     EXPECT_EQ(log.find("s3cret"), std::string::npos);
     EXPECT_EQ(log,
               "[recv]Welcome to the GGS stand-in.\nEnter login (yours, or one you'd like to use).\n"
-              "[send]tester\n[recv]Enter your password.\n[send]*******\n[recv]READY\n"
+              "[send]tester\n[recv]Enter your password.\n[send]********\n[recv]READY\n"
               "[send]ve -ack\nnotify + /os\n");
     struct stat info {};
     ASSERT_EQ(::stat("recv.txt", &info), 0);
@@ -41,18 +41,25 @@ TEST_F(NetTest, LoginSendsTheLoginCommandsAndMasksThePassword)
 
 TEST_F(NetTest, WrongPasswordCanBeRetyped)
 {
-    server.SetPassword("joe", "right");
+    const std::string right = "the right one, and a long one";
+    server.SetPassword("joe", right);
     ASSERT_EQ(stream.Connect("127.0.0.1", port), 0);
-    EXPECT_EQ(stream.Login("joe", "wrong"), ggsstream::kErrBadPassword);
+    EXPECT_EQ(stream.Login("joe", "w"), ggsstream::kErrBadPassword);
     EXPECT_FALSE(stream.IsLoggedIn());
     EXPECT_EQ(stream.GetLogin(), "joe");
     EXPECT_TRUE(stream.Texts().empty());
 
-    EXPECT_EQ(stream.Login("joe", "right"), 0);
+    EXPECT_EQ(stream.Login("joe", right), 0);
     EXPECT_TRUE(stream.IsLoggedIn());
     ASSERT_TRUE(server.WaitForClientText("notify + /os\n", kNetTimeout));
-    EXPECT_EQ(server.GetClientBytes(), "joe\nwrong\njoe\nright\nve -ack\nnotify + /os\n");
-    EXPECT_EQ(TrafficLog().find("right"), std::string::npos);
+    EXPECT_EQ(server.GetClientBytes(), "joe\nw\njoe\n" + right + "\nve -ack\nnotify + /os\n");
+    // Both passwords leave the same mask in the log, which tells nothing of their length.
+    const std::string log = TrafficLog();
+    EXPECT_EQ(log.find("right"), std::string::npos);
+    const std::string masked = std::string("[recv]Enter your password.\n[send]") + sockbuf::kLogMask + "\n[recv]";
+    const size_t first = log.find(masked);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find(masked, first + 1), std::string::npos) << log;
 }
 
 TEST_F(NetTest, LoginFailsWhenTheConnectionIsGone)
@@ -87,9 +94,11 @@ TEST(NetLogin, UnexpectedAnswerAfterThePassword)
     ASSERT_EQ(stream.Connect("127.0.0.1", peer.port), 0);
     peer.Accept();
     peer.Send("login\npassword\nWhat?\n");
-    EXPECT_EQ(stream.Login("me", "pw"), ggsstream::kErrUnknownGGS);
-    EXPECT_EQ(peer.Receive(6), "me\npw\n");
+    // An empty password is masked as any other.
+    EXPECT_EQ(stream.Login("me", ""), ggsstream::kErrUnknownGGS);
+    EXPECT_EQ(peer.Receive(4), "me\n\n");
     EXPECT_FALSE(stream.IsLoggedIn());
+    EXPECT_NE(ReadFile("recv.txt").find(std::string(sockbuf::kLogMask) + "\n"), std::string::npos);
 }
 
 TEST(NetLogin, ConnectFailuresLeaveTheStreamUnconnected)

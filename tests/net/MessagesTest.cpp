@@ -72,9 +72,9 @@ namespace {
 class CHeldStream : public CNetStream {
 public:
     explicit CHeldStream(const std::string& held) : held(held) {}
-    void HandleText(const std::string& text) override
+    void HandleText(const std::string& text, Origin origin) override
     {
-        CNetStream::HandleText(text);
+        CNetStream::HandleText(text, origin);
         if (text != held)
             return;
         std::unique_lock<std::mutex> guard(lock);

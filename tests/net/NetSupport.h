@@ -168,16 +168,16 @@ public:
 
     // On the routing thread (Login's ": ~login") the text is routed at once; from the
     // reader it waits for the routing thread.
-    void HandleText(const std::string& text) override
+    void HandleText(const std::string& text, Origin origin) override
     {
         if (std::this_thread::get_id() == owner) {
             RouteWaiting();
-            Route(text);
+            Route({text, origin});
             return;
         }
         {
             std::lock_guard<std::mutex> guard(lock);
-            waiting.push_back(text);
+            waiting.push_back({text, origin});
         }
         arrived.notify_all();
     }
@@ -221,15 +221,19 @@ protected:
     virtual void Routed(const std::string&) {}
 
 private:
-    void Route(const std::string& text)
+    struct Text {
+        std::string text;
+        Origin origin = Origin::Server;
+    };
+    void Route(const Text& text)
     {
-        ggsstream::HandleText(text);
-        Routed(text);
+        ggsstream::HandleText(text.text, text.origin);
+        Routed(text.text);
     }
     // Routes the next text, waiting for it up to the time given; false when none came.
     bool RouteNext(std::chrono::milliseconds wait)
     {
-        std::string text;
+        Text text;
         {
             std::unique_lock<std::mutex> guard(lock);
             if (!arrived.wait_for(guard, wait, [&] { return !waiting.empty(); }))
@@ -244,7 +248,7 @@ private:
     const std::thread::id owner = std::this_thread::get_id();
     std::mutex lock;
     std::condition_variable arrived;
-    std::deque<std::string> waiting;
+    std::deque<Text> waiting;
     std::thread reader;
 };
 

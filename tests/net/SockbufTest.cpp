@@ -4,6 +4,8 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <dlfcn.h>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -307,4 +309,67 @@ TEST(Sockbuf, FailedSendIsReported)
     }
     EXPECT_EQ(result, -1);
     EXPECT_EQ(buffer.GetError(), 0);
+}
+
+namespace {
+
+// Runs after each send of the thread that sets it, once the bytes are on their way: a
+// sending thread held up right there, as any thread may be.
+thread_local std::function<void()> afterSend;
+
+} // namespace
+
+// Every send of this program passes here (the kit's too, linked in); only a thread that
+// has set afterSend is held up.
+extern "C" ssize_t send(int fd, const void* bytes, size_t n, int flags)
+{
+    using Send = ssize_t (*)(int, const void*, size_t, int);
+    static const auto next = reinterpret_cast<Send>(::dlsym(RTLD_NEXT, "send"));
+    const ssize_t sent = next(fd, bytes, n, flags);
+    if (afterSend)
+        afterSend();
+    return sent;
+}
+
+TEST(Sockbuf, TrafficLogKeepsTheOrderOfTheWire)
+{
+    // A peer that answers each command the moment it has read it, and a client whose
+    // sending thread is held up after each send until the answer has been received: the
+    // answer still stands after its command in the log, as it came after it on the wire.
+    CScratchDir scratch;
+    CRawPeer peer;
+    sockbuf buffer;
+    ASSERT_EQ(buffer.Connect("127.0.0.1", peer.port), 0);
+    peer.Accept();
+    constexpr int kCommands = 3;
+    const auto numbered = [](char kind, int i) { return "<" + std::string(1, kind) + std::to_string(i) + ">\n"; };
+    std::thread answering([&] {
+        for (int i = 0; i < kCommands; ++i) {
+            if (peer.Receive(5) != numbered('c', i))
+                return;
+            peer.Send(numbered('a', i));
+        }
+    });
+    std::atomic<int> answered{0};
+    std::thread receiving([&] {
+        for (int i = 0; i < kCommands && Take(buffer, 5) == numbered('a', i); ++i)
+            ++answered;
+    });
+    int sent = 0;
+    afterSend = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + kNetTimeout;
+        while (answered < sent && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+    };
+    for (int i = 0; i < kCommands; ++i) {
+        const std::string command = numbered('c', i);
+        sent = i + 1;
+        EXPECT_EQ(buffer.sputn(command.data(), std::streamsize(command.size())), std::streamsize(command.size()));
+        EXPECT_EQ(buffer.pubsync(), 0);
+    }
+    afterSend = nullptr;
+    answering.join();
+    receiving.join();
+    EXPECT_EQ(answered.load(), kCommands);
+    EXPECT_EQ(ReadFile("recv.txt"), "[send]<c0>\n[recv]<a0>\n[send]<c1>\n[recv]<a1>\n[send]<c2>\n[recv]<a2>\n");
 }
