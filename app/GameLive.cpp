@@ -15,7 +15,8 @@ void CGameLive::Attach(CServerOsTavo* server, const std::string& id)
 {
     m_pServer = server;
     m_sId = id;
-    Update(server->games[id]);
+    if (const COsGame* game = server->FindGame(id))
+        Update(*game);
     m_sLogin = server->connection->GetLogin();
 }
 

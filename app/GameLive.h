@@ -18,8 +18,8 @@ public:
     CGameLive(const CGameLive&) = delete;
     CGameLive& operator=(const CGameLive&) = delete;
 
-    // Links the record to the service's game of that id (an id the service does not
-    // know yet gets an empty record there) and loads it.
+    // Links the record to the service's game of that id and loads it (nothing is loaded
+    // while the service does not hold the game).
     void Attach(CServerOsTavo* server, const std::string& id);
     // Takes the whole record; the running clock starts again.
     void Update(const COsGame& game);
