@@ -150,8 +150,10 @@ CPaneCommentsOut::CPaneCommentsOut(QWidget* owner, CPane* parent, int left, int 
 void CPaneCommentsOut::Update(LPARAM hint)
 {
     switch (hint) {
-    case CTavoDoc::kHintLoaded:
     case CTavoDoc::kHintComments:
+        AddNewComments();
+        break;
+    case CTavoDoc::kHintLoaded:
     case CTavoDoc::kHintStart:
     case CTavoDoc::kHintBack:
     case CTavoDoc::kHintForward:
@@ -175,17 +177,42 @@ void CPaneCommentsOut::Update(LPARAM hint)
 
 void CPaneCommentsOut::Refill()
 {
+    Show(0, true);
+}
+
+void CPaneCommentsOut::AddNewComments()
+{
+    const CGameLive* game = GetGame();
+    if (!game)
+        return;
+    if (game->GetCommentsDropped() != m_nFirstShown || m_nEndShown < m_nFirstShown)
+        Refill();
+    else
+        Show(m_nEndShown - m_nFirstShown, false);
+}
+
+void CPaneCommentsOut::Show(size_t from, bool replace)
+{
     const CGameLive* game = GetGame();
     if (!GetWindow() || !game)
         return;
     const std::vector<std::string>& comments = game->GetComments();
     std::string text;
-    for (size_t i = 0; i < comments.size(); ++i) {
+    for (size_t i = from; i < comments.size(); ++i) {
         if (i > 0)
             text += "\r\n";
         text += ConvertToCRLF(comments[i].c_str());
     }
-    SetSel(0, -1, TRUE);
+    m_nFirstShown = game->GetCommentsDropped();
+    m_nEndShown = m_nFirstShown + comments.size();
+    if (replace) {
+        SetSel(0, -1, TRUE);
+    } else {
+        if (text.empty())
+            return;
+        const int length = GetWindowTextLength();
+        SetSel(length, length, TRUE);
+    }
     ReplaceSel(ToQ(text), FALSE);
     // Shown at once, with the caret after the last comment in view.
     Flush();

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -161,6 +163,72 @@ TEST(CommentPanes, OutputShowsTheComments)
     EXPECT_GT(output->verticalScrollBar()->maximum(), 0);
     EXPECT_TRUE(output->textCursor().atEnd());
     EXPECT_TRUE(output->viewport()->rect().contains(output->cursorRect()));
+}
+
+TEST(CommentPanes, AFloodOfCommentsStaysBoundedAndEachIsAddedAtTheEnd)
+{
+    PaneWindow w;
+    CTavoDoc* doc = w.Join(".1", MakeGame("carol", "dave"));
+    QPlainTextEdit* output = OutputOf(doc);
+    ASSERT_NE(output, nullptr);
+    // A new comment is added after the others: nothing of the text before it changes.
+    w.Feed("/os: .1 > 1600 bob: first");
+    std::vector<std::array<int, 3>> changes;
+    QObject::connect(output->document(), &QTextDocument::contentsChange,
+                     [&](int at, int removed, int added) { changes.push_back({at, removed, added}); });
+    const int before = output->document()->characterCount() - 1;
+    w.Feed("/os: .1 > 1600 bob: second");
+    ASSERT_FALSE(changes.empty());
+    for (const auto& change : changes) {
+        EXPECT_GE(change[0], before);
+        EXPECT_EQ(change[1], 0);
+    }
+    EXPECT_EQ(Shown(doc), "bob: first\nbob: second");
+
+    // Thousands of comments: the game keeps the latest within the bound, the output shows
+    // exactly those, and the list is cut only now and then.
+    std::string last;
+    size_t trims = 0;
+    for (int i = 0; i < 2000; ++i) {
+        last = "bob: " + std::to_string(i) + std::string(200, 'c');
+        const size_t dropped = doc->GetCommentsDropped();
+        w.Feed("/os: .1 > 1600 " + last);
+        trims += doc->GetCommentsDropped() != dropped;
+    }
+    EXPECT_EQ(doc->GetCommentsDropped() + doc->GetComments().size(), 2002u);
+    EXPECT_LT(trims, 50u);
+    size_t kept = 0;
+    std::string joined;
+    for (const std::string& comment : doc->GetComments()) {
+        kept += comment.size() + 2;
+        joined += (joined.empty() ? "" : "\n") + comment;
+    }
+    EXPECT_LE(kept, CGameLive::kCommentBound);
+    EXPECT_GE(kept, CGameLive::kCommentBound / 2 - 300);
+    EXPECT_EQ(doc->GetComments().back(), last);
+    EXPECT_EQ(Shown(doc), joined);
+    EXPECT_TRUE(output->textCursor().atEnd());
+    // The replay's hints show the same.
+    ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintStart, nullptr);
+    EXPECT_EQ(Shown(doc), joined);
+
+    // One comment of a megabyte keeps its beginning, cut between two characters.
+    std::string huge = "bob: ";
+    while (huge.size() < 1000000)
+        huge += "\xC3\xA9"; // é
+    w.Feed("/os: .1 > 1600 " + huge);
+    const std::string& cut = doc->GetComments().back();
+    EXPECT_LE(cut.size() + 2, CGameLive::kCommentBound / 2);
+    EXPECT_EQ(cut.substr(0, 7), "bob: \xC3\xA9");
+    EXPECT_EQ(ToStd(ToQ(cut)), cut);
+    EXPECT_EQ(doc->GetComments().size(), 1u);
+    EXPECT_EQ(Shown(doc), ToStd(ToQ(cut)));
+    // The user's own comment counts as well.
+    w.Sent();
+    QTest::keyClicks(InputOf(doc), QStringLiteral("gg"));
+    QTest::keyClick(InputOf(doc), Qt::Key_Return);
+    EXPECT_EQ(doc->GetComments().back(), "alice: gg");
+    EXPECT_EQ(Shown(doc), ToStd(ToQ(cut)) + "\nalice: gg");
 }
 
 TEST(CommentPanes, ClicksInTheOutputDoNothing)
