@@ -362,7 +362,7 @@ void CServerOsTavo::OnWatchDelta(const CMsgGGWatchDelta& msg)
 
 void CServerOsTavo::OnFinger(const CMsgFinger& msg)
 {
-    RunModal([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
+    AfxMessageBoxLater(ToQ(msg.text));
 }
 
 // ---------------------------------------------------------------------------------
