@@ -263,10 +263,12 @@ void CServerOsTavo::OnHistory(const CMsgHistory& msg)
     ShowList(GetHistoryDialog(), msg.items);
 }
 
+// The matches window shows what the service keeps: a match past its bounds (logins too
+// long, too many matches) is in the reply but gets no row.
 void CServerOsTavo::OnMatch(const CMsgMatch& msg)
 {
     ApplyMatchList(msg);
-    ShowList(GetMatchesDialog(), msg.matches);
+    ShowList(GetMatchesDialog(), FillMatchesDialog());
 }
 
 void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
@@ -275,10 +277,10 @@ void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
     CDialogOsMatches* dialog = GetMatchesDialog();
     if (!dialog)
         return;
-    if (msg.plus)
-        dialog->AddItem(msg.match);
-    else
+    if (!msg.plus)
         dialog->RemoveItem(msg.match);
+    else if (const CMatch* kept = FindMatch(msg.match.id))
+        dialog->AddItem(*kept);
 }
 
 void CServerOsTavo::OnRank(const CMsgGGRank& msg)
