@@ -14,7 +14,11 @@ namespace {
 class CommentLine : public QLineEdit {
 public:
     // The pane is the one being made around the edit: it is reached only once made.
-    explicit CommentLine(CPaneCommentsIn* pane) : m_pane(pane) {}
+    explicit CommentLine(CPaneCommentsIn* pane) : m_pane(pane)
+    {
+        // The pane draws the one outline there is.
+        setFrame(false);
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override
@@ -37,6 +41,7 @@ public:
     CommentText()
     {
         setReadOnly(true);
+        setFrameShape(QFrame::NoFrame);
         setFocusPolicy(Qt::NoFocus);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -71,6 +71,23 @@ TEST(CommentPanes, PlaceFontAndFocus)
     EXPECT_TRUE(AllIn(image, QRect(390, 410, 1, 20), 0xFF000000));
     EXPECT_TRUE(AllIn(image, QRect(594, 410, 1, 20), 0xFF000000));
     EXPECT_EQ(At(image, 389, 420), 0xFFFFFFFF);
+    // The outline is their only border: just inside it lies the edits' background, with
+    // the focus in the input or not (the output's right side is its scroll bar).
+    for (const bool focused : {false, true}) {
+        if (focused) {
+            ViewOf(doc)->window()->activateWindow();
+            input->setFocus();
+            ASSERT_TRUE(ProcessEventsUntil([&] { return input->hasFocus(); }));
+        }
+        const QImage inside = Grab(doc);
+        EXPECT_TRUE(AllIn(inside, QRect(391, 411, 203, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 428, 203, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 411, 1, 18), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(593, 411, 1, 18), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 191, 180, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 378, 180, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 191, 1, 188), 0xFFFFFFFF)) << focused;
+    }
 }
 
 TEST(CommentPanes, EnterSendsTheLineOnce)
