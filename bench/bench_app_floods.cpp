@@ -205,9 +205,15 @@ std::vector<Flood> Floods()
          nullptr,
          [joins](Peer& peer) {
              const std::string game = GgfOf(NewGame("bob", "bench"));
+             // A text longer than a line may be comes on continuation lines.
              COsGame padded = NewGame("bob", "bench");
              padded.place = std::string(70 * 1024, 'p');
-             const std::string paddedText = GgfOf(padded);
+             std::string paddedText;
+             for (const char c : GgfOf(padded)) {
+                 if (paddedText.size() % 1024 == 1023)
+                     paddedText += "\n|";
+                 paddedText += c;
+             }
              COsGame long400 = NewGame("bob", "bench");
              for (int i = 0; i < 401; ++i)
                  long400.moves.push_back(COsGame::Item(COsMove(), 0, 0));
