@@ -106,8 +106,9 @@ void CPaneComments::Draw(CDC* dc)
     // The view paints before the edits inside it: they repaint in the style's colours.
     CtlColor();
     CRect rect = DrawOutline(dc);
-    // On paper the edit is drawn as well, where it sits.
+    // On paper the edit is drawn as well, where it sits, with all of its text.
     if (dc->IsPrinting() && m_pWindow && !m_pWindow->isHidden()) {
+        Flush();
         rect.DeflateRect(1, 1);
         dc->DrawWindow(m_pWindow.get(), rect);
     }
@@ -212,14 +213,14 @@ void CPaneCommentsOut::Show(size_t from, bool replace)
     m_nEndShown = m_nFirstShown + comments.size();
     if (replace) {
         SetSel(0, -1, TRUE);
-    } else {
-        if (text.empty())
-            return;
-        const int length = GetWindowTextLength();
-        SetSel(length, length, TRUE);
+        ReplaceSel(QString(), FALSE);
     }
+    if (text.empty())
+        return;
+    // Added at the end, where the edit shows it (the caret after it, in view) when the
+    // window thread next has time: a flood of comments costs a layout now and then, not
+    // one per comment.
+    const int length = GetWindowTextLength();
+    SetSel(length, length, FALSE);
     ReplaceSel(ToQ(text), FALSE);
-    // Shown at once, with the caret after the last comment in view.
-    Flush();
-    static_cast<QPlainTextEdit*>(GetWindow())->ensureCursorVisible();
 }

@@ -55,8 +55,8 @@ public:
     void AddNewComments();
 
 private:
-    // Adds comments [from, end) of the game's list to the text, each on lines of its
-    // own, and shows it with the last one in view.
+    // Adds the game's comments from index `from` on to the text (after emptying it, with
+    // `replace`), each on lines of its own.
     void Show(size_t from, bool replace);
 
     // The game's numbers (see CGameLive::GetCommentsDropped) of the first comment shown

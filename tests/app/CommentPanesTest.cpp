@@ -25,11 +25,14 @@ QLineEdit* InputOf(CTavoDoc* doc)
     return pane ? qobject_cast<QLineEdit*>(pane->GetWindow()) : nullptr;
 }
 
+// The output's edit, showing every comment that has come (as it does once the window
+// thread has had time).
 QPlainTextEdit* OutputOf(CTavoDoc* doc)
 {
     CPaneCommentsOut* pane = ViewOf(doc)->GetRootPane()->m_pCommentsOut;
     if (!pane)
         return nullptr;
+    pane->Flush();
     return qobject_cast<QPlainTextEdit*>(pane->GetWindow());
 }
 
@@ -186,16 +189,16 @@ TEST(CommentPanes, AFloodOfCommentsStaysBoundedAndEachIsAddedAtTheEnd)
 {
     PaneWindow w;
     CTavoDoc* doc = w.Join(".1", MakeGame("carol", "dave"));
-    QPlainTextEdit* output = OutputOf(doc);
-    ASSERT_NE(output, nullptr);
     // A new comment is added after the others: nothing of the text before it changes.
     w.Feed("/os: .1 > 1600 bob: first");
+    QPlainTextEdit* output = OutputOf(doc);
+    ASSERT_NE(output, nullptr);
     std::vector<std::array<int, 3>> changes;
     QObject::connect(output->document(), &QTextDocument::contentsChange,
                      [&](int at, int removed, int added) { changes.push_back({at, removed, added}); });
     const int before = output->document()->characterCount() - 1;
     w.Feed("/os: .1 > 1600 bob: second");
-    ASSERT_FALSE(changes.empty());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !changes.empty(); }));
     for (const auto& change : changes) {
         EXPECT_GE(change[0], before);
         EXPECT_EQ(change[1], 0);
@@ -279,6 +282,7 @@ TEST(CommentPanes, StyleColours)
     PaneWindow w;
     CTavoDoc* doc = w.Join("1", MakeGame("carol", "dave"));
     doc->AddComment("carol: WWWWWWWW");
+    OutputOf(doc);
     QTest::keyClicks(InputOf(doc), QStringLiteral("MMMMMMMM"));
     const auto check = [&](QRgb background, QRgb text, QRgb frame) {
         const QImage image = Grab(doc);
