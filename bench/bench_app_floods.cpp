@@ -343,7 +343,11 @@ int RunFlood(const Flood& flood, int argc, char** argv)
     qInstallMessageHandler(QuietMessages);
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
-    SetBeepSound([] { ++beeps; });
+    // The beeps are counted, and sound as the platform sounds them.
+    SetBeepSound([] {
+        ++beeps;
+        QApplication::beep();
+    });
 
     CTavoApp app;
     if (!app.InitInstance()) {
