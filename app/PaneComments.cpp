@@ -191,7 +191,7 @@ void CPaneCommentsOut::AddNewComments()
     const CGameLive* game = GetGame();
     if (!game)
         return;
-    if (game->GetCommentsDropped() != m_nFirstShown || m_nEndShown < m_nFirstShown)
+    if (game->GetCommentsDropped() != m_nFirstShown)
         Refill();
     else
         Show(m_nEndShown - m_nFirstShown, false);

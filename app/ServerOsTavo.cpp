@@ -54,13 +54,13 @@ CTavoDoc* CServerOsTavo::FindPane(const std::string& id) const
 
 CTavoDoc* CServerOsTavo::CreatePane(const std::string& id)
 {
-    if (!FindGame(id))
+    const COsGame* game = FindGame(id);
+    if (!game)
         return nullptr;
     CTavoApp* app = TavoApp();
     CTavoDoc* doc = app ? app->OpenGameWindow(this, id) : nullptr;
     ASSERT(doc != nullptr);
-    const COsGame* game = FindGame(id);
-    if (!doc || !game)
+    if (!doc)
         return nullptr;
     panes[id] = doc;
     doc->OnGameChanged(*game, CTavoDoc::kHintLoaded);

@@ -6,7 +6,6 @@
 #include "Server.h"
 
 #include <QPointer>
-#include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
@@ -111,7 +110,7 @@ public:
     // than kMaxLookWindows windows at once (each costs some 0.2 MB and a share of every
     // repaint and idle pass), and the rest of its replies go to the service's window.
     static constexpr size_t kMaxLookWindows = 50;
-    std::vector<QPointer<QWidget>> lookViews;
+    std::vector<QPointer<QObject>> lookViews;
     bool setupSent = false;
 
 private:

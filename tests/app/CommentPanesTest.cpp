@@ -77,11 +77,7 @@ TEST(CommentPanes, PlaceFontAndFocus)
     // The outline is their only border: just inside it lies the edits' background, with
     // the focus in the input or not (the output's right side is its scroll bar).
     for (const bool focused : {false, true}) {
-        if (focused) {
-            ViewOf(doc)->window()->activateWindow();
-            input->setFocus();
-            ASSERT_TRUE(ProcessEventsUntil([&] { return input->hasFocus(); }));
-        }
+        ASSERT_TRUE(!focused || GiveFocus(input));
         const QImage inside = Grab(doc);
         EXPECT_TRUE(AllIn(inside, QRect(391, 411, 203, 1), 0xFFFFFFFF)) << focused;
         EXPECT_TRUE(AllIn(inside, QRect(391, 428, 203, 1), 0xFFFFFFFF)) << focused;
@@ -165,9 +161,7 @@ TEST(CommentPanes, OutputShowsTheComments)
 
     // Detached: the input hides for good, and the focus it had goes to the window; the
     // output still follows the comments.
-    ViewOf(doc)->window()->activateWindow();
-    InputOf(doc)->setFocus();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return InputOf(doc)->hasFocus(); }));
+    ASSERT_TRUE(GiveFocus(InputOf(doc)));
     doc->Detach();
     EXPECT_FALSE(InputOf(doc)->isVisible());
     EXPECT_EQ(ViewOf(doc)->window()->focusWidget(), ViewOf(doc));

@@ -68,11 +68,7 @@ TEST(MoveList, ColumnsAndPlace)
     // lies the list's background, with the focus in the list or not.
     const int below = 31 + list->header()->height();
     for (const bool focused : {false, true}) {
-        if (focused) {
-            ViewOf(doc)->window()->activateWindow();
-            list->setFocus();
-            ASSERT_TRUE(ProcessEventsUntil([&] { return list->hasFocus(); }));
-        }
+        ASSERT_TRUE(!focused || GiveFocus(list));
         const QImage inside = Grab(doc);
         EXPECT_TRUE(AllIn(inside, QRect(391, below, 1, 179 - below), 0xFFFFFFFF)) << focused;
         EXPECT_TRUE(AllIn(inside, QRect(593, below, 1, 179 - below), 0xFFFFFFFF)) << focused;

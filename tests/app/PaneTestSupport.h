@@ -26,6 +26,9 @@ bool AnyIn(const QImage& image, const QRect& area, QRgb colour);
 bool AllIn(const QImage& image, const QRect& area, QRgb colour);
 // How many pixels of the area have the colour.
 int CountIn(const QImage& image, const QRect& area, QRgb colour);
+// Gives a control of a game window the keyboard focus, its window active; false when it
+// did not get it.
+bool GiveFocus(QWidget* control);
 
 // Notes the areas of a widget that are painted.
 class PaintRecorder : public QObject {
