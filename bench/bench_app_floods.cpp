@@ -12,7 +12,6 @@
 // Floods: bells, joins, looks, comments, tells, boxes, matches (all of them when none is
 // named). --scale multiplies every count and size (0.1 for a quick run).
 #include "DialogOsGames.h"
-#include "MainFrm.h"
 #include "PaneComments.h"
 #include "PaneMain.h"
 #include "ServerOsTavo.h"
@@ -20,7 +19,6 @@
 #include "TavoDoc.h"
 #include "TavoGGSStream.h"
 #include "TavoView.h"
-#include "mfc/Edit.h"
 #include "mfc/ListCtrl.h"
 
 #include "AppBenchSupport.h"
@@ -31,10 +29,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <malloc.h>
 #include <netinet/in.h>
@@ -52,6 +48,9 @@ using bench::Clock;
 
 const char* const kEndMarker = ": bench-flood-end";
 double scale = 1.0;
+// The beeps sounded and the message boxes answered.
+int beeps = 0;
+int boxes = 0;
 
 size_t Scaled(double n)
 {
@@ -109,7 +108,6 @@ public:
         loggedIn = true;
         users["bench"] = 1;
         users["/os"] = 0;
-        users["bob"] = 1;
         services["/os"].reset(new CServerOsTavo(this));
     }
     void ParseMessage(const std::string& text) override
@@ -197,7 +195,7 @@ std::vector<Flood> Floods()
                           for (size_t sent = 0; sent < bells; sent += block.size())
                               peer.Send(block);
                       },
-                      nullptr});
+                      [](FloodStream&, CTavoApp&) { return std::to_string(beeps) + " beeps sounded"; }});
 
     const size_t joins = Scaled(3000);
     floods.push_back(
@@ -299,7 +297,7 @@ std::vector<Flood> Floods()
              for (size_t i = 0; i < gone; ++i)
                  peer.Send(Framed(": - /os 0"));
          },
-         nullptr});
+         [](FloodStream&, CTavoApp&) { return std::to_string(boxes) + " message boxes shown"; }});
 
     const size_t deltas = Scaled(3000);
     const size_t loginSize = Scaled(60 * 1024);
@@ -326,8 +324,6 @@ long Resident()
     malloc_trim(0);
     return bench::ResidentKilobytes();
 }
-
-int beeps = 0;
 
 // The offscreen platform's note on every window shown says nothing here.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
@@ -367,7 +363,6 @@ int RunFlood(const Flood& flood, int argc, char** argv)
     std::thread reader(tavostream::ReaderThreadProc, stream);
 
     // Every message box is answered as soon as it shows.
-    int boxes = 0;
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -405,11 +400,9 @@ int RunFlood(const Flood& flood, int argc, char** argv)
     heartbeat.start(1);
 
     const Clock::time_point start = Clock::now();
-    std::atomic<bool> sent{false};
     std::thread writer([&] {
         flood.send(peer);
         peer.Send(Framed(kEndMarker));
-        sent = true;
     });
     // The flood is over once nothing has been busy for a while (boxes wait their turn
     // behind each other).
@@ -421,11 +414,7 @@ int RunFlood(const Flood& flood, int argc, char** argv)
     const long after = Resident();
     writer.join();
 
-    std::string shown = flood.shown ? flood.shown(*stream, app) : std::string();
-    if (std::strcmp(flood.name, "bells") == 0)
-        shown = std::to_string(beeps) + " beeps sounded";
-    if (std::strcmp(flood.name, "boxes") == 0)
-        shown = std::to_string(boxes) + " message boxes shown";
+    const std::string shown = flood.shown(*stream, app);
     std::printf("%-9s %s\n          handled in %.1f s; memory held %+.1f MB (peak %+.1f MB); longest busy %.0f ms; %s\n",
                 flood.name, flood.what.c_str(), seconds, double(after - before) / 1024, double(peak - before) / 1024,
                 bench::Milliseconds(longest), shown.c_str());
