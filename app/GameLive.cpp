@@ -2,6 +2,7 @@
 
 #include "ServerOsTavo.h"
 
+#include <cstddef>
 #include <cstdint>
 
 CGameLive::CGameLive() = default;
@@ -15,7 +16,8 @@ void CGameLive::Attach(CServerOsTavo* server, const std::string& id)
 {
     m_pServer = server;
     m_sId = id;
-    Update(server->games[id]);
+    if (const COsGame* game = server->FindGame(id))
+        Update(*game);
     m_sLogin = server->connection->GetLogin();
 }
 
@@ -33,7 +35,30 @@ void CGameLive::Detach()
 
 void CGameLive::AddComment(const std::string& text)
 {
-    m_comments.push_back(text);
+    KeepComment(text);
+}
+
+void CGameLive::KeepComment(std::string text)
+{
+    // Each comment counts its line end too, so that empty ones are not free.
+    constexpr size_t kKept = kCommentBound / 2;
+    const auto weight = [](const std::string& comment) { return comment.size() + 2; };
+    if (weight(text) > kKept) {
+        // Cut where a character begins, not inside one of UTF-8's sequences.
+        size_t cut = kKept - 2;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
+    }
+    m_nCommentChars += weight(text);
+    m_comments.push_back(std::move(text));
+    if (m_nCommentChars <= kCommentBound)
+        return;
+    size_t drop = 0;
+    while (m_nCommentChars > kKept)
+        m_nCommentChars -= weight(m_comments[drop++]);
+    m_comments.erase(m_comments.begin(), m_comments.begin() + std::ptrdiff_t(drop));
+    m_nCommentsDropped += drop;
 }
 
 std::string CGameLive::ConnectionLogin() const
@@ -54,7 +79,7 @@ void CGameLive::Tell(const std::string& text)
         return;
     m_pServer->Tell() << "tell " << m_sId << ' ' << text << '\n';
     m_pServer->connection->flush();
-    m_comments.push_back(ConnectionLogin() + ": " + text);
+    KeepComment(ConnectionLogin() + ": " + text);
 }
 
 void CGameLive::Resign()

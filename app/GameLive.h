@@ -18,8 +18,8 @@ public:
     CGameLive(const CGameLive&) = delete;
     CGameLive& operator=(const CGameLive&) = delete;
 
-    // Links the record to the service's game of that id (an id the service does not
-    // know yet gets an empty record there) and loads it.
+    // Links the record to the service's game of that id and loads it (nothing is loaded
+    // while the service does not hold the game).
     void Attach(CServerOsTavo* server, const std::string& id);
     // Takes the whole record; the running clock starts again.
     void Update(const COsGame& game);
@@ -35,7 +35,11 @@ public:
 
     CServerOsTavo* GetServer() const { return m_pServer; }
     const std::string& GetId() const { return m_sId; }
+    // The comments kept, oldest first; comment i of the list is the game's comment
+    // number GetCommentsDropped() + i.
     const std::vector<std::string>& GetComments() const { return m_comments; }
+    // How many comments have been dropped from the front of the list so far.
+    size_t GetCommentsDropped() const { return m_nCommentsDropped; }
     bool CanSendMove() const { return m_fCanSendMove; }
     bool IsUpdated() const { return m_fUpdated; }
 
@@ -62,13 +66,23 @@ public:
     // is no game to show.
     static bool HasBoard(const COsGame& game);
 
+    // The comments keep at most kCommentBound characters: past it the oldest go, until
+    // no more than half of it is left, and a comment longer than half the bound keeps
+    // its beginning. So a game's comments, and the text that shows them, stay bounded
+    // however many the server sends, and the list is trimmed only now and then.
+    static constexpr size_t kCommentBound = 20000;
+
 protected:
     // The connection's login now, empty when detached.
     std::string ConnectionLogin() const;
     // Sends "t /os <command> <id>" and flushes.
     void SendGameCommand(const std::string& command);
+    // Appends a comment within the bound.
+    void KeepComment(std::string text);
 
     std::vector<std::string> m_comments;
+    size_t m_nCommentsDropped = 0;
+    size_t m_nCommentChars = 0;
     CServerOsTavo* m_pServer = nullptr;
     std::string m_sId;
     std::string m_sLogin;

@@ -14,7 +14,11 @@ namespace {
 class CommentLine : public QLineEdit {
 public:
     // The pane is the one being made around the edit: it is reached only once made.
-    explicit CommentLine(CPaneCommentsIn* pane) : m_pane(pane) {}
+    explicit CommentLine(CPaneCommentsIn* pane) : m_pane(pane)
+    {
+        // The pane draws the one outline there is.
+        setFrame(false);
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override
@@ -37,6 +41,7 @@ public:
     CommentText()
     {
         setReadOnly(true);
+        setFrameShape(QFrame::NoFrame);
         setFocusPolicy(Qt::NoFocus);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -101,8 +106,9 @@ void CPaneComments::Draw(CDC* dc)
     // The view paints before the edits inside it: they repaint in the style's colours.
     CtlColor();
     CRect rect = DrawOutline(dc);
-    // On paper the edit is drawn as well, where it sits.
+    // On paper the edit is drawn as well, where it sits, with all of its text.
     if (dc->IsPrinting() && m_pWindow && !m_pWindow->isHidden()) {
+        Flush();
         rect.DeflateRect(1, 1);
         dc->DrawWindow(m_pWindow.get(), rect);
     }
@@ -150,8 +156,10 @@ CPaneCommentsOut::CPaneCommentsOut(QWidget* owner, CPane* parent, int left, int 
 void CPaneCommentsOut::Update(LPARAM hint)
 {
     switch (hint) {
-    case CTavoDoc::kHintLoaded:
     case CTavoDoc::kHintComments:
+        AddNewComments();
+        break;
+    case CTavoDoc::kHintLoaded:
     case CTavoDoc::kHintStart:
     case CTavoDoc::kHintBack:
     case CTavoDoc::kHintForward:
@@ -175,19 +183,44 @@ void CPaneCommentsOut::Update(LPARAM hint)
 
 void CPaneCommentsOut::Refill()
 {
+    Show(0, true);
+}
+
+void CPaneCommentsOut::AddNewComments()
+{
+    const CGameLive* game = GetGame();
+    if (!game)
+        return;
+    if (game->GetCommentsDropped() != m_nFirstShown)
+        Refill();
+    else
+        Show(m_nEndShown - m_nFirstShown, false);
+}
+
+void CPaneCommentsOut::Show(size_t from, bool replace)
+{
     const CGameLive* game = GetGame();
     if (!GetWindow() || !game)
         return;
     const std::vector<std::string>& comments = game->GetComments();
     std::string text;
-    for (size_t i = 0; i < comments.size(); ++i) {
+    for (size_t i = from; i < comments.size(); ++i) {
         if (i > 0)
             text += "\r\n";
         text += ConvertToCRLF(comments[i].c_str());
     }
-    SetSel(0, -1, TRUE);
+    m_nFirstShown = game->GetCommentsDropped();
+    m_nEndShown = m_nFirstShown + comments.size();
+    if (replace) {
+        SetSel(0, -1, TRUE);
+        ReplaceSel(QString(), FALSE);
+    }
+    if (text.empty())
+        return;
+    // Added at the end, where the edit shows it (the caret after it, in view) when the
+    // window thread next has time: a flood of comments costs a layout now and then, not
+    // one per comment.
+    const int length = GetWindowTextLength();
+    SetSel(length, length, FALSE);
     ReplaceSel(ToQ(text), FALSE);
-    // Shown at once, with the caret after the last comment in view.
-    Flush();
-    static_cast<QPlainTextEdit*>(GetWindow())->ensureCursorVisible();
 }

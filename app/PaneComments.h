@@ -50,4 +50,17 @@ public:
     void Update(LPARAM hint) override;
     // Shows the game's comment list afresh.
     void Refill();
+    // Adds the comments that came since the text was last made; when the game has
+    // dropped comments that the text shows, shows the list afresh instead.
+    void AddNewComments();
+
+private:
+    // Adds the game's comments from index `from` on to the text (after emptying it, with
+    // `replace`), each on lines of its own.
+    void Show(size_t from, bool replace);
+
+    // The game's numbers (see CGameLive::GetCommentsDropped) of the first comment shown
+    // and of the one after the last.
+    size_t m_nFirstShown = 0;
+    size_t m_nEndShown = 0;
 };

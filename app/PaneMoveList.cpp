@@ -34,7 +34,8 @@ CPaneMoveList::CPaneMoveList(QWidget* owner, CPane* parent, int left, int top, i
     ASSERT(m_pList != nullptr);
     if (!m_pList)
         return;
-    // Inside the outline that Draw paints.
+    // Inside the outline that Draw paints, which is the list's only border.
+    m_pList->setFrameShape(QFrame::NoFrame);
     CRect rect = GetWindowRect();
     rect.DeflateRect(1, 1);
     m_pList->setGeometry(ToQRect(rect));

@@ -10,6 +10,8 @@
 #include "TavoDoc.h"
 #include "res/Resource.h"
 
+#include <algorithm>
+
 CServerOsTavo::CServerOsTavo(ggsstream* connection) : CServerOs(connection)
 {
     SendSetup();
@@ -52,13 +54,16 @@ CTavoDoc* CServerOsTavo::FindPane(const std::string& id) const
 
 CTavoDoc* CServerOsTavo::CreatePane(const std::string& id)
 {
+    const COsGame* game = FindGame(id);
+    if (!game)
+        return nullptr;
     CTavoApp* app = TavoApp();
     CTavoDoc* doc = app ? app->OpenGameWindow(this, id) : nullptr;
     ASSERT(doc != nullptr);
     if (!doc)
         return nullptr;
     panes[id] = doc;
-    doc->OnGameChanged(games[id], CTavoDoc::kHintLoaded);
+    doc->OnGameChanged(*game, CTavoDoc::kHintLoaded);
     doc->BringViewToTop();
     return doc;
 }
@@ -114,20 +119,34 @@ void CServerOsTavo::Watch(const std::string& matchId)
 void CServerOsTavo::OnJoin(const CMsgJoin& msg)
 {
     ApplyJoin(msg);
-    // A game that could not be read gets no window.
-    if (!msg.gameRead || !CGameLive::HasBoard(msg.game))
+    // A game that could not be read gets no window, nor one that the service did not
+    // keep (past its bounds).
+    const COsGame* game = FindGame(msg.gameId);
+    if (!msg.gameRead || !CGameLive::HasBoard(msg.game) || !game)
         return;
     if (CTavoDoc* doc = FindPane(msg.gameId))
-        doc->OnGameChanged(games[msg.gameId], CTavoDoc::kHintJoined);
+        doc->OnGameChanged(*game, CTavoDoc::kHintJoined);
     else
         CreatePane(msg.gameId);
 }
 
 void CServerOsTavo::OnLook(const CMsgLook& msg)
 {
-    for (const COsGame& game : msg.games)
-        if (CGameLive::HasBoard(game))
-            OpenLookDocument(game);
+    lookViews.erase(std::remove(lookViews.begin(), lookViews.end(), nullptr), lookViews.end());
+    bool dropped = false;
+    for (const COsGame& game : msg.games) {
+        if (!CGameLive::HasBoard(game))
+            continue;
+        if (lookViews.size() >= kMaxLookWindows) {
+            dropped = true;
+            continue;
+        }
+        if (CTavoDoc* doc = OpenLookDocument(game); doc && !doc->GetViews().empty())
+            lookViews.emplace_back(doc->GetViews().front());
+    }
+    // Games beyond the bound are shown as the reply's text in the service's window.
+    if (dropped)
+        OnMessage(msg);
 }
 
 void CServerOsTavo::OnUpdate(const CMsgUpdate& msg)
@@ -244,10 +263,12 @@ void CServerOsTavo::OnHistory(const CMsgHistory& msg)
     ShowList(GetHistoryDialog(), msg.items);
 }
 
+// The matches window shows what the service keeps: a match past its bounds (logins too
+// long, too many matches) is in the reply but gets no row.
 void CServerOsTavo::OnMatch(const CMsgMatch& msg)
 {
     ApplyMatchList(msg);
-    ShowList(GetMatchesDialog(), msg.matches);
+    ShowList(GetMatchesDialog(), FillMatchesDialog());
 }
 
 void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
@@ -256,10 +277,10 @@ void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)
     CDialogOsMatches* dialog = GetMatchesDialog();
     if (!dialog)
         return;
-    if (msg.plus)
-        dialog->AddItem(msg.match);
-    else
+    if (!msg.plus)
         dialog->RemoveItem(msg.match);
+    else if (const CMatch* kept = FindMatch(msg.match.id))
+        dialog->AddItem(*kept);
 }
 
 void CServerOsTavo::OnRank(const CMsgGGRank& msg)
@@ -343,7 +364,7 @@ void CServerOsTavo::OnWatchDelta(const CMsgGGWatchDelta& msg)
 
 void CServerOsTavo::OnFinger(const CMsgFinger& msg)
 {
-    RunModal([text = ToQ(msg.text)] { AfxMessageBox(text, MB_OK, 0); });
+    AfxMessageBoxLater(ToQ(msg.text));
 }
 
 // ---------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "Server.h"
 
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -104,6 +105,12 @@ public:
     std::unique_ptr<CDialogOsWho> ratingsDialog;
     // The window of every live game of this service, own or watched; not owned.
     std::map<std::string, CTavoDoc*> panes;
+    // The views of the looked-at games' windows, null once closed. A user looks at a
+    // few games at a time; a server that answers with game after game opens no more
+    // than kMaxLookWindows windows at once (each costs some 0.2 MB and a share of every
+    // repaint and idle pass), and the rest of its replies go to the service's window.
+    static constexpr size_t kMaxLookWindows = 50;
+    std::vector<QPointer<QObject>> lookViews;
     bool setupSent = false;
 
 private:

@@ -4,10 +4,15 @@
 #include "WinApp.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -98,13 +103,63 @@ QWidget* AfxGetSafeOwner(QWidget* parent)
     return app ? app->GetMainWnd() : nullptr;
 }
 
-int AfxMessageBox(const QString& text, UINT type, UINT helpId)
+namespace {
+
+// At most kBoxChars characters of the text, and a note at the end when some are cut.
+QString BoxText(const QString& text)
+{
+    if (text.size() <= kBoxChars)
+        return text;
+    qsizetype cut = kBoxChars;
+    if (text[cut].isLowSurrogate())
+        --cut;
+    return text.left(cut) + QStringLiteral("\n[... %1 more characters not shown]").arg(text.size() - cut);
+}
+
+// A text taller than the screen leaves room for is shown in a scrolling view in the
+// label's place (the label keeps the text, hidden), so that the box fits the screen
+// and its buttons stay in reach.
+void FitToScreen(QMessageBox& box, const QString& text, const QWidget* owner)
+{
+    const QScreen* screen = owner ? owner->screen() : box.screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const int width = std::min(area.width() / 2, 500);
+    const int height = std::max(100, area.height() - 200);
+    const QFontMetrics metrics(box.font());
+    const QRect column(0, 0, width, height);
+    const int needed = std::max(metrics.boundingRect(column, Qt::TextWordWrap, text).height(),
+                                metrics.boundingRect(column, Qt::TextWrapAnywhere, text).height());
+    if (needed <= height)
+        return;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    QLabel* label = nullptr;
+    for (QLabel* each : box.findChildren<QLabel*>())
+        if (each->text() == text)
+            label = each;
+    if (!grid || !label)
+        return;
+    int row = 0, col = 0, rows = 1, columns = 1;
+    grid->getItemPosition(grid->indexOf(label), &row, &col, &rows, &columns);
+    auto* view = new QPlainTextEdit(&box);
+    view->setReadOnly(true);
+    view->setPlainText(text);
+    view->setMinimumSize(width, height);
+    label->hide();
+    grid->addWidget(view, row, col, rows, columns);
+}
+
+// The box itself, its text already within kBoxChars.
+int ShowBox(const QString& text, UINT type, UINT helpId)
 {
     // A modal window in front runs a loop of its own, so it outlives the box. Any other
     // window might be closed (and deleted) while the box waits for its answer.
-    QMessageBox box(AfxGetSafeOwner(QApplication::activeModalWidget()));
+    QWidget* owner = AfxGetSafeOwner(QApplication::activeModalWidget());
+    QMessageBox box(owner);
     CWinApp* app = AfxGetApp();
     box.setWindowTitle(app ? app->m_pszAppName : QStringLiteral("Tavo"));
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     if (type & MB_ICONEXCLAMATION)
         box.setIcon(QMessageBox::Warning);
@@ -131,6 +186,7 @@ int AfxMessageBox(const QString& text, UINT type, UINT helpId)
         break;
     }
     QAbstractButton* help = (type & MB_HELP) ? box.addButton(QMessageBox::Help) : nullptr;
+    FitToScreen(box, text, owner);
     // A Help button opens the page and leaves the question open, as the platform does.
     for (;;) {
         box.exec();
@@ -152,6 +208,13 @@ int AfxMessageBox(const QString& text, UINT type, UINT helpId)
     }
 }
 
+} // namespace
+
+int AfxMessageBox(const QString& text, UINT type, UINT helpId)
+{
+    return ShowBox(BoxText(text), type, helpId);
+}
+
 int AfxMessageBox(UINT idPrompt, UINT type, UINT helpId)
 {
     return AfxMessageBox(LoadStringResource(idPrompt), type, helpId == UINT(-1) ? idPrompt : helpId);
@@ -159,8 +222,15 @@ int AfxMessageBox(UINT idPrompt, UINT type, UINT helpId)
 
 namespace {
 
+struct ModalStep {
+    std::function<void()> run;
+    // A box raised by the server, and its text.
+    bool isBox = false;
+    QString text;
+};
+
 struct ModalSteps {
-    std::deque<std::function<void()>> waiting;
+    std::deque<ModalStep> waiting;
     bool running = false;
 };
 
@@ -177,16 +247,14 @@ void RunModalSteps()
         return;
     steps.running = true;
     while (!steps.waiting.empty()) {
-        const std::function<void()> step = std::move(steps.waiting.front());
+        const ModalStep step = std::move(steps.waiting.front());
         steps.waiting.pop_front();
-        step();
+        step.run();
     }
     steps.running = false;
 }
 
-} // namespace
-
-void AfxRunModalLater(std::function<void()> step)
+void Enqueue(ModalStep step)
 {
     ModalSteps& steps = Steps();
     steps.waiting.push_back(std::move(step));
@@ -195,7 +263,26 @@ void AfxRunModalLater(std::function<void()> step)
         QTimer::singleShot(0, QCoreApplication::instance(), RunModalSteps);
 }
 
+} // namespace
+
+void AfxRunModalLater(std::function<void()> step)
+{
+    Enqueue({std::move(step), false, QString()});
+}
+
 void AfxMessageBoxLater(const QString& text)
 {
-    AfxRunModalLater([text] { AfxMessageBox(text, MB_OK, 0); });
+    ModalSteps& steps = Steps();
+    const QString shown = BoxText(text);
+    // A box the same as one waiting takes that one's place at the end of the queue, so
+    // that notices of a state that changes back and forth keep their order.
+    const auto same = std::find_if(steps.waiting.begin(), steps.waiting.end(),
+                                   [&](const ModalStep& step) { return step.isBox && step.text == shown; });
+    if (same != steps.waiting.end())
+        steps.waiting.erase(same);
+    const auto boxes = std::count_if(steps.waiting.begin(), steps.waiting.end(),
+                                     [](const ModalStep& step) { return step.isBox; });
+    if (boxes >= kMaxWaitingBoxes)
+        return;
+    Enqueue({[shown] { ShowBox(shown, MB_OK, 0); }, true, shown});
 }

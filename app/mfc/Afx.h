@@ -94,6 +94,11 @@ QWidget* AfxGetSafeOwner(QWidget* parent = nullptr);
 // `type` is MB_OK, MB_OKCANCEL, MB_YESNOCANCEL or MB_YESNO, optionally with
 // MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
 // button chosen (IDOK, IDCANCEL, IDYES, IDNO).
+//
+// The text is plain text. A box shows at most kBoxChars characters of it, and says so
+// at the end when it shows fewer; a text too tall for the screen is shown in a box
+// that fits the screen and scrolls.
+constexpr int kBoxChars = 20000;
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);
 // The same with the text of a string-table id, which is also the help id.
 int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT helpId = UINT(-1));
@@ -102,5 +107,8 @@ int AfxMessageBox(UINT idPrompt, UINT type = MB_OK, UINT helpId = UINT(-1));
 // raised the box: nothing of it may be on the stack then. The steps run one at a time,
 // in the order asked, and never inside one another.
 void AfxRunModalLater(std::function<void()> step);
-// An OK box with the text, run so.
+// An OK box with the text, run so: the box of a message from the server. At most
+// kMaxWaitingBoxes such boxes wait at a time (further ones are dropped), and a box the
+// same as one waiting replaces that one at the end of the queue.
+constexpr int kMaxWaitingBoxes = 20;
 void AfxMessageBoxLater(const QString& text);

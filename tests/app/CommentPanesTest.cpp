@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,11 +25,14 @@ QLineEdit* InputOf(CTavoDoc* doc)
     return pane ? qobject_cast<QLineEdit*>(pane->GetWindow()) : nullptr;
 }
 
+// The output's edit, showing every comment that has come (as it does once the window
+// thread has had time).
 QPlainTextEdit* OutputOf(CTavoDoc* doc)
 {
     CPaneCommentsOut* pane = ViewOf(doc)->GetRootPane()->m_pCommentsOut;
     if (!pane)
         return nullptr;
+    pane->Flush();
     return qobject_cast<QPlainTextEdit*>(pane->GetWindow());
 }
 
@@ -69,6 +74,19 @@ TEST(CommentPanes, PlaceFontAndFocus)
     EXPECT_TRUE(AllIn(image, QRect(390, 410, 1, 20), 0xFF000000));
     EXPECT_TRUE(AllIn(image, QRect(594, 410, 1, 20), 0xFF000000));
     EXPECT_EQ(At(image, 389, 420), 0xFFFFFFFF);
+    // The outline is their only border: just inside it lies the edits' background, with
+    // the focus in the input or not (the output's right side is its scroll bar).
+    for (const bool focused : {false, true}) {
+        ASSERT_TRUE(!focused || GiveFocus(input));
+        const QImage inside = Grab(doc);
+        EXPECT_TRUE(AllIn(inside, QRect(391, 411, 203, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 428, 203, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 411, 1, 18), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(593, 411, 1, 18), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 191, 180, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 378, 180, 1), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 191, 1, 188), 0xFFFFFFFF)) << focused;
+    }
 }
 
 TEST(CommentPanes, EnterSendsTheLineOnce)
@@ -143,9 +161,7 @@ TEST(CommentPanes, OutputShowsTheComments)
 
     // Detached: the input hides for good, and the focus it had goes to the window; the
     // output still follows the comments.
-    ViewOf(doc)->window()->activateWindow();
-    InputOf(doc)->setFocus();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return InputOf(doc)->hasFocus(); }));
+    ASSERT_TRUE(GiveFocus(InputOf(doc)));
     doc->Detach();
     EXPECT_FALSE(InputOf(doc)->isVisible());
     EXPECT_EQ(ViewOf(doc)->window()->focusWidget(), ViewOf(doc));
@@ -161,6 +177,72 @@ TEST(CommentPanes, OutputShowsTheComments)
     EXPECT_GT(output->verticalScrollBar()->maximum(), 0);
     EXPECT_TRUE(output->textCursor().atEnd());
     EXPECT_TRUE(output->viewport()->rect().contains(output->cursorRect()));
+}
+
+TEST(CommentPanes, AFloodOfCommentsStaysBoundedAndEachIsAddedAtTheEnd)
+{
+    PaneWindow w;
+    CTavoDoc* doc = w.Join(".1", MakeGame("carol", "dave"));
+    // A new comment is added after the others: nothing of the text before it changes.
+    w.Feed("/os: .1 > 1600 bob: first");
+    QPlainTextEdit* output = OutputOf(doc);
+    ASSERT_NE(output, nullptr);
+    std::vector<std::array<int, 3>> changes;
+    QObject::connect(output->document(), &QTextDocument::contentsChange,
+                     [&](int at, int removed, int added) { changes.push_back({at, removed, added}); });
+    const int before = output->document()->characterCount() - 1;
+    w.Feed("/os: .1 > 1600 bob: second");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !changes.empty(); }));
+    for (const auto& change : changes) {
+        EXPECT_GE(change[0], before);
+        EXPECT_EQ(change[1], 0);
+    }
+    EXPECT_EQ(Shown(doc), "bob: first\nbob: second");
+
+    // Thousands of comments: the game keeps the latest within the bound, the output shows
+    // exactly those, and the list is cut only now and then.
+    std::string last;
+    size_t trims = 0;
+    for (int i = 0; i < 2000; ++i) {
+        last = "bob: " + std::to_string(i) + std::string(200, 'c');
+        const size_t dropped = doc->GetCommentsDropped();
+        w.Feed("/os: .1 > 1600 " + last);
+        trims += doc->GetCommentsDropped() != dropped;
+    }
+    EXPECT_EQ(doc->GetCommentsDropped() + doc->GetComments().size(), 2002u);
+    EXPECT_LT(trims, 50u);
+    size_t kept = 0;
+    std::string joined;
+    for (const std::string& comment : doc->GetComments()) {
+        kept += comment.size() + 2;
+        joined += (joined.empty() ? "" : "\n") + comment;
+    }
+    EXPECT_LE(kept, CGameLive::kCommentBound);
+    EXPECT_GE(kept, CGameLive::kCommentBound / 2 - 300);
+    EXPECT_EQ(doc->GetComments().back(), last);
+    EXPECT_EQ(Shown(doc), joined);
+    EXPECT_TRUE(output->textCursor().atEnd());
+    // The replay's hints show the same.
+    ViewOf(doc)->OnUpdate(nullptr, CTavoDoc::kHintStart, nullptr);
+    EXPECT_EQ(Shown(doc), joined);
+
+    // One comment of a megabyte keeps its beginning, cut between two characters.
+    std::string huge = "bob: ";
+    while (huge.size() < 1000000)
+        huge += "\xC3\xA9"; // é
+    w.Feed("/os: .1 > 1600 " + huge);
+    const std::string& cut = doc->GetComments().back();
+    EXPECT_LE(cut.size() + 2, CGameLive::kCommentBound / 2);
+    EXPECT_EQ(cut.substr(0, 7), "bob: \xC3\xA9");
+    EXPECT_EQ(ToStd(ToQ(cut)), cut);
+    EXPECT_EQ(doc->GetComments().size(), 1u);
+    EXPECT_EQ(Shown(doc), ToStd(ToQ(cut)));
+    // The user's own comment counts as well.
+    w.Sent();
+    QTest::keyClicks(InputOf(doc), QStringLiteral("gg"));
+    QTest::keyClick(InputOf(doc), Qt::Key_Return);
+    EXPECT_EQ(doc->GetComments().back(), "alice: gg");
+    EXPECT_EQ(Shown(doc), ToStd(ToQ(cut)) + "\nalice: gg");
 }
 
 TEST(CommentPanes, ClicksInTheOutputDoNothing)
@@ -194,6 +276,7 @@ TEST(CommentPanes, StyleColours)
     PaneWindow w;
     CTavoDoc* doc = w.Join("1", MakeGame("carol", "dave"));
     doc->AddComment("carol: WWWWWWWW");
+    OutputOf(doc);
     QTest::keyClicks(InputOf(doc), QStringLiteral("MMMMMMMM"));
     const auto check = [&](QRgb background, QRgb text, QRgb frame) {
         const QImage image = Grab(doc);

@@ -126,12 +126,11 @@ TEST(LiveGame, CommandsAndPlayers)
     EXPECT_FALSE(live.IsMyTurn());
     EXPECT_FALSE(live.IsMe(1));
 
-    // An id the service does not know gives an empty record, and leaves it in the map.
+    // An id the service does not hold loads nothing, and the service holds no more games.
     CGameLive unknown;
     unknown.Attach(service, "99");
-    EXPECT_TRUE(unknown.IsUpdated());
-    EXPECT_TRUE(unknown.players[1].login.empty());
-    EXPECT_EQ(service->games.count("99"), 1u);
+    EXPECT_FALSE(unknown.IsUpdated());
+    EXPECT_EQ(service->games.count("99"), 0u);
     unknown.Detach();
 
     // Watching ends with "watch -", and the game leaves the service; a synchro game's
@@ -236,14 +235,18 @@ TEST(ServiceWindows, WatchLookAndShow)
     w.Service()->Watch("8");
     EXPECT_EQ(w.Sent(), "");
 
-    // Once its first game is held, both games' windows come up; the second, never
-    // joined, on an empty record that the service then holds.
+    // Once its first game is held, that game's window comes up; the second game's comes
+    // with its own join (a game the service does not hold has no window).
     w.Join("7.0", MakeGame("x", "y", {}, "s8"));
     w.Service()->Watch("7");
     EXPECT_EQ(w.Sent(), "");
     ASSERT_NE(w.Service()->FindPane("7.0"), nullptr);
-    ASSERT_NE(w.Service()->FindPane("7.1"), nullptr);
-    EXPECT_EQ(w.Service()->games.count("7.1"), 1u);
+    EXPECT_EQ(w.Service()->FindPane("7.1"), nullptr);
+    EXPECT_EQ(w.Service()->games.count("7.1"), 0u);
+    EXPECT_EQ(w.Area()->subWindowList().size(), 1);
+    w.Join("7.1", MakeGame("y", "x", {}, "s8"));
+    w.Area()->setActiveSubWindow(ViewOf(w.Service()->FindPane("7.0"))->GetParentFrame());
+    w.Service()->Watch("7");
     EXPECT_EQ(w.Area()->subWindowList().size(), 2);
     EXPECT_EQ(w.Area()->currentSubWindow(), ViewOf(w.Service()->FindPane("7.1"))->GetParentFrame());
 
@@ -296,6 +299,71 @@ TEST(ServiceWindows, UnreadableOrStrayMessagesOpenNothing)
     w.Update("5", "?!");
     EXPECT_EQ(doc->moves.size(), 2u);
     EXPECT_EQ(hints.hints, std::vector<int>{CTavoDoc::kHintMove});
+}
+
+TEST(ServiceWindows, GamesPastTheServicesBoundsOpenNothing)
+{
+    GameWindows w;
+    const size_t id = CServerOsTavo::kMaxId;
+    COsGame padded = MakeGame("alice", "bob");
+    padded.place = std::string(CServerOsTavo::kMaxJoin, 'p');
+    COsGame passes = MakeGame("alice", "bob");
+    for (size_t i = 0; i <= CServerOsTavo::kMaxGameMoves; ++i)
+        passes.Play(COsGame::Item(COsMove(), 0, 0));
+    // An id too long, a text too long, too many moves: none is kept, none has a window,
+    // and the moves that follow go nowhere.
+    const std::string longId = "." + std::string(id, '9');
+    w.Join(longId, MakeGame("alice", "bob"));
+    w.Join(".2", padded);
+    w.Join(".3", passes);
+    w.Update(".2", "F5");
+    EXPECT_EQ(w.Area()->subWindowList().size(), 0);
+    EXPECT_TRUE(w.Service()->panes.empty());
+    EXPECT_TRUE(w.Service()->games.empty());
+    // Just within the bounds: a window.
+    passes.moves.resize(CServerOsTavo::kMaxGameMoves);
+    ASSERT_NE(w.Join(longId.substr(0, id), passes), nullptr);
+    EXPECT_EQ(w.Service()->FindPane(longId.substr(0, id))->moves.size(), CServerOsTavo::kMaxGameMoves);
+
+    // A game already shown keeps its window and its record when a join of it is refused.
+    CTavoDoc* shown = w.Join(".4", MakeGame("alice", "bob", {"F5"}));
+    ASSERT_NE(shown, nullptr);
+    w.Join(".4", padded);
+    EXPECT_EQ(shown->moves.size(), 1u);
+    EXPECT_EQ(w.Area()->subWindowList().size(), 2);
+
+    // The service holds as many games as it may: a new one opens no window.
+    for (size_t i = w.Service()->games.size(); i < CServerOsTavo::kMaxGames; ++i)
+        w.Service()->games["held" + std::to_string(i)] = MakeGame("x", "y");
+    EXPECT_EQ(w.Join(".5", MakeGame("alice", "bob")), nullptr);
+    EXPECT_EQ(w.Service()->games.size(), CServerOsTavo::kMaxGames);
+    EXPECT_EQ(w.Area()->subWindowList().size(), 2);
+}
+
+TEST(ServiceWindows, LookedAtWindowsHaveABound)
+{
+    GameWindows w;
+    const size_t most = CServerOsTavo::kMaxLookWindows;
+    const std::string game = GgfText(MakeGame("x", "y", {"F5"}));
+    for (size_t i = 0; i + 1 < most; ++i)
+        w.Feed("/os: look 1 " + game);
+    EXPECT_EQ(w.Area()->subWindowList().size(), int(most) - 1);
+    EXPECT_TRUE(w.connection->messages.empty());
+    // A reply of three games opens one window more; the reply goes to the service's
+    // window as text, once.
+    w.Feed("/os: look 3 " + game + " " + game + " " + game);
+    EXPECT_EQ(w.Area()->subWindowList().size(), int(most));
+    EXPECT_EQ(w.connection->messages.size(), 1u);
+    w.Feed("/os: look 1 " + game);
+    EXPECT_EQ(w.Area()->subWindowList().size(), int(most));
+    EXPECT_EQ(w.connection->messages.size(), 2u);
+    // A closed one makes room for the next; joined games have a bound of their own.
+    w.Close(dynamic_cast<CTavoDoc*>(w.app.pGameTemplate->GetDocuments().front().get()));
+    w.Feed("/os: look 1 " + game);
+    EXPECT_EQ(w.Area()->subWindowList().size(), int(most));
+    EXPECT_EQ(w.connection->messages.size(), 2u);
+    ASSERT_NE(w.Join(".9", MakeGame("alice", "bob")), nullptr);
+    EXPECT_EQ(w.Area()->subWindowList().size(), int(most) + 1);
 }
 
 TEST(GameDocument, OwnMoveItsEchoAndTheOpponentsMove)

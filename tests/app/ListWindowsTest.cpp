@@ -149,6 +149,25 @@ TEST(ListWindows, Matches)
     EXPECT_EQ(doc->GetServer(), nullptr);
 }
 
+TEST(ListWindows, MatchesTheServiceDoesNotKeepHaveNoRow)
+{
+    Lists l;
+    // A login too long leaves its match out, in a list reply and in a delta.
+    const std::string longLogin(ggsstream::kMaxLogin + 1, 'z');
+    l.Feed("/os: match 2/2\n.1 1500 bob 1600 ann 8 R 0\n.2 1500 " + longLogin + " 1600 ann 8 R 0");
+    CDialogOsMatches* matches = l.Service()->matchesDialog.get();
+    ASSERT_NE(matches, nullptr);
+    EXPECT_EQ(Rows(matches), std::vector<std::string>{".1|bob|ann|8|R"});
+    l.Feed("/os: + match .3 1500 " + longLogin + " 1600 ann 8 R");
+    l.Feed("/os: + match .4 1500 ann 1600 " + longLogin + " 8 R");
+    EXPECT_EQ(Rows(matches), std::vector<std::string>{".1|bob|ann|8|R"});
+    // The service holds as many matches as it may: a new one gets no row.
+    for (size_t i = l.Service()->matches.size(); i < CServerOsTavo::kMaxMatches; ++i)
+        l.Service()->matches["held" + std::to_string(i)].id = "held" + std::to_string(i);
+    l.Feed("/os: + match .5 1500 bob 1600 ann 8 R");
+    EXPECT_EQ(Rows(matches), std::vector<std::string>{".1|bob|ann|8|R"});
+}
+
 TEST(ListWindows, FirstDeltaBeforeAnyList)
 {
     Lists l;

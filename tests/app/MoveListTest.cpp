@@ -9,6 +9,7 @@
 #include "mfc/ListCtrl.h"
 #include "res/Resource.h"
 
+#include <QHeaderView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,6 +64,16 @@ TEST(MoveList, ColumnsAndPlace)
     EXPECT_TRUE(AllIn(image, QRect(594, 30, 1, 150), 0xFF000000));
     EXPECT_TRUE(AllIn(image, QRect(390, 179, 205, 1), 0xFF000000));
     EXPECT_EQ(At(image, 389, 100), 0xFFFFFFFF);
+    // The outline is the list's only border: below the header, just inside the outline,
+    // lies the list's background, with the focus in the list or not.
+    const int below = 31 + list->header()->height();
+    for (const bool focused : {false, true}) {
+        ASSERT_TRUE(!focused || GiveFocus(list));
+        const QImage inside = Grab(doc);
+        EXPECT_TRUE(AllIn(inside, QRect(391, below, 1, 179 - below), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(593, below, 1, 179 - below), 0xFFFFFFFF)) << focused;
+        EXPECT_TRUE(AllIn(inside, QRect(391, 178, 203, 1), 0xFFFFFFFF)) << focused;
+    }
     // The list paints its own area whole: repainting it leaves the board and panes below
     // it unpainted.
     PaintRecorder paints(ViewOf(doc));

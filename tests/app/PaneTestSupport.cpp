@@ -95,6 +95,13 @@ bool AllIn(const QImage& image, const QRect& area, QRgb colour)
     return CountIn(image, area, colour) == area.width() * area.height();
 }
 
+bool GiveFocus(QWidget* control)
+{
+    control->window()->activateWindow();
+    control->setFocus();
+    return ProcessEventsUntil([&] { return control->hasFocus(); });
+}
+
 PaintRecorder::PaintRecorder(QWidget* widget) : m_widget(widget)
 {
     widget->installEventFilter(this);

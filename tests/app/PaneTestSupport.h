@@ -31,6 +31,9 @@ bool AnyIn(const QImage& image, const QRect& area, QRgb colour);
 bool AllIn(const QImage& image, const QRect& area, QRgb colour);
 // How many pixels of the area have the colour.
 int CountIn(const QImage& image, const QRect& area, QRgb colour);
+// Gives a control of a game window the keyboard focus, its window active; false when it
+// did not get it.
+bool GiveFocus(QWidget* control);
 
 // A text as the window's drawing layer draws it in an Arial point font (in tenths of a
 // point), black on white, aligned by `align` (TA_ flags) at `anchor`: the part in `area`.

@@ -95,7 +95,7 @@ TEST_F(LivePanes, CommentTypedReachesTheOpponent)
     bob.Sync();
     EXPECT_FALSE(bob.Has("/os: " + doc->GetId() + " "));
     // alice's window shows her comment; the field is empty for the next.
-    EXPECT_EQ(output->toPlainText(), QStringLiteral("alice: have fun, bob"));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return output->toPlainText() == QStringLiteral("alice: have fun, bob"); }));
     EXPECT_EQ(input->text(), QString());
     // bob's answer reaches alice's window below her own comment.
     bob.Os("tell " + doc->GetId() + " thanks, you too");

@@ -6,7 +6,10 @@
 #include "res/Resource.h"
 
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,11 +156,63 @@ TEST(ServiceRequests, FingerReplyInABox)
 {
     Session s;
     ModalDriver driver;
-    driver.AcceptMessageBox();
-    const std::string reply = "/os: finger bob\nlogin: bob\nplaying: 0\nratings\n8 1600@50 = 8 + @ 1 2 3 4 5";
+    // A reply of a few lines: a plain box with the whole text, markup and all.
+    const std::string reply = "/os: finger bob\nlogin: <b>bob</b>\nplaying: 0\nratings\n8 1600@50 = 8 + @ 1 2 3 4 5";
+    driver.OnMessageBox([](QMessageBox* box) {
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->findChild<QPlainTextEdit*>(), nullptr);
+        box->button(QMessageBox::Ok)->click();
+    });
+    // A reply of megabytes: the box shows its beginning and says that the rest is cut;
+    // it fits the screen, with its OK button, and its text scrolls.
+    std::string huge = "/os: finger carol";
+    for (int line = 0; huge.size() < 4'000'000; ++line)
+        huge += "\nline " + std::to_string(line) + " of a reply that goes on and on and on";
+    driver.OnMessageBox([&](QMessageBox* box) {
+        const QString text = box->text();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("/os: finger carol\nline 0 ")));
+        EXPECT_TRUE(text.endsWith(QStringLiteral("more characters not shown]")));
+        EXPECT_LT(text.size(), kBoxChars + 100);
+        const QRect screen = box->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(box->frameGeometry())) << box->frameGeometry().height();
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        EXPECT_TRUE(ok->isVisible());
+        EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+        auto* view = box->findChild<QPlainTextEdit*>();
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->isVisible());
+        EXPECT_EQ(view->toPlainText(), text);
+        EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+        ok->click();
+    });
     s.Feed(reply);
+    s.Feed(huge);
     EXPECT_TRUE(ProcessEventsUntil([&] { return driver.Done() && !QApplication::activeModalWidget(); }));
-    EXPECT_EQ(driver.messageBoxes, std::vector<QString>{ToQ(reply)});
+    ASSERT_EQ(driver.messageBoxes.size(), 2u);
+    EXPECT_EQ(driver.messageBoxes[0], ToQ(reply));
+}
+
+TEST(ServiceRequests, BoxesOfTheServerWaitWithinABound)
+{
+    Session s;
+    MessageBoxes boxes;
+    // The same reply a hundred times, then more replies than may wait, then the first
+    // again: it waits once, behind the others; those past the bound are dropped.
+    const std::string same = "/os: finger bob\nlogin: bob";
+    for (int i = 0; i < 100; ++i)
+        s.Feed(same);
+    std::vector<QString> expected;
+    for (int i = 0; i < 100; ++i) {
+        const std::string reply = "/os: finger p" + std::to_string(i) + "\nlogin: p" + std::to_string(i);
+        s.Feed(reply);
+        if (i < kMaxWaitingBoxes - 1)
+            expected.push_back(ToQ(reply));
+    }
+    s.Feed(same);
+    expected.push_back(ToQ(same));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return boxes.Texts().size() >= expected.size(); }));
+    s.Settle();
+    EXPECT_EQ(boxes.Texts(), expected);
 }
 
 TEST(ServiceNotices, ReachTheWindowOfTheirGame)

@@ -13,6 +13,7 @@
 
 #include <QLineEdit>
 #include <QMessageBox>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 TEST(Talk, TellsBetweenTwoLogins)
@@ -123,7 +124,11 @@ TEST(Talk, ServiceLeavingAndComingBack)
     ASSERT_TRUE(ProcessEventsUntil([] { return ConsoleTitled("GGS Console") != nullptr; }));
     const QString away = LoadStringResource(IDS_OS_UNAVAILABLE);
     const QString back = LoadStringResource(IDS_OS_BACK);
-    EXPECT_EQ(boxes.Texts(), (std::vector<QString>{away, away, back}));
+    // A notice the same as one still waiting takes its place, so the second warning shows
+    // only when the first was already on screen.
+    std::vector<QString> texts = boxes.Texts();
+    texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+    EXPECT_EQ(texts, (std::vector<QString>{away, back}));
     EXPECT_EQ(away, QStringLiteral("The Reversi server is not available at the moment, so you can't play Reversi"));
     EXPECT_EQ(back, QStringLiteral("The Reversi server is back online, you can now play Reversi"));
     EXPECT_NE(dynamic_cast<CServerOsTavo*>(session.Stream()->FindService("/os")), nullptr);
