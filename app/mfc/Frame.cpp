@@ -1,5 +1,6 @@
 #include "Frame.h"
 
+#include "Dialog.h"
 #include "Doc.h"
 #include "KeyState.h"
 #include "Resource.h"
@@ -515,6 +516,7 @@ void CMDIFrameWnd::OnMoreWindows()
 {
     QDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Select Window"));
+    dialog.setFont(DialogFont());
     auto* list = new QListWidget(&dialog);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     auto* layout = new QVBoxLayout(&dialog);
