@@ -31,14 +31,15 @@ BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement);
 // control is left alone.
 void MoveWindowEdges(QWidget* window, int dLeft, int dTop, int dRight, int dBottom);
 
-// The places of the modeless windows. Each window shown for the first time takes the
-// next of six places that cascade in steps of 30 pixels from the corner of its owner's
-// client area (the main window's), starting over after six, moved as little as needed
-// to lie within the available area of the owner's screen. Shown again, a window stays
-// where the user left it.
+// The places of the modeless windows. A window shown for the first time takes a free
+// place: from the corner of its owner's client area (the main window's), the highest and
+// then the leftmost place beside or below the owner's other windows that covers none of
+// them and lies within the owner's screen. With no such place left, it takes the next of
+// six places that cascade in steps of 30 pixels from that corner, moved as little as
+// needed to lie within the screen. Shown again, a window stays where the user left it.
 struct CWindowCascade {
     static void Place(QWidget* window);
-    // Windows placed so far in this process.
+    // Windows placed on the cascade so far in this process.
     static int s_nPlaced;
 };
 

@@ -273,7 +273,7 @@ void SizeInUnits(CDialog& dialog, int cx, int cy)
 
 void BuildConsole(CDialog& dialog)
 {
-    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     SizeInUnits(dialog, 186, 94);
     auto* output = Placed(dialog, IDC_CONSOLE_OUTPUT, new QPlainTextEdit(&dialog), 0, 0, 185, 80);
@@ -288,7 +288,7 @@ void BuildConsole(CDialog& dialog)
 
 void BuildWho(CDialog& dialog)
 {
-    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(QStringLiteral("GGS Who"));
     SizeInUnits(dialog, 159, 246);
@@ -308,7 +308,7 @@ void BuildWho(CDialog& dialog)
 // The service's list windows: the list fills the window (for some one unit narrower).
 void BuildServiceList(CDialog& dialog, const QString& title, int cx, int cy, int listCx)
 {
-    dialog.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(title);
     SizeInUnits(dialog, cx, cy);
     auto* list = Placed(dialog, IDC_OS_LIST, new CListCtrl(&dialog), 0, 0, listCx, cy);

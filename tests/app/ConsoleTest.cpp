@@ -107,34 +107,51 @@ TEST(Console, HugeTextsKeepTheOutputBounded)
     EXPECT_EQ(OutputText(console).count(QLatin1Char('\r')), 0);
 }
 
-TEST(Console, WindowsCascadeWithinTheScreenAndKeepTheUsersPlace)
+TEST(Console, WindowsTakeFreePlacesThenCascadeWithinTheScreen)
 {
     TestApp app;
     ASSERT_TRUE(app.Start());
     tavostream stream;
     CWindowCascade::s_nPlaced = 0;
-    std::vector<QPoint> places;
-    for (int i = 0; i < 7; ++i)
-        places.push_back(stream.GetWindow("user" + std::to_string(i))->pos());
     CFrameWnd* frame = app.m_pMainWnd;
     ASSERT_NE(frame, nullptr);
-    const QWidget* client = frame->centralWidget();
-    EXPECT_EQ(places[0], client->mapToGlobal(QPoint(0, 0)));
-    EXPECT_EQ(places[1] - places[0], QPoint(30, 30));
-    EXPECT_EQ(places[2] - places[0], QPoint(60, 60));
-    EXPECT_EQ(places[5] - places[0], QPoint(150, 150));
-    EXPECT_EQ(places[6], places[0]);
+    const QPoint corner = frame->centralWidget()->mapToGlobal(QPoint(0, 0));
+    const QRect area = frame->screen()->availableGeometry();
+    // While the screen has room, each window covers none of the others: the first at the
+    // corner of the main window's client area, the next beside it.
+    std::vector<CConsole*> windows;
+    std::vector<QRect> free;
+    for (int i = 0; CWindowCascade::s_nPlaced == 0; ++i) {
+        ASSERT_LT(i, 100);
+        windows.push_back(stream.GetWindow("user" + std::to_string(i)));
+        if (CWindowCascade::s_nPlaced != 0)
+            break;
+        const QRect place = windows.back()->frameGeometry();
+        EXPECT_TRUE(area.contains(place)) << i;
+        EXPECT_EQ(windows.back()->windowType(), Qt::Dialog); // above the main window
+        for (const QRect& other : free)
+            EXPECT_FALSE(other.intersects(place)) << i;
+        free.push_back(place);
+    }
+    ASSERT_GE(free.size(), 3u);
+    EXPECT_EQ(free[0].topLeft(), corner);
+    EXPECT_EQ(free[1].topLeft(), QPoint(free[0].right() + 1, free[0].top()));
+    // Then the cascade from the corner.
+    EXPECT_EQ(windows.back()->pos(), corner);
+    windows.push_back(stream.GetWindow("cascaded"));
+    EXPECT_EQ(windows.back()->pos(), corner + QPoint(30, 30));
 
     // A window that the user moved stays there when it shows again.
-    CConsole* moved = stream.GetWindow("user1");
-    moved->move(places[0] + QPoint(7, 9));
+    CConsole* moved = windows[1];
+    moved->move(corner + QPoint(7, 9));
     moved->close();
     stream.ParseMessage("user1: back");
     EXPECT_TRUE(moved->isVisible());
-    EXPECT_EQ(moved->pos(), places[0] + QPoint(7, 9));
+    EXPECT_EQ(moved->pos(), corner + QPoint(7, 9));
 
     // With the main window at the screen's far corner, the next window still shows whole.
-    const QRect area = frame->screen()->availableGeometry();
+    for (CConsole* window : windows)
+        window->close();
     frame->move(area.bottomRight() - QPoint(50, 50));
     CConsole* cornered = stream.GetWindow("cornered");
     EXPECT_EQ(cornered->frameGeometry().bottomRight(), area.bottomRight());
