@@ -117,6 +117,8 @@ public:
     // Plays a move for the side to move. A square outside the board, or one that is not
     // empty, places and flips nothing; the side to move changes all the same.
     void Update(const COsMove& mv);
+    // Update, then GameOver: a game's move, whose end of game is tested at once.
+    bool Play(const COsMove& mv);
 
     int CountFlips(int row, int col, bool black) const;
     int FlipDirection(int row, int col, int dRow, int dCol, char mover, char opponent);

@@ -389,6 +389,12 @@ TEST(OsBoard, LineRulesAgreeWithTheSquareCount) {
                     played.Update(COsMove(row, col));
                     ASSERT_EQ(played.squares, expected.squares) << i << " " << Text(COsMove(row, col));
                     ASSERT_NE(played.fBlackMove, b.fBlackMove);
+                    // A game's move tests for the end on the board it leaves.
+                    COsBoard next = b;
+                    const bool over = next.Play(COsMove(row, col));
+                    ASSERT_EQ(next.squares, expected.squares) << i << " " << Text(COsMove(row, col));
+                    ASSERT_EQ(next.fBlackMove, played.fBlackMove);
+                    ASSERT_EQ(over, played.LegalMoves(true).empty() && played.LegalMoves(false).empty()) << i;
                 }
         }
     }
