@@ -322,15 +322,9 @@ Bits RowBits(Bits line, char c) {
     return ((equal >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
-// A board's discs and (when asked for) its empty squares, one bit per square.
-struct Masks {
-    Bits black = 0;
-    Bits white = 0;
-    Bits empty = 0;
-};
+using Masks = COsBoard::Masks;
 
 // The masks of the board, each row's squares compared at once.
-template <bool WithEmpty>
 Masks Gather(const COsBoard& board) {
     const int size = board.bt.size;
     const char* first = board.squares.data() + size + 3;
@@ -341,7 +335,7 @@ Masks Gather(const COsBoard& board) {
         std::memcpy(&line, first + r * (size + 2), sizeof line);
         m.black |= (RowBits(line, COsBoard::kBlack) & rowMask) << (8 * r);
         m.white |= (RowBits(line, COsBoard::kWhite) & rowMask) << (8 * r);
-        if (WithEmpty) m.empty |= (RowBits(line, COsBoard::kEmpty) & rowMask) << (8 * r);
+        m.empty |= (RowBits(line, COsBoard::kEmpty) & rowMask) << (8 * r);
     };
     if (size == 8) {
         for (int r = 0; r < 8; r++) row(r);   // the usual board, unrolled
@@ -417,11 +411,30 @@ bool AnyMove(const Masks& m, bool black) {
     return black ? AnyMove(m.black, m.white, m.empty) : AnyMove(m.white, m.black, m.empty);
 }
 
-// Places the mover's disc on the empty square and flips what it flips, in the squares and
-// in the masks (whose empty squares are kept only when they were gathered).
-void PlaceAndFlip(COsBoard& board, Masks& m, int row, int col) {
-    Bits& own = board.fBlackMove ? m.black : m.white;
-    Bits& other = board.fBlackMove ? m.white : m.black;
+} // namespace
+
+const COsBoard::Masks* COsBoard::KeptMasks() const {
+    const size_t n = squares.size();
+    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) || n != static_cast<size_t>(bt.NBorderedSquares()) ||
+        std::memcmp(keptSquares, squares.data(), n) != 0)
+        return nullptr;
+    return &kept;
+}
+
+COsBoard::Masks& COsBoard::MasksToPlay() {
+    if (!KeptMasks()) {
+        kept = Gather(*this);
+        keptSize = bt.size;
+        std::memcpy(keptSquares, squares.data(), squares.size());
+    }
+    return kept;
+}
+
+// The square is empty and on a board that fits the masks, which are kept.
+void COsBoard::PlaceAndFlip(int row, int col) {
+    Masks& m = MasksToPlay();
+    Bits& own = fBlackMove ? m.black : m.white;
+    Bits& other = fBlackMove ? m.white : m.black;
     const Bits from = Bits(1) << (8 * row + col);
     const Bits flips = Flips<8, ~Bits(0)>(from, own, other) | Flips<-8, ~Bits(0)>(from, own, other) |
                        Flips<1, kNotFirstColumn>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
@@ -430,17 +443,18 @@ void PlaceAndFlip(COsBoard& board, Masks& m, int row, int col) {
     own |= from | flips;
     other &= ~flips;
     m.empty &= ~from;
-    const char mover = board.SideChar();
-    char* const first = &board.squares[0] + board.bt.size + 3;
-    const int width = board.bt.size + 2;
-    first[row * width + col] = mover;
+    // The copy of the squares changes with them.
+    const char mover = SideChar();
+    const int width = bt.size + 2;
+    char* const first = &squares[0] + width + 1;
+    char* const keptFirst = keptSquares + width + 1;
+    first[row * width + col] = keptFirst[row * width + col] = mover;
     for (Bits each = flips; each; each &= each - 1) {
         const int square = LowestSquare(each);
-        first[square / 8 * width + square % 8] = mover;
+        const int at = square / 8 * width + square % 8;
+        first[at] = keptFirst[at] = mover;
     }
 }
-
-} // namespace
 
 bool COsBoard::Play(const COsMove& mv) {
     if (!FitsBits(bt) || mv.fPass || !IsOnBoard(mv.row, mv.col) || squares[Index(mv.row, mv.col)] != kEmpty) {
@@ -448,10 +462,9 @@ bool COsBoard::Play(const COsMove& mv) {
         return GameOver();
     }
     // The masks serve the move and then the test for the end.
-    Masks m = Gather<true>(*this);
-    PlaceAndFlip(*this, m, mv.row, mv.col);
+    PlaceAndFlip(mv.row, mv.col);
     fBlackMove = !fBlackMove;
-    return !AnyMove(m, fBlackMove) && !AnyMove(m, !fBlackMove);
+    return !AnyMove(kept, fBlackMove) && !AnyMove(kept, !fBlackMove);
 }
 
 void COsBoard::Update(const COsMove& mv) {
@@ -465,8 +478,7 @@ void COsBoard::Update(const COsMove& mv) {
             const char opponent = fBlackMove ? kWhite : kBlack;
             const int width = bt.size + 2;
             if (FitsBits(bt)) {
-                Masks m = Gather<false>(*this);
-                PlaceAndFlip(*this, m, mv.row, mv.col);
+                PlaceAndFlip(mv.row, mv.col);
             } else {
                 squares[start] = mover;
                 for (int dRow = -1; dRow <= 1; dRow++)
@@ -514,7 +526,10 @@ bool COsBoard::HasLegalMove(bool black) const {
     if (squares.size() != static_cast<size_t>(bt.NBorderedSquares())) return false;
     const char mover = black ? kBlack : kWhite;
     const char opponent = black ? kWhite : kBlack;
-    if (FitsBits(bt)) return AnyMove(Gather<true>(*this), black);
+    if (FitsBits(bt)) {
+        const Masks* m = KeptMasks();
+        return AnyMove(m ? *m : Gather(*this), black);
+    }
     const int width = bt.size + 2;
     const int steps[8] = {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
     const char* const board = squares.data();
@@ -560,7 +575,8 @@ int COsBoard::GameState() const {
 // The side to move is asked first: it has a move far more often than not.
 bool COsBoard::GameOver() const {
     if (FitsBits(bt) && squares.size() == static_cast<size_t>(bt.NBorderedSquares())) {
-        const Masks m = Gather<true>(*this);
+        const Masks* kept = KeptMasks();
+        const Masks m = kept ? *kept : Gather(*this);
         return !AnyMove(m, fBlackMove) && !AnyMove(m, !fBlackMove);
     }
     return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove);
