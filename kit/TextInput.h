@@ -40,8 +40,10 @@ public:
     CTextInput(const CTextInput&) = delete;
     CTextInput& operator=(const CTextInput&) = delete;
 
-    void Reset(const std::string& text) {
-        buffer.Set(text);
+    void Reset(const std::string& text) { Reset(text.data(), text.data() + text.size()); }
+    // The characters from begin to end, which must outlive the reading.
+    void Reset(const char* begin, const char* end) {
+        buffer.Set(begin, end);
         clear();
         flags(std::ios::skipws | std::ios::dec);
         width(0);
@@ -52,10 +54,10 @@ public:
     // rather than one character at a time when they read one of these streams.
     class Buffer : public std::streambuf {
     public:
-        void Set(const std::string& text) {
+        void Set(const char* begin, const char* end) {
             // Never written through: a put-back of another character fails.
-            char* begin = const_cast<char*>(text.data());
-            setg(begin, begin, begin + text.size());
+            char* const first = const_cast<char*>(begin);
+            setg(first, first, first + (end - begin));
         }
         const char* Next() const { return gptr(); }
         const char* End() const { return egptr(); }
