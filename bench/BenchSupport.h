@@ -209,11 +209,11 @@ inline double Median(std::vector<double> values)
 // ratio (floor time over stream time) of each round, as its median and range.
 inline void ReportRounds(const char* road, const char* unit, size_t count, double megabytes, const Rounds& r)
 {
-    auto line = [&](const char* name, const char* what, const char* unit, size_t n,
+    auto line = [&](const char* name, const char* what, const char* units, size_t n,
                     const std::vector<double>& seconds) {
         const double median = Median(seconds);
         std::printf("%-8s %-34s: %9.0f %s/s %7.1f MB/s (%zu %s; median %.3f s, range %.3f-%.3f s)\n", name, what,
-                    n / median, unit, megabytes / median, n, unit, median,
+                    n / median, units, megabytes / median, n, units, median,
                     *std::min_element(seconds.begin(), seconds.end()),
                     *std::max_element(seconds.begin(), seconds.end()));
     };
