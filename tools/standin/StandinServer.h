@@ -17,7 +17,8 @@
 // out, then the end of the server's side, and the client's input is read and dropped until
 // the client has acknowledged all of it (closing with input unread would reset the
 // connection, and the reset drops what the system still holds). A client that takes none
-// of its output for two seconds, or whose end lasts half a minute, is closed all the same.
+// of its output for two seconds, whose end lasts half a minute, or that sends 32 MiB more
+// meanwhile, is closed all the same.
 // A closed client is freed at once; only its record (below) stays, and the program keeps none.
 //
 // Logins: a login not in the password store is registered with the first password it
