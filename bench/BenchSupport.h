@@ -2,6 +2,7 @@
 // What the benchmarks share: timing and reporting, the resident memory, a scratch folder
 // for the traffic log, logging in to the stand-in, timing the reader loop, and the floor
 // that only receives and splits lines.
+#include "StandinServer.h"
 #include "ggsstream.h"
 
 #include <algorithm>
@@ -97,43 +98,132 @@ double RunStream(uint16_t port, size_t& messages)
     return seconds;
 }
 
-// The floor: the same bytes through the socket buffer, only split into lines.
-inline double RunFloor(uint16_t port, size_t& lines)
+// The floor: the reader loop's own receiving and line splitting on the same bytes (a block
+// at a time through the socket buffer, the text between BEL, CR and LF joined to the line
+// up to its bound, a line ended by CR, LF or CR LF, the connection tested as the loop tests
+// it), with each line only counted.
+inline double RunFloor(uint16_t port, size_t& lines, size_t& bytes)
 {
     ggsstream stream;
     LoginOrExit(stream, port);
     std::streambuf* buffer = stream.rdbuf();
+    const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
     std::string line;
-    lines = 0;
+    bool previousWasCR = false;
+    char block[sockbuf::kAreaSize];
+    lines = bytes = 0;
     const auto start = Clock::now();
-    for (int c; (c = buffer->sbumpc()) != EOF;) {
-        if (c == '\n') {
-            ++lines;
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
+    for (;;) {
+        std::streamsize n = 0;
+        if (socket->IsConnected() && buffer->sgetc() != EOF)
+            n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
+        if (n <= 0)
+            break;
+        bytes += static_cast<size_t>(n);
+        for (const char *c = block, *end = block + n; c < end;) {
+            const char* text = c;
+            while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
+                ++c;
+            if (c > text) {
+                line.append(text, std::min<size_t>(c - text, ggsstream::kMaxLine - line.size()));
+                previousWasCR = false;
+            }
+            if (c == end)
+                break;
+            if (*c != '\a' && (*c == '\r' || !previousWasCR)) {
+                if (!socket->IsConnected())
+                    break;
+                ++lines;
+                line.clear();
+            }
+            previousWasCR = *c == '\r';
+            ++c;
         }
     }
     return Seconds(Clock::now() - start);
 }
 
-// The best of three rounds of the whole road and of the floor over the same script.
-struct Rounds {
-    double stream = 1e9;
-    double floor = 1e9;
-    size_t messages = 0;
+// What the stand-in sends of a script, after the "READY" of the login that the reader loop
+// takes too: the bytes, and the lines that they hold.
+struct Sent {
+    size_t bytes = 0;
     size_t lines = 0;
 };
 
-template <class Stream>
-Rounds BestOfThree(uint16_t port)
+inline Sent SentBy(const std::string& script)
 {
-    Rounds best;
-    for (int round = 0; round < 3; ++round) {
-        best.stream = std::min(best.stream, RunStream<Stream>(port, best.messages));
-        best.floor = std::min(best.floor, RunFloor(port, best.lines));
+    Sent sent{6, 1};   // "READY\n"
+    for (const CStandinServer::Action& action : CStandinServer::ParseScript(script)) {
+        if (action.kind != CStandinServer::Action::kSend)
+            continue;
+        sent.bytes += action.text.size();
+        sent.lines += static_cast<size_t>(std::count(action.text.begin(), action.text.end(), '\n'));
     }
-    return best;
+    return sent;
+}
+
+// Rounds of the whole road and of the floor, one after the other over the same script. A
+// round whose transcript did not arrive whole, on either road, ends the measuring: its
+// figures would be over less than the transcript. `messages` is what the stream counts.
+struct Rounds {
+    std::vector<double> stream;
+    std::vector<double> floor;
+    size_t messages = 0;
+    size_t lines = 0;
+    bool whole = true;
+};
+
+template <class Stream>
+Rounds Measure(uint16_t port, const std::string& script, size_t messages, int rounds = 7)
+{
+    const Sent sent = SentBy(script);
+    Rounds r;
+    for (int round = 0; round < rounds; ++round) {
+        size_t routed = 0;
+        size_t lines = 0;
+        size_t bytes = 0;
+        r.stream.push_back(RunStream<Stream>(port, routed));
+        r.floor.push_back(RunFloor(port, lines, bytes));
+        r.messages = routed;
+        r.lines = lines;
+        if (routed != messages || bytes != sent.bytes || lines != sent.lines) {
+            std::fprintf(stderr,
+                         "error: the transcript did not arrive whole in round %d: the stream counted %zu of %zu "
+                         "messages, the floor %zu of %zu bytes and %zu of %zu lines\n",
+                         round + 1, routed, messages, bytes, sent.bytes, lines, sent.lines);
+            r.whole = false;
+            break;
+        }
+    }
+    return r;
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The figures of the rounds: each road's median time with its range, and the throughput
+// ratio (floor time over stream time) of each round, as its median and range.
+inline void ReportRounds(const char* road, const char* unit, size_t count, double megabytes, const Rounds& r)
+{
+    auto line = [&](const char* name, const char* what, const char* units, size_t n,
+                    const std::vector<double>& seconds) {
+        const double median = Median(seconds);
+        std::printf("%-8s %-34s: %9.0f %s/s %7.1f MB/s (%zu %s; median %.3f s, range %.3f-%.3f s)\n", name, what,
+                    n / median, units, megabytes / median, n, units, median,
+                    *std::min_element(seconds.begin(), seconds.end()),
+                    *std::max_element(seconds.begin(), seconds.end()));
+    };
+    line(road, "(the whole road)", unit, count, r.stream);
+    line("floor", "(read, split lines)", "lines", r.lines, r.floor);
+    std::vector<double> ratios;
+    for (size_t i = 0; i < r.stream.size(); ++i)
+        ratios.push_back(r.floor[i] / r.stream[i]);
+    std::printf("%s / floor throughput, %zu rounds: median %.3f, range %.3f-%.3f\n", road, ratios.size(), Median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
 }
 
 } // namespace bench

@@ -146,26 +146,22 @@ int main()
     const bench::ScratchFolder scratch;
 
     const Transcript transcript = MakeTranscript(games);
+    const std::string script = transcript.text + "@close\n";
     CStandinServer server;
-    server.SetScript(transcript.text + "@close\n");
+    server.SetScript(script);
     const uint16_t port = server.Start();
     if (port == 0)
         return 1;
     const double megabytes = transcript.text.size() / (1024.0 * 1024.0);
+    const size_t serviceMessages = transcript.messages + transcript.who;
     std::printf("transcript: %.1f MB, %zu service messages (%zu games joined, %zu who lists)\n", megabytes,
-                transcript.messages + transcript.who, transcript.games, transcript.who);
+                serviceMessages, transcript.games, transcript.who);
 
-    const auto [best, bestFloor, messages, lines] = bench::BestOfThree<CCountingStream>(port);
-    // The user notification that creates the service reaches the handler too.
-    const size_t serviceMessages = messages - 1 + transcript.who;
-    std::printf("service (read, assemble, route, parse, state): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",
-                serviceMessages / best, megabytes / best, serviceMessages, best);
-    std::printf("floor   (read, split lines)                  : %8.0f lines/s    %7.1f MB/s (%zu lines, %.3f s)\n",
-                lines / bestFloor, megabytes / bestFloor, lines, bestFloor);
-    std::printf("service / floor throughput                   : %.2f\n", bestFloor / best);
-    if (messages != transcript.messages + 1)
-        std::printf("warning: %zu messages forwarded, %zu sent\n", messages - 1, transcript.messages);
-
+    // The user notification that creates the service reaches the generic handler too.
+    const bench::Rounds rounds = bench::Measure<CCountingStream>(port, script, transcript.messages + 1);
     server.Stop();
+    if (!rounds.whole)
+        return 1;
+    bench::ReportRounds("service", "messages", serviceMessages, megabytes, rounds);
     return 0;
 }

@@ -88,23 +88,19 @@ int main()
     const bench::ScratchFolder scratch;
 
     const Transcript transcript = MakeTranscript(10 * 1024 * 1024);
+    const std::string script = transcript.text + "@close\n";
     CStandinServer server;
-    server.SetScript(transcript.text + "@close\n");
+    server.SetScript(script);
     const uint16_t port = server.Start();
     if (port == 0)
         return 1;
     const double megabytes = transcript.text.size() / (1024.0 * 1024.0);
     std::printf("transcript: %.1f MB, %zu messages\n", megabytes, transcript.messages);
 
-    const auto [best, bestFloor, messages, lines] = bench::BestOfThree<CCountingStream>(port);
-    std::printf("stream (read, assemble, route): %8.0f messages/s %7.1f MB/s (%zu messages, %.3f s)\n",
-                messages / best, megabytes / best, messages, best);
-    std::printf("floor  (read, split lines)     : %8.0f lines/s    %7.1f MB/s (%zu lines, %.3f s)\n",
-                lines / bestFloor, megabytes / bestFloor, lines, bestFloor);
-    std::printf("stream / floor throughput      : %.2f\n", bestFloor / best);
-    if (messages != transcript.messages)
-        std::printf("warning: %zu messages routed, %zu sent\n", messages, transcript.messages);
-
+    const bench::Rounds rounds = bench::Measure<CCountingStream>(port, script, transcript.messages);
     server.Stop();
+    if (!rounds.whole)
+        return 1;
+    bench::ReportRounds("stream", "messages", transcript.messages, megabytes, rounds);
     return 0;
 }

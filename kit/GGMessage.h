@@ -34,14 +34,17 @@ enum : int {
 template <class T>
 void ReadGGList(std::istream& is, std::vector<T>& items)
 {
+    // In the kit's own text stream the position is at hand; any other is asked for it.
+    const textinput::CTextInput::Buffer* text = textinput::CTextInput::TextOf(is);
     T item{};
     while (is.good() && items.size() < kMaxListItems) {
-        const std::streampos before = is.tellg();
+        const char* const next = text ? text->Next() : nullptr;
+        const std::streampos before = text ? std::streampos(0) : is.tellg();
         is >> item;
         if (is.fail())
             break;
         items.push_back(item);
-        if (is.good() && before != std::streampos(-1) && is.tellg() == before)
+        if (is.good() && (text ? text->Next() == next : before != std::streampos(-1) && is.tellg() == before))
             break;
     }
 }

@@ -59,6 +59,8 @@ public:
     void Clear();
     // Charges the mover's clock with the entry's time, then plays its move.
     void Update(const CGGMoveListItem<TMove>& item);
+    // The same, for a game's next move: whether the game is over on the board after it.
+    bool Play(const CGGMoveListItem<TMove>& item);
     void Replay(const CGGMoveList<TMove>& moves, std::size_t n);
     // Charges the side not to move with its komi move's time.
     void ChargeKomiTime(const CGGMoveListItem<TMove> komiMoves[2]);
@@ -172,6 +174,12 @@ void CGGPosition<TBoard, TMove>::Update(const CGGMoveListItem<TMove>& item) {
 }
 
 template <class TBoard, class TMove>
+bool CGGPosition<TBoard, TMove>::Play(const CGGMoveListItem<TMove>& item) {
+    clocks[board.fBlackMove ? 1 : 0].Elapse(item.time, true);
+    return board.Play(item.move);
+}
+
+template <class TBoard, class TMove>
 void CGGPosition<TBoard, TMove>::Replay(const CGGMoveList<TMove>& moves, std::size_t n) {
     n = std::min(n, moves.size());
     for (std::size_t i = 0; i < n; i++) Update(moves[i]);
@@ -202,9 +210,9 @@ void CGGGame<TBoard, TMove, TMatchType>::Clear() {
 
 template <class TBoard, class TMove, class TMatchType>
 void CGGGame<TBoard, TMove, TMatchType>::Play(const Item& item) {
-    posCurrent.Update(item);
+    const bool over = posCurrent.Play(item);
     moves.push_back(item);
-    if (IsOver()) result.Set(posCurrent.board.Result(matchType.fAnti), CGGResult::kOverOnBoard);
+    if (over) result.Set(posCurrent.board.Result(matchType.fAnti), CGGResult::kOverOnBoard);
 }
 
 template <class TBoard, class TMove, class TMatchType>

@@ -201,10 +201,13 @@ void CGGRankData::Read(std::istream& is) {
 }
 
 void CGGWhoItem::Read(std::istream& is) {
+    const char* begin = nullptr;
+    const char* end = nullptr;
     std::string line;
-    if (!std::getline(is, line) || line.empty()) return;
-    CTextInput ls;
-    ls.Reset(line);
+    if (!ReadLine(is, begin, end, line) || begin == end) return;
+    // One stream per thread reads every line: making a stream is dear.
+    thread_local CTextInput ls;
+    ls.Reset(begin, end);
     ReadWord(ls, login);
     Expect(ls, '+');
     rating.Read(ls);

@@ -20,6 +20,12 @@ std::string ReadRest(std::istream& is)
 {
     if (!is.good())
         return std::string();
+    if (textinput::CTextInput::Buffer* input = textinput::CTextInput::TextOf(is)) {
+        std::string rest(input->Next(), input->End());
+        input->Take(input->End());
+        is.setstate(std::ios::eofbit);
+        return rest;
+    }
     std::string rest((std::istreambuf_iterator<char>(is)), std::istreambuf_iterator<char>());
     is.setstate(std::ios::eofbit);
     return rest;
@@ -51,21 +57,23 @@ std::istream& operator>>(std::istream& is, CGGSAliasItem& item)
 
 void CGGSUser::Read(std::istream& is)
 {
+    const char* p = nullptr;
+    const char* end = nullptr;
     std::string line;
-    if (!std::getline(is, line))
+    if (!textinput::ReadLine(is, p, end, line))
         return;
-    std::istringstream ls(line);
     login.clear();
     status = 0;
     word1.clear();
     word2.clear();
     word3.clear();
     word4.clear();
-    if (!(ls >> login >> status)) {
+    using textinput::TakeWord;
+    if (!TakeWord(p, end, login) || !textinput::TakeChar(p, end, status)) {
         is.setstate(std::ios::failbit);
         return;
     }
-    ls >> word1 >> word2 >> word3 >> word4;
+    TakeWord(p, end, word1) && TakeWord(p, end, word2) && TakeWord(p, end, word3) && TakeWord(p, end, word4);
 }
 
 int CGGSUser::GetStatusRank() const
@@ -195,16 +203,21 @@ CMsgGGSUserDelta::CMsgGGSUserDelta(const std::string& text, const std::string& f
                                    bool plus)
     : CMsg(text, from), plus(plus)
 {
-    is >> login >> level;
+    if (textinput::ReadWord(is, login))
+        textinput::ReadInt(is, level);
 }
 
 CMsgGGSWho::CMsgGGSWho(const std::string& text, const std::string& from, std::istream& is)
     : CMsg(text, from)
 {
-    is >> count;
+    textinput::ReadInt(is, count);
     is.ignore(1000, '\n');
+    // Room for the lines that the text holds, never for the server's number.
+    if (const textinput::CTextInput::Buffer* input = textinput::CTextInput::TextOf(is))
+        users.reserve(textinput::CountLines(input->Next(), input->End(), kMaxListItems));
+    // Every read that takes a line sets the whole record, so the last one can be moved.
     CGGSUser user;
     while (users.size() < kMaxListItems && is >> user)
-        users.push_back(user);
+        users.push_back(std::move(user));
     KIT_ASSERT(users.size() == static_cast<size_t>(count));
 }

@@ -300,9 +300,9 @@ static bool IsDirection(int dRow, int dCol) {
 }
 
 // Boards of up to 8x8 are also worked on as 64-bit masks, one bit per square (bit 8 x row
-// + column), so that the search for a legal move takes all squares of a line at once
-// instead of walking them from every empty square: the end of the game is tested after
-// every move the server reports.
+// + column), so that the search for a legal move and the flips of a move take all squares
+// of a line at once instead of walking them square by square: every move the server
+// reports is played and followed by a test for the end of the game.
 namespace {
 
 using Bits = std::uint64_t;
@@ -322,23 +322,27 @@ Bits RowBits(Bits line, char c) {
     return ((equal >> 7) * 0x0102040810204080ULL) >> 56;
 }
 
-// The squares of the board that hold the character, each row's squares compared at once.
-Bits Holding(const COsBoard& board, char c) {
+using Masks = COsBoard::Masks;
+
+// The masks of the board, each row's squares compared at once.
+Masks Gather(const COsBoard& board) {
     const int size = board.bt.size;
     const char* first = board.squares.data() + size + 3;
     const Bits rowMask = (Bits(1) << size) - 1;
-    Bits bits = 0;
+    Masks m;
     auto row = [&](int r) {
         Bits line;
         std::memcpy(&line, first + r * (size + 2), sizeof line);
-        bits |= (RowBits(line, c) & rowMask) << (8 * r);
+        m.black |= (RowBits(line, COsBoard::kBlack) & rowMask) << (8 * r);
+        m.white |= (RowBits(line, COsBoard::kWhite) & rowMask) << (8 * r);
+        m.empty |= (RowBits(line, COsBoard::kEmpty) & rowMask) << (8 * r);
     };
     if (size == 8) {
         for (int r = 0; r < 8; r++) row(r);   // the usual board, unrolled
     } else {
         for (int r = 0; r < size; r++) row(r);
     }
-    return bits;
+    return m;
 }
 
 // One step in a direction: a shift by the step's bit distance, without wrapping from one
@@ -363,6 +367,37 @@ Bits Reach(Bits own, Bits other) {
     return Step<Shift, Mask>(Line<Shift, Mask>(own, other));
 }
 
+// A shift by a multiple of a step's bit distance.
+template <int Shift>
+Bits ShiftBy(Bits b) {
+    return Shift > 0 ? b << Shift : b >> -Shift;
+}
+
+// The opponent's discs that a disc placed on `from` flips in one direction: a line of them
+// that one's own disc ends. The line is filled in three doublings rather than six steps:
+// `run` holds the squares reached from `from`, `pass` the opponent's discs that a line can
+// cross over one, two and then four squares at a time.
+template <int Shift, Bits Mask>
+Bits Flips(Bits from, Bits own, Bits other) {
+    Bits pass = other & Mask;
+    Bits run = from | (pass & ShiftBy<Shift>(from));
+    pass &= ShiftBy<Shift>(pass);
+    run |= pass & ShiftBy<2 * Shift>(run);
+    pass &= ShiftBy<2 * Shift>(pass);
+    run |= pass & ShiftBy<4 * Shift>(run);
+    const Bits line = run & ~from;
+    return Step<Shift, Mask>(run) & own ? line : 0;
+}
+
+// The square of a mask's lowest bit (the mask is not 0).
+int LowestSquare(Bits b) {
+    static const int kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
+                                   62, 55, 59, 36, 53, 51, 43, 22, 45, 39, 33, 30, 24, 18, 12, 5,
+                                   63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21, 44, 32, 23, 11,
+                                   46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
+    return kIndex[((b & (~b + 1)) * 0x03f79d71b4cb0a89ULL) >> 58];
+}
+
 // Whether one of the empty squares is a legal move; the directions are tried one by one,
 // since one move is enough.
 bool AnyMove(Bits own, Bits other, Bits empty) {
@@ -372,7 +407,65 @@ bool AnyMove(Bits own, Bits other, Bits empty) {
            (Reach<7, kNotLastColumn>(own, other) & empty) || (Reach<-7, kNotFirstColumn>(own, other) & empty);
 }
 
+bool AnyMove(const Masks& m, bool black) {
+    return black ? AnyMove(m.black, m.white, m.empty) : AnyMove(m.white, m.black, m.empty);
+}
+
 } // namespace
+
+const COsBoard::Masks* COsBoard::KeptMasks() const {
+    const size_t n = squares.size();
+    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) || n != static_cast<size_t>(bt.NBorderedSquares()) ||
+        std::memcmp(keptSquares, squares.data(), n) != 0)
+        return nullptr;
+    return &kept;
+}
+
+COsBoard::Masks& COsBoard::MasksToPlay() {
+    if (!KeptMasks()) {
+        kept = Gather(*this);
+        keptSize = bt.size;
+        std::memcpy(keptSquares, squares.data(), squares.size());
+    }
+    return kept;
+}
+
+// The square is empty and on a board that fits the masks, which are kept.
+void COsBoard::PlaceAndFlip(int row, int col) {
+    Masks& m = MasksToPlay();
+    Bits& own = fBlackMove ? m.black : m.white;
+    Bits& other = fBlackMove ? m.white : m.black;
+    const Bits from = Bits(1) << (8 * row + col);
+    const Bits flips = Flips<8, ~Bits(0)>(from, own, other) | Flips<-8, ~Bits(0)>(from, own, other) |
+                       Flips<1, kNotFirstColumn>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
+                       Flips<9, kNotFirstColumn>(from, own, other) | Flips<-9, kNotLastColumn>(from, own, other) |
+                       Flips<7, kNotLastColumn>(from, own, other) | Flips<-7, kNotFirstColumn>(from, own, other);
+    own |= from | flips;
+    other &= ~flips;
+    m.empty &= ~from;
+    // The copy of the squares changes with them.
+    const char mover = SideChar();
+    const int width = bt.size + 2;
+    char* const first = &squares[0] + width + 1;
+    char* const keptFirst = keptSquares + width + 1;
+    first[row * width + col] = keptFirst[row * width + col] = mover;
+    for (Bits each = flips; each; each &= each - 1) {
+        const int square = LowestSquare(each);
+        const int at = square / 8 * width + square % 8;
+        first[at] = keptFirst[at] = mover;
+    }
+}
+
+bool COsBoard::Play(const COsMove& mv) {
+    if (!FitsBits(bt) || mv.fPass || !IsOnBoard(mv.row, mv.col) || squares[Index(mv.row, mv.col)] != kEmpty) {
+        Update(mv);
+        return GameOver();
+    }
+    // The masks serve the move and then the test for the end.
+    PlaceAndFlip(mv.row, mv.col);
+    fBlackMove = !fBlackMove;
+    return !AnyMove(kept, fBlackMove) && !AnyMove(kept, !fBlackMove);
+}
 
 void COsBoard::Update(const COsMove& mv) {
     // A square off the board places nothing: the position stays valid and the move
@@ -384,12 +477,17 @@ void COsBoard::Update(const COsMove& mv) {
             const char mover = SideChar();
             const char opponent = fBlackMove ? kWhite : kBlack;
             const int width = bt.size + 2;
-            squares[start] = mover;
-            for (int dRow = -1; dRow <= 1; dRow++)
-                for (int dCol = -1; dCol <= 1; dCol++) {
-                    const int step = dRow * width + dCol;
-                    if (step != 0 && squares[start + step] == opponent) FlipRun(squares, start, step, mover, opponent);
-                }
+            if (FitsBits(bt)) {
+                PlaceAndFlip(mv.row, mv.col);
+            } else {
+                squares[start] = mover;
+                for (int dRow = -1; dRow <= 1; dRow++)
+                    for (int dCol = -1; dCol <= 1; dCol++) {
+                        const int step = dRow * width + dCol;
+                        if (step != 0 && squares[start + step] == opponent)
+                            FlipRun(squares, start, step, mover, opponent);
+                    }
+            }
         } else {
             // An occupied square: a move list out of step with its board. Shown for
             // whoever runs the program from a terminal; nothing is placed.
@@ -429,7 +527,8 @@ bool COsBoard::HasLegalMove(bool black) const {
     const char mover = black ? kBlack : kWhite;
     const char opponent = black ? kWhite : kBlack;
     if (FitsBits(bt)) {
-        return AnyMove(Holding(*this, mover), Holding(*this, opponent), Holding(*this, kEmpty));
+        const Masks* m = KeptMasks();
+        return AnyMove(m ? *m : Gather(*this), black);
     }
     const int width = bt.size + 2;
     const int steps[8] = {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
@@ -474,7 +573,14 @@ int COsBoard::GameState() const {
 }
 
 // The side to move is asked first: it has a move far more often than not.
-bool COsBoard::GameOver() const { return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove); }
+bool COsBoard::GameOver() const {
+    if (FitsBits(bt) && squares.size() == static_cast<size_t>(bt.NBorderedSquares())) {
+        const Masks* kept = KeptMasks();
+        const Masks m = kept ? *kept : Gather(*this);
+        return !AnyMove(m, fBlackMove) && !AnyMove(m, !fBlackMove);
+    }
+    return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove);
+}
 
 void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
     black = white = empty = 0;

@@ -2,6 +2,7 @@
 // its rules, and the Reversi game record.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -117,6 +118,8 @@ public:
     // Plays a move for the side to move. A square outside the board, or one that is not
     // empty, places and flips nothing; the side to move changes all the same.
     void Update(const COsMove& mv);
+    // Update, then GameOver: a game's move, whose end of game is tested at once.
+    bool Play(const COsMove& mv);
 
     int CountFlips(int row, int col, bool black) const;
     int FlipDirection(int row, int col, int dRow, int dCol, char mover, char opponent);
@@ -148,9 +151,29 @@ public:
     std::string squares;
     bool fBlackMove = true;
 
+    // The discs and the empty squares of a board of up to 8x8, one bit per square (bit
+    // 8 x row + column).
+    struct Masks {
+        std::uint64_t black = 0;
+        std::uint64_t white = 0;
+        std::uint64_t empty = 0;
+    };
+
 private:
     bool IsOnBoard(int row, int col) const;
     int Index(int row, int col) const { return (row + 1) * (bt.size + 2) + col + 1; }
+    // The kept masks while the squares are still those they were made from, else null.
+    const Masks* KeptMasks() const;
+    // The kept masks, made again from the squares when they no longer match them.
+    Masks& MasksToPlay();
+    // Places the mover's disc and flips, in the squares and in the kept masks.
+    void PlaceAndFlip(int row, int col);
+
+    // The masks that the last move left, with a copy of the squares they stand for: the
+    // game's next move starts from them when nothing else has changed the squares since.
+    Masks kept;
+    int keptSize = 0;   // the board size of the kept masks; 0 while none are kept
+    char keptSquares[100] = {};
 };
 
 // The Reversi game record.

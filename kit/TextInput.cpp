@@ -22,17 +22,44 @@ bool BeginNumber(std::istream& is)
     return false;
 }
 
-} // namespace
+// The characters of a number come either from any stream buffer, one call at a time, or
+// straight from the text of the kit's own stream; the readers below are written once over
+// both.
+class CBufferCursor {
+public:
+    explicit CBufferCursor(std::streambuf* buffer) : buffer(buffer), c(buffer->sgetc()) {}
+    int Get() const { return c; }
+    void Next() { c = buffer->snextc(); }
+    void Finish() {}
 
-std::istream& ReadInt(std::istream& is, int& value)
+private:
+    std::streambuf* buffer;
+    int c;
+};
+
+class CTextCursor {
+public:
+    explicit CTextCursor(CTextInput::Buffer* input) : input(input), p(input->Next()), end(input->End()) {}
+    int Get() const { return p < end ? static_cast<unsigned char>(*p) : kEnd; }
+    void Next() { ++p; }
+    void Finish() { input->Take(p); }
+    const char* Position() const { return p; }
+
+private:
+    CTextInput::Buffer* input;
+    const char* p;
+    const char* end;
+};
+
+template <class Cursor>
+void ReadIntFrom(std::istream& is, Cursor& in, int& value)
 {
-    if (!BeginNumber(is))
-        return is;
-    std::streambuf* buffer = is.rdbuf();
-    int c = buffer->sgetc();
+    int c = in.Get();
     const bool negative = c == '-';
-    if (c == '-' || c == '+')
-        c = buffer->snextc();
+    if (c == '-' || c == '+') {
+        in.Next();
+        c = in.Get();
+    }
     // A number beyond an int fails and gives the int's limit on its side.
     const unsigned long long most = negative ? 2147483648ULL : 2147483647ULL;
     unsigned long long result = 0;
@@ -45,8 +72,10 @@ std::istream& ReadInt(std::istream& is, int& value)
             overflow = true;
             result = most;
         }
-        c = buffer->snextc();
+        in.Next();
+        c = in.Get();
     }
+    in.Finish();
     std::ios::iostate state = c == kEnd ? std::ios::eofbit : std::ios::goodbit;
     if (!digits) {
         value = 0;
@@ -58,6 +87,112 @@ std::istream& ReadInt(std::istream& is, int& value)
     }
     if (state != std::ios::goodbit)
         is.setstate(state);
+}
+
+// What a number's characters hold. The usual number (a few digits, a few decimals, no
+// exponent) is gathered as an integer and a count of decimals on the way.
+struct NumberText {
+    std::uint64_t digits = 0;
+    int count = 0;      // digits gathered
+    int decimals = -1;  // digits after the point, -1 before it
+    bool negative = false;
+    bool exponent = false;
+};
+
+// Takes the characters that the library gathers for a number: a sign, digits with one
+// decimal point, and an exponent once a digit was seen, with its own sign. `keep` is given
+// each character taken, an exponent's 'E' as 'e'.
+template <class Cursor, class Keep>
+NumberText ScanNumber(Cursor& in, Keep keep)
+{
+    NumberText n;
+    int c = in.Get();
+    if (c == '+' || c == '-') {
+        n.negative = c == '-';
+        keep(static_cast<char>(c));
+        in.Next();
+        c = in.Get();
+    }
+    while (c != kEnd) {
+        if (IsDigit(c)) {
+            n.digits = n.digits * 10 + static_cast<unsigned>(c - '0');
+            ++n.count;
+            if (n.decimals >= 0)
+                ++n.decimals;
+        } else if (c == '.' && n.decimals < 0 && !n.exponent) {
+            n.decimals = 0;
+        } else if ((c == 'e' || c == 'E') && n.count > 0 && !n.exponent) {
+            n.exponent = true;
+            keep('e');
+            in.Next();
+            c = in.Get();
+            if (c != '+' && c != '-')
+                continue;
+        } else {
+            break;
+        }
+        keep(static_cast<char>(c));
+        in.Next();
+        c = in.Get();
+    }
+    return n;
+}
+
+// Up to 15 digits and no exponent: an integer divided by a power of ten, both exact as
+// doubles, so that the one rounding of the division gives the nearest double, as the
+// library's conversion does.
+bool IsPlain(const NumberText& n)
+{
+    return !n.exponent && n.count > 0 && n.count <= 15;
+}
+
+double PlainValue(const NumberText& n)
+{
+    static const double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double number = static_cast<double>(n.digits) / kPowers[n.decimals < 0 ? 0 : n.decimals];
+    return n.negative ? -number : number;
+}
+
+// Any other number from its gathered text; adds failbit to the state when it is none.
+double ConvertText(const std::string& text, std::ios::iostate& state)
+{
+    double number = 0;
+    const char* begin = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
+    const char* end = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(begin, end, number);
+    if (read.ec == std::errc::result_out_of_range && read.ptr == end) {
+        // Too large or too small for a double: the library's own conversion decides.
+        std::istringstream exact(text);
+        exact >> number;
+        if (exact.fail())
+            state |= std::ios::failbit;
+    } else if (read.ec != std::errc() || read.ptr != end) {
+        number = 0;
+        state |= std::ios::failbit;
+    }
+    return number;
+}
+
+void SetState(std::istream& is, std::ios::iostate state)
+{
+    if (state != std::ios::goodbit)
+        is.setstate(state);
+}
+
+} // namespace
+
+std::istream& ReadInt(std::istream& is, int& value)
+{
+    if (!BeginNumber(is))
+        return is;
+    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
+        CTextCursor in(input);
+        ReadIntFrom(is, in, value);
+    } else {
+        CBufferCursor in(is.rdbuf());
+        ReadIntFrom(is, in, value);
+    }
     return is;
 }
 
@@ -65,70 +200,32 @@ std::istream& ReadDouble(std::istream& is, double& value)
 {
     if (!BeginNumber(is))
         return is;
-    // The characters that the library gathers: a sign, digits with one decimal point, and
-    // an exponent once a digit was seen, with its own sign. The usual number (a few digits,
-    // a few decimals) is gathered as an integer and a count of decimals on the way.
-    std::streambuf* buffer = is.rdbuf();
-    std::string text;
-    std::uint64_t digits = 0;
-    int count = 0;      // digits gathered
-    int decimals = -1;  // digits after the point, -1 before it
-    int c = buffer->sgetc();
-    if (c == '+' || c == '-') {
-        text += static_cast<char>(c);
-        c = buffer->snextc();
-    }
-    bool exponent = false;
-    while (c != kEnd) {
-        if (IsDigit(c)) {
-            digits = digits * 10 + static_cast<unsigned>(c - '0');
-            ++count;
-            if (decimals >= 0)
-                ++decimals;
-        } else if (c == '.' && decimals < 0 && !exponent) {
-            decimals = 0;
-        } else if ((c == 'e' || c == 'E') && count > 0 && !exponent) {
-            exponent = true;
-            text += 'e';
-            c = buffer->snextc();
-            if (c != '+' && c != '-')
-                continue;
+    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
+        // The characters stay in the text; only an unusual number needs them gathered.
+        CTextCursor in(input);
+        const char* const begin = in.Position();
+        const NumberText n = ScanNumber(in, [](char) {});
+        std::ios::iostate state = in.Get() == kEnd ? std::ios::eofbit : std::ios::goodbit;
+        const char* const end = in.Position();
+        in.Finish();
+        if (IsPlain(n)) {
+            value = PlainValue(n);
         } else {
-            break;
+            std::string text(begin, end);
+            for (char& c : text)
+                if (c == 'E')
+                    c = 'e';
+            value = ConvertText(text, state);
         }
-        text += static_cast<char>(c);
-        c = buffer->snextc();
+        SetState(is, state);
+        return is;
     }
-    std::ios::iostate state = c == kEnd ? std::ios::eofbit : std::ios::goodbit;
-
-    // Up to 15 digits and no exponent: an integer divided by a power of ten, both exact as
-    // doubles, so that the one rounding of the division gives the nearest double, as the
-    // library's conversion does.
-    static const double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    double number = 0;
-    if (!exponent && count > 0 && count <= 15) {
-        number = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
-        if (text[0] == '-')
-            number = -number;
-    } else {
-        const char* begin = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
-        const char* end = text.data() + text.size();
-        const std::from_chars_result read = std::from_chars(begin, end, number);
-        if (read.ec == std::errc::result_out_of_range && read.ptr == end) {
-            // Too large or too small for a double: the library's own conversion decides.
-            std::istringstream exact(text);
-            exact >> number;
-            if (exact.fail())
-                state |= std::ios::failbit;
-        } else if (read.ec != std::errc() || read.ptr != end) {
-            number = 0;
-            state |= std::ios::failbit;
-        }
-    }
-    value = number;
-    if (state != std::ios::goodbit)
-        is.setstate(state);
+    CBufferCursor in(is.rdbuf());
+    std::string text;
+    const NumberText n = ScanNumber(in, [&text](char c) { text += c; });
+    std::ios::iostate state = in.Get() == kEnd ? std::ios::eofbit : std::ios::goodbit;
+    value = IsPlain(n) ? PlainValue(n) : ConvertText(text, state);
+    SetState(is, state);
     return is;
 }
 

@@ -6,6 +6,7 @@
 // classic locale, and no more.
 #pragma once
 
+#include <cstring>
 #include <istream>
 #include <string>
 #include <typeinfo>
@@ -39,8 +40,10 @@ public:
     CTextInput(const CTextInput&) = delete;
     CTextInput& operator=(const CTextInput&) = delete;
 
-    void Reset(const std::string& text) {
-        buffer.Set(text);
+    void Reset(const std::string& text) { Reset(text.data(), text.data() + text.size()); }
+    // The characters from begin to end, which must outlive the reading.
+    void Reset(const char* begin, const char* end) {
+        buffer.Set(begin, end);
         clear();
         flags(std::ios::skipws | std::ios::dec);
         width(0);
@@ -51,10 +54,10 @@ public:
     // rather than one character at a time when they read one of these streams.
     class Buffer : public std::streambuf {
     public:
-        void Set(const std::string& text) {
+        void Set(const char* begin, const char* end) {
             // Never written through: a put-back of another character fails.
-            char* begin = const_cast<char*>(text.data());
-            setg(begin, begin, begin + text.size());
+            char* const first = const_cast<char*>(begin);
+            setg(first, first, first + (end - begin));
         }
         const char* Next() const { return gptr(); }
         const char* End() const { return egptr(); }
@@ -168,6 +171,61 @@ inline std::istream& ReadUntil(std::istream& is, std::string& text, char delimit
     if (!extracted) state |= std::ios::failbit;
     if (state != std::ios::goodbit) is.setstate(state);
     return is;
+}
+
+// Takes one line as `std::getline(is, line)` does and gives its characters as a range: in
+// the kit's own text stream the range lies in the text, in any other in `storage`. False
+// when no line could be taken (the stream has failed).
+inline bool ReadLine(std::istream& is, const char*& begin, const char*& end, std::string& storage) {
+    CTextInput::Buffer* input = CTextInput::TextOf(is);
+    if (!input || !is.good()) {
+        ReadUntil(is, storage, '\n');
+        begin = storage.data();
+        end = begin + storage.size();
+        return !is.fail();
+    }
+    begin = input->Next();
+    const char* const last = input->End();
+    end = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(last - begin)));
+    if (end) {
+        input->Take(end + 1);
+        return true;
+    }
+    end = last;
+    input->Take(last);
+    is.setstate(begin == last ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
+    return begin != last;
+}
+
+// The lines from begin to end (a last one without its line end counts), up to most.
+inline size_t CountLines(const char* begin, const char* end, size_t most) {
+    size_t lines = 0;
+    for (const char* p = begin; p < end && lines < most; ++lines) {
+        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!p) return lines + 1;
+        ++p;
+    }
+    return lines;
+}
+
+// Takes the next word of the characters from p to end, as `>>` into a string takes it from
+// a stream of them (blanks skipped first); false, and the word left alone, when only
+// blanks remain.
+inline bool TakeWord(const char*& p, const char* end, std::string& word) {
+    while (p < end && IsSpace(*p)) ++p;
+    if (p == end) return false;
+    const char* const begin = p;
+    while (p < end && !IsSpace(*p)) ++p;
+    word.assign(begin, p);
+    return true;
+}
+
+// Takes the next non-blank character as `>>` into a char does; false when there is none.
+inline bool TakeChar(const char*& p, const char* end, char& c) {
+    while (p < end && IsSpace(*p)) ++p;
+    if (p == end) return false;
+    c = *p++;
+    return true;
 }
 
 // Reads one non-blank character as `is >> c` does (c left as it was when there is none).

@@ -1,8 +1,10 @@
 #include "GGSMessage.h"
+#include "TextInput.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <sstream>
 
 namespace {
@@ -227,4 +229,48 @@ TEST(GGSMessage, ListsKeepAtMostTheBound)
     EXPECT_EQ(ServerMessage<CMsgGGSWho>(": who 1" + lines("u", " - 0 0 - -")).users.size(), kMaxListItems);
     EXPECT_EQ(ServerMessage<CMsgGGSAlias>(": alias me" + lines("a", " x")).items.size(), kMaxListItems);
     EXPECT_EQ(ServerMessage<CMsgGGSFinger>(": finger" + lines("key", ": v")).entries.size(), kMaxListItems);
+}
+
+// The records read the kit's own text stream (which the reader loop routes with) in place,
+// and any other stream through its buffer: both must give the same record.
+TEST(GGSMessage, RecordsReadTheSameFromEveryStream)
+{
+    auto both = [](const std::string& text, auto check) {
+        auto is = After(text, 2);
+        textinput::CTextInput kit;
+        kit.Reset(text);
+        std::string word;
+        textinput::ReadWord(kit, word);
+        textinput::ReadWord(kit, word);
+        textinput::SkipBlanks(kit);
+        check(is, kit);
+    };
+    auto same = [&](const std::string& text) {
+        SCOPED_TRACE(text);
+        both(text, [&](std::istream& a, std::istream& b) {
+            const CMsgGGSWho x(text, "", a), y(text, "", b);
+            EXPECT_EQ(x.count, y.count);
+            EXPECT_EQ(x.users, y.users);
+        });
+        both(text, [&](std::istream& a, std::istream& b) {
+            EXPECT_EQ(CMsgGGSTell(text, "", a).rest, CMsgGGSTell(text, "", b).rest);
+        });
+        both(text, [&](std::istream& a, std::istream& b) {
+            const CMsgGGSUserDelta x(text, "", a, true), y(text, "", b, true);
+            EXPECT_EQ(x.login, y.login);
+            EXPECT_EQ(x.level, y.level);
+        });
+    };
+    for (const char* text : {": who 3\njoe + 1:00 2:00 a b\n\t/os\ts 0\n", ": who 2\n \nann p", ": who\nx",
+                             ": who 1\n\xe9t\xe9 . \x01 2 3 4 5 6\r", ": + joe 1x", ": - \n", ": who 9\nbob h\n"})
+        same(text);
+    // Lines of words, blanks and line ends, at random.
+    std::mt19937 random(11);
+    const std::string alphabet = "ab+-:. \t\r\n19\xff";
+    for (int i = 0; i < 3000 && !::testing::Test::HasFailure(); ++i) {
+        std::string text = ": who ";
+        for (size_t n = random() % 40; n > 0; --n)
+            text += alphabet[random() % alphabet.size()];
+        same(text);
+    }
 }

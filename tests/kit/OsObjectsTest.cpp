@@ -389,7 +389,62 @@ TEST(OsBoard, LineRulesAgreeWithTheSquareCount) {
                     played.Update(COsMove(row, col));
                     ASSERT_EQ(played.squares, expected.squares) << i << " " << Text(COsMove(row, col));
                     ASSERT_NE(played.fBlackMove, b.fBlackMove);
+                    // A game's move tests for the end on the board it leaves.
+                    COsBoard next = b;
+                    const bool over = next.Play(COsMove(row, col));
+                    ASSERT_EQ(next.squares, expected.squares) << i << " " << Text(COsMove(row, col));
+                    ASSERT_EQ(next.fBlackMove, played.fBlackMove);
+                    ASSERT_EQ(over, played.LegalMoves(true).empty() && played.LegalMoves(false).empty()) << i;
                 }
+        }
+    }
+}
+
+// A board remembers what its last move found out about its squares, for the next move; a
+// square changed in between, or a copy changed before it plays, must not be played from
+// stale knowledge.
+TEST(OsBoard, MovesInARowAgreeWithTheSquareCount) {
+    std::mt19937 random(3);
+    auto expectAfter = [](const COsBoard& b, const COsMove& mv) {
+        COsBoard expected = b;
+        const char mover = b.SideChar();
+        expected.Set(mv.row, mv.col, mover);
+        for (int dRow = -1; dRow <= 1; dRow++)
+            for (int dCol = -1; dCol <= 1; dCol++)
+                expected.FlipDirection(mv.row, mv.col, dRow, dCol, mover, b.fBlackMove ? 'O' : '*');
+        return expected.squares;
+    };
+    for (int size : {4, 6, 8}) {
+        for (int game = 0; game < 200; game++) {
+            COsBoard b;
+            b.Initialize(Type(size));
+            for (int ply = 0; ply < size * size; ply++) {
+                if (random() % 8 == 0) {   // a square changed from outside, or a copy that plays
+                    const int row = random() % size, col = random() % size;
+                    const char kinds[] = {'*', 'O', '-'};
+                    if (random() % 2)
+                        b.Set(row, col, kinds[random() % 3]);
+                    else
+                        b = COsBoard(b);
+                }
+                const std::vector<COsMove> moves = b.LegalMoves();
+                if (moves.empty()) {
+                    b.fBlackMove = !b.fBlackMove;
+                    if (b.LegalMoves().empty()) break;
+                    continue;
+                }
+                const COsMove mv = moves[random() % moves.size()];
+                const std::string expected = expectAfter(b, mv);
+                COsBoard copy = b;
+                const bool over = random() % 2 ? b.Play(mv) : (b.Update(mv), b.GameOver());
+                ASSERT_EQ(b.squares, expected) << size << " " << game << " " << ply;
+                ASSERT_EQ(over, b.LegalMoves(true).empty() && b.LegalMoves(false).empty());
+                // The copy made before the move plays from its own squares.
+                const COsMove other = moves[random() % moves.size()];
+                const std::string fromCopy = expectAfter(copy, other);
+                copy.Play(other);
+                ASSERT_EQ(copy.squares, fromCopy);
+            }
         }
     }
 }

@@ -203,6 +203,13 @@ TEST(ServiceMessages, ListReaderAlwaysConsumesOrStops)
     std::vector<CIdleItem> idle;
     ReadGGList(text, idle);
     EXPECT_EQ(idle.size(), 1u);
+    // So on the kit's own text stream, which the reader loop routes with.
+    const std::string some = "some text";
+    textinput::CTextInput kit;
+    kit.Reset(some);
+    idle.clear();
+    ReadGGList(kit, idle);
+    EXPECT_EQ(idle.size(), 1u);
 
     // A list whose last item ends the text keeps it; an empty text gives no item.
     std::istringstream numbers("1 2 3");

@@ -6,6 +6,7 @@
 #include "StandinGGS.h"
 
 #include <cerrno>
+#include <functional>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -125,6 +126,29 @@ constexpr milliseconds kStopped{500};
 std::string Rest(const std::string& text, size_t sent)
 {
     return sent % text.size() ? text.substr(sent % text.size()) : std::string();
+}
+
+// Reads until the server ends the connection or the time is up; `clean` tells whether the
+// end was an orderly end of input rather than a reset.
+std::string ReadToEnd(int fd, bool& clean)
+{
+    std::string got;
+    clean = false;
+    const auto deadline = steady_clock::now() + kNetTimeout;
+    char buffer[1 << 16];
+    while (steady_clock::now() < deadline) {
+        pollfd polled{fd, POLLIN, 0};
+        if (::poll(&polled, 1, 100) <= 0)
+            continue;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            got.append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            clean = n == 0;
+            break;
+        }
+    }
+    return got;
 }
 
 bool WaitForOpenClients(const CStandinServer& server, size_t count)
@@ -446,4 +470,62 @@ TEST_F(StandinLoad, WaitsWhenOutOfDescriptors)
     EXPECT_TRUE(ReadUntil(fd, "Enter login", got));
     EXPECT_EQ(server.GetClientCount(), 1u);
     ::close(fd);
+}
+
+// However the server ends a connection, the client receives everything sent before the
+// end and then an orderly end of input, even with commands of its own that the server
+// never read: closing on unread input sends a reset, which drops what the system still
+// holds for the client.
+TEST_F(StandinLoad, EveryEndDeliversWhatWasSentBeforeIt)
+{
+    std::string output;
+    for (int i = 0; output.size() < 8 * kMiB; ++i)
+        output += ": line " + std::to_string(i) + " " + std::string(100, 'x') + "\n";
+    const std::string unread = "ve -ack\nnotify + /os\n";
+    // Logs in with small buffers, sends commands while the output waits, then reads to the end.
+    auto receiveAll = [&](uint16_t port, const std::function<void()>& ending) {
+        const int fd = ConnectTo(port, true, 16 << 10);
+        std::string got;
+        EXPECT_TRUE(Exchange(fd, "reader\npw\n", "READY\n", got));
+        EXPECT_EQ(::send(fd, unread.data(), unread.size(), MSG_NOSIGNAL), ssize_t(unread.size()));
+        std::thread end(ending);
+        bool clean = false;
+        got += ReadToEnd(fd, clean);
+        end.join();
+        ::close(fd);
+        EXPECT_TRUE(clean);
+        const size_t ready = got.find("READY\n") + 6;
+        EXPECT_EQ(got.size() - ready, output.size());
+        EXPECT_TRUE(got.compare(ready, std::string::npos, output) == 0);
+    };
+    {
+        SCOPED_TRACE("@close");
+        receiveAll(Start(false, (output + "@close\n").c_str()), [] {});
+    }
+    {
+        SCOPED_TRACE("the server stops");
+        const uint16_t port = Start(false, output.c_str());
+        receiveAll(port, [&] {
+            ASSERT_TRUE(WaitForOpenClients(*server, 1));
+            server->Stop();
+        });
+    }
+    {
+        // Replaced by a new login while commands wait unread: the replies taken on end whole.
+        SCOPED_TRACE("the login is used again");
+        const uint16_t port = Start(false);
+        const int fd = LoggedIn(port, "twice", 16 << 10);
+        ASSERT_GE(fd, 0);
+        Flood(fd, "who\n", 16 * kMiB, kStopped);
+        const int again = LoggedIn(port, "twice");
+        ASSERT_GE(again, 0);
+        bool clean = false;
+        const std::string got = ReadToEnd(fd, clean);
+        EXPECT_TRUE(clean);
+        ASSERT_GE(got.size(), 7u);
+        EXPECT_NE(got.find(": who 2\n"), std::string::npos);
+        EXPECT_EQ(got.substr(got.size() - 7), "\nREADY\n");
+        ::close(again);
+        ::close(fd);
+    }
 }

@@ -13,6 +13,8 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sstream>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,6 +37,13 @@ constexpr size_t kOutputPause = 1 << 18;
 constexpr size_t kMaxOutput = 1 << 24;
 constexpr size_t kRecordLimit = 1 << 20;   // the last bytes of a client's record that are kept
 constexpr auto kAcceptPause = std::chrono::milliseconds(100);
+// A connection that ends gets its output whole unless the client takes none of it for
+// kLingerIdle, or the end lasts kLingerMost in all; what the client sends meanwhile is read
+// and dropped, up to kLingerBytes (more than the system holds for one connection).
+constexpr auto kLingerIdle = std::chrono::seconds(2);
+constexpr auto kLingerMost = std::chrono::seconds(30);
+constexpr size_t kLingerBytes = size_t(1) << 25;
+constexpr int kLingerTick = 10;   // ms between looks at what the client has acknowledged
 
 int HexValue(char c)
 {
@@ -83,10 +92,23 @@ struct CStandinServer::Client {
     size_t next = 0;           // the script's next action
     std::string unmatched;     // input after the last @expect's match, that the next may find
     Clock::time_point resumeAt{};
-    bool quitting = false;     // close once everything queued is sent
+    bool quitting = false;     // to be ended by the loop
+
+    // Ending: the output queued goes out, then the end of the server's side; the input is
+    // read and dropped until the client ends its side or has acknowledged everything.
+    bool ending = false;
+    bool writeShut = false;    // the end of the server's side has been sent
+    bool peerEnded = false;    // the client has ended its side
+    size_t dropped = 0;        // bytes read and dropped while ending
+    int unacknowledged = 0;    // sent, not yet acknowledged by the client, at the last look
+    Clock::time_point idleUntil{};
+    Clock::time_point endUntil{};
 
     size_t Waiting() const { return out.size() - outSent; }
-    bool Reading() const { return !linesWaiting && Waiting() <= kOutputPause; }
+    bool Reading() const
+    {
+        return ending ? !peerEnded : !linesWaiting && Waiting() <= kOutputPause;
+    }
 };
 
 CStandinServer::CStandinServer() = default;
@@ -167,7 +189,7 @@ void CStandinServer::ServeGGS()
             if (found == clients.end())
                 return;
             Client& client = *found->second;
-            if (client.fd < 0 || client.overflowed)
+            if (client.fd < 0 || client.overflowed || client.ending)
                 return;
             if (client.Waiting() + bytes.size() > kMaxOutput)
                 client.overflowed = true;   // closed by the loop, outside the server's calls
@@ -356,13 +378,20 @@ void CStandinServer::Loop()
     std::vector<pollfd> polled;
     std::vector<Client*> polledClients;   // the client of each entry after the first two
     for (;;) {
+        bool stop;
         {
             std::lock_guard<std::mutex> guard(lock);
-            if (stopping)
+            stop = stopping;
+        }
+        if (stop) {   // every connection ends as any other, and then the loop
+            for (auto& entry : clients)
+                End(*entry.second);
+            Sweep();
+            if (clients.empty())
                 return;
         }
         const Clock::time_point now = Clock::now();
-        const bool accepting = now >= acceptAfter;
+        const bool accepting = !stop && now >= acceptAfter;
         polled.clear();
         polledClients.clear();
         polled.push_back({wakeRead, POLLIN, 0});
@@ -383,6 +412,9 @@ void CStandinServer::Loop()
             polledClients.push_back(&client);
             if (client.resumeAt > now)
                 wakeAt(client.resumeAt);
+            if (client.ending)
+                wakeAt(client.writeShut ? now + std::chrono::milliseconds(kLingerTick)
+                                        : std::min(client.idleUntil, client.endUntil));
         }
         if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
@@ -435,7 +467,7 @@ void CStandinServer::FlushAll()
 {
     for (auto& entry : clients) {
         Client& client = *entry.second;
-        if (client.fd >= 0 && (client.Waiting() > 0 || client.quitting))
+        if (client.fd >= 0 && client.Waiting() > 0)
             Send(client);
         while (client.fd >= 0 && client.linesWaiting && client.Waiting() <= kOutputPause) {
             TakeLines(client);
@@ -446,10 +478,13 @@ void CStandinServer::FlushAll()
 
 void CStandinServer::Sweep()
 {
+    const Clock::time_point now = Clock::now();
     for (auto& entry : clients) {
         Client& client = *entry.second;
-        if (client.overflowed || (client.quitting && client.Waiting() == 0))
-            Close(client);
+        if (client.overflowed || client.quitting)
+            End(client);
+        if (client.fd >= 0 && client.ending)
+            Linger(client, now);
     }
     bool freed = false;
     {
@@ -504,15 +539,23 @@ void CStandinServer::Accept()
     }
 }
 
-void CStandinServer::Receive(Client& client)
+bool CStandinServer::Receive(Client& client)
 {
     char bytes[kReadSize];
     const ssize_t n = ::recv(client.fd, bytes, sizeof bytes, 0);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-        return;
-    if (n <= 0) {
+        return false;
+    if (n < 0) {
         Close(client);
-        return;
+        return false;
+    }
+    if (n == 0) {   // the client has ended its side; it may still read the output queued
+        client.peerEnded = true;
+        if (client.writeShut)
+            Close(client);
+        else
+            End(client);
+        return false;
     }
     const size_t size = static_cast<size_t>(n);
     {
@@ -525,6 +568,10 @@ void CStandinServer::Receive(Client& client)
         }
     }
     changed.notify_all();
+    if (client.ending) {
+        client.dropped += size;
+        return true;
+    }
     // A script that may still wait for input searches what came since its last match.
     if (!ggs && (client.state != Client::kReady || client.next < client.script.size())) {
         client.unmatched.append(bytes, size);
@@ -533,6 +580,7 @@ void CStandinServer::Receive(Client& client)
     }
     client.input.append(bytes, size);
     TakeLines(client);
+    return true;
 }
 
 void CStandinServer::TakeLines(Client& client)
@@ -552,12 +600,12 @@ void CStandinServer::TakeLines(Client& client)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         OnLine(client, line);
-        if (client.fd < 0)
+        if (client.fd < 0 || client.ending)
             return;
     }
     client.input.erase(0, begin);
     if (client.input.size() > kMaxLine && !client.linesWaiting)
-        Close(client);
+        End(client);
 }
 
 void CStandinServer::OnLine(Client& client, const std::string& line)
@@ -610,6 +658,7 @@ void CStandinServer::OnLine(Client& client, const std::string& line)
 
 void CStandinServer::Send(Client& client)
 {
+    const size_t before = client.outSent;
     while (client.fd >= 0 && client.outSent < client.out.size()) {
         const ssize_t n = ::send(client.fd, client.out.data() + client.outSent,
                                  client.out.size() - client.outSent, MSG_NOSIGNAL);
@@ -625,6 +674,8 @@ void CStandinServer::Send(Client& client)
     }
     if (client.fd < 0)
         return;
+    if (client.ending && client.outSent > before)
+        client.idleUntil = Clock::now() + kLingerIdle;
     if (client.outSent < client.out.size()) {
         // The client is slow: drop what it has taken once that is most of the queue.
         if (client.outSent > client.out.size() / 2) {
@@ -635,15 +686,21 @@ void CStandinServer::Send(Client& client)
     }
     client.out.clear();
     client.outSent = 0;
-    if (client.quitting)
-        Close(client);
+    if (client.ending && !client.writeShut) {
+        // The system sends what it holds, then the end; a close now, with input unread,
+        // would send a reset instead and drop it.
+        ::shutdown(client.fd, SHUT_WR);
+        client.writeShut = true;
+        if (client.peerEnded)
+            Close(client);
+    }
 }
 
 // Plays the script on as far as it can go now: up to an @expect whose text has not
 // arrived, a pause that has not run out, or a split or close whose text is still queued.
 void CStandinServer::Advance(Client& client)
 {
-    if (client.fd < 0 || client.state != Client::kReady || client.quitting)
+    if (client.fd < 0 || client.state != Client::kReady || client.quitting || client.ending)
         return;
     while (client.next < client.script.size()) {
         if (Clock::now() < client.resumeAt)
@@ -664,7 +721,7 @@ void CStandinServer::Advance(Client& client)
         } else if (action.kind == Action::kClose) {
             if (sending)
                 break;
-            Close(client);
+            End(client);
             return;
         }
         ++client.next;
@@ -679,13 +736,50 @@ void CStandinServer::Advance(Client& client)
     }
 }
 
+void CStandinServer::End(Client& client)
+{
+    if (client.fd < 0 || client.ending)
+        return;
+    client.ending = true;
+    const Clock::time_point now = Clock::now();
+    client.idleUntil = now + kLingerIdle;
+    client.endUntil = now + kLingerMost;
+    client.input.clear();
+    client.linesWaiting = false;
+    client.unmatched.clear();
+    if (ggs && client.state == Client::kReady)
+        ggs->Logout(static_cast<int>(client.id), Now());
+    Send(client);
+}
+
+// Once the client has acknowledged everything, the end included, nothing of the output can
+// be lost any more: what it sent meanwhile is read, and the connection is closed.
+void CStandinServer::Linger(Client& client, Clock::time_point now)
+{
+    if (client.writeShut) {
+        int unacknowledged = 0;
+        if (::ioctl(client.fd, SIOCOUTQ, &unacknowledged) != 0)
+            unacknowledged = 0;
+        if (unacknowledged == 0) {
+            while (client.fd >= 0 && client.dropped <= kLingerBytes && Receive(client)) {
+            }
+            Close(client);
+            return;
+        }
+        if (unacknowledged < client.unacknowledged)
+            client.idleUntil = now + kLingerIdle;
+        client.unacknowledged = unacknowledged;
+    }
+    if (now >= client.idleUntil || now >= client.endUntil || client.dropped > kLingerBytes)
+        Close(client);
+}
+
 void CStandinServer::Close(Client& client)
 {
     if (client.fd < 0)
         return;
-    ::shutdown(client.fd, SHUT_RDWR);
     ::close(client.fd);
     client.fd = -1;   // freed by the loop's sweep
-    if (ggs && client.state == Client::kReady)
+    if (ggs && client.state == Client::kReady && !client.ending)
         ggs->Logout(static_cast<int>(client.id), Now());
 }

@@ -11,8 +11,15 @@
 // What a client costs stays bounded, however much it sends: the server keeps its input
 // only up to the end of the line being read (a longer line than 64 KiB ends the
 // connection), reads no more while too much output waits for the client, and ends a
-// connection whose waiting output passes 16 MiB. A closed client is freed at once; only its
-// record (below) stays, and the program keeps none.
+// connection whose waiting output passes 16 MiB.
+//
+// Every end of a connection, for whatever reason, is orderly: the output queued still goes
+// out, then the end of the server's side, and the client's input is read and dropped until
+// the client has acknowledged all of it (closing with input unread would reset the
+// connection, and the reset drops what the system still holds). A client that takes none
+// of its output for two seconds, whose end lasts half a minute, or that sends 32 MiB more
+// meanwhile, is closed all the same.
+// A closed client is freed at once; only its record (below) stays, and the program keeps none.
 //
 // Logins: a login not in the password store is registered with the first password it
 // uses; as the GGS server, logins must have 2 to 8 characters, must not begin with '.' or
@@ -28,7 +35,8 @@
 //   @pause MS           a pause of MS milliseconds
 //   @expect TEXT        waits until the client has sent TEXT (escapes apply), searching
 //                       from where the previous @expect matched (within the last 64 KiB)
-//   @close              closes the connection once everything before it has been sent
+//   @close              ends the connection once everything before it has been sent; the
+//                       client receives all of it, then the end of input
 //   @# ...              a comment
 // After the script the connection stays open; a "quit" line from the client closes it.
 
@@ -54,7 +62,7 @@ public:
     // Listens on 127.0.0.1 (port 0: a free port chosen by the system) and starts the
     // server thread. Returns the port, or 0 when the port cannot be had.
     uint16_t Start(uint16_t port = 0);
-    // Closes every connection and ends the server thread; the records stay readable.
+    // Ends every connection, as above, and then the server thread; the records stay readable.
     void Stop();
     uint16_t GetPort() const { return port; }
 
@@ -111,16 +119,21 @@ private:
 
     void Loop();
     void Accept();
-    void Receive(Client& client);
+    // Takes what the client sent, if anything; false when nothing was there.
+    bool Receive(Client& client);
     // Handles the complete lines received, as far as the client's waiting output allows.
     void TakeLines(Client& client);
     void Send(Client& client);
     void Advance(Client& client);
     void OnLine(Client& client, const std::string& line);
+    // Ends the connection in order: what is queued goes out and reaches the client whole.
+    void End(Client& client);
+    void Linger(Client& client, std::chrono::steady_clock::time_point now);
+    // Closes at once.
     void Close(Client& client);
     void FlushAll();
-    // Closes the clients whose output overflowed or that quit with nothing left to send,
-    // frees the closed ones and notes what the open ones hold.
+    // Ends the clients whose output overflowed or that quit, closes the ended ones whose
+    // output has arrived, frees the closed ones and notes what the open ones hold.
     void Sweep();
     void Wake();
     int PollTimeout(int ownWait);
