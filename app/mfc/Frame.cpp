@@ -584,7 +584,6 @@ CView* CMDIFrameWnd::GetActiveView() const
 CMDIChildWnd::CMDIChildWnd()
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    OnCommand(ID_FILE_CLOSE, [this] { close(); });
 }
 
 void CMDIChildWnd::SetView(CView* view)

@@ -479,6 +479,14 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     EXPECT_EQ(windows[0]->x(), 0);
     EXPECT_EQ(windows[2]->x(), windows[0]->width());
     EXPECT_EQ(windows[1]->geometry(), open);
+
+    // File > Close closes the game in all of its windows; the other game stays.
+    area->setActiveSubWindow(windows[2]);
+    frame->UpdateCommandUI();
+    ASSERT_TRUE(frame->GetCommandAction(ID_FILE_CLOSE)->isEnabled());
+    frame->GetCommandAction(ID_FILE_CLOSE)->trigger();
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_EQ(area->subWindowList(), QList<QMdiSubWindow*>{ViewOf(first)->GetParentFrame()});
 }
 
 namespace {
