@@ -14,6 +14,11 @@ CDocument::CDocument()
 {
     OnCommand(ID_FILE_SAVE, [this] { DoFileSave(); });
     OnCommand(ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
+    // The whole document closes, in every window that shows it.
+    OnCommand(ID_FILE_CLOSE, [this] {
+        if (SaveModified())
+            OnCloseDocument();
+    });
 }
 
 CDocument::~CDocument()

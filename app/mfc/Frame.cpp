@@ -484,14 +484,18 @@ void CMDIFrameWnd::ListWindows(QMenu* menu)
         return;
     m_windowItems.push_back(menu->addSeparator());
     QMdiSubWindow* active = m_pMdiArea->currentSubWindow();
-    for (int i = 0; i < children.size() && i < 9; ++i) {
-        QString title = children[i]->windowTitle();
+    QList<QMdiSubWindow*> shown = children.mid(0, 9);
+    // The active window is always listed: beyond the ninth it takes the ninth place.
+    if (children.indexOf(active) >= 9)
+        shown.back() = active;
+    for (int i = 0; i < shown.size(); ++i) {
+        QString title = shown[i]->windowTitle();
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
         // Only the active one shows a mark; the others are plain items.
-        item->setCheckable(children[i] == active);
-        item->setChecked(children[i] == active);
-        QPointer<QMdiSubWindow> child(children[i]);
+        item->setCheckable(shown[i] == active);
+        item->setChecked(shown[i] == active);
+        QPointer<QMdiSubWindow> child(shown[i]);
         connect(item, &QAction::triggered, this, [this, child] {
             if (child)
                 ActivateChild(child);
@@ -580,7 +584,6 @@ CView* CMDIFrameWnd::GetActiveView() const
 CMDIChildWnd::CMDIChildWnd()
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    OnCommand(ID_FILE_CLOSE, [this] { close(); });
 }
 
 void CMDIChildWnd::SetView(CView* view)

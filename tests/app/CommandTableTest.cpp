@@ -479,6 +479,14 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     EXPECT_EQ(windows[0]->x(), 0);
     EXPECT_EQ(windows[2]->x(), windows[0]->width());
     EXPECT_EQ(windows[1]->geometry(), open);
+
+    // File > Close closes the game in all of its windows; the other game stays.
+    area->setActiveSubWindow(windows[2]);
+    frame->UpdateCommandUI();
+    ASSERT_TRUE(frame->GetCommandAction(ID_FILE_CLOSE)->isEnabled());
+    frame->GetCommandAction(ID_FILE_CLOSE)->trigger();
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_EQ(area->subWindowList(), QList<QMdiSubWindow*>{ViewOf(first)->GetParentFrame()});
 }
 
 namespace {
@@ -587,17 +595,25 @@ TEST(CommandTable, WindowMenuListsTheGameWindows)
                            QStringLiteral("* &2 carol vs dave") + date}));
     menu->close();
 
-    // Beyond nine windows: the first nine, then a list of them all to choose from (the
-    // active one is chosen there; Cancel changes nothing).
+    // Beyond nine windows: nine of them, then a list of them all to choose from (the
+    // active one is chosen there; Cancel changes nothing). The active window is always
+    // among the nine, checked: beyond the ninth it takes the ninth place.
     std::vector<QMdiSubWindow*> frames = {firstFrame, secondFrame};
     for (int i = 3; i <= 11; ++i)
         frames.push_back(ViewOf(window.Look(MakeGame("p" + std::to_string(i), "q", {"F5"})))->GetParentFrame());
     QStringList lines = OpenWindowMenu(frame, menu);
     ASSERT_EQ(lines.size(), 11);
-    EXPECT_EQ(lines[9], QStringLiteral("&9 p9 vs q") + date);
+    EXPECT_EQ(lines[8], QStringLiteral("&8 p8 vs q") + date);
+    EXPECT_EQ(lines[9], QStringLiteral("* &9 p11 vs q") + date);
     EXPECT_EQ(lines[10], QStringLiteral("&More Windows..."));
-    EXPECT_FALSE(lines.join(QString()).contains(QStringLiteral("* "))); // the active one is the eleventh
     menu->close();
+    area->setActiveSubWindow(frames[4]);
+    EXPECT_EQ(OpenWindowMenu(frame, menu).mid(5, 5),
+              (QStringList{QStringLiteral("* &5 p5 vs q") + date, QStringLiteral("&6 p6 vs q") + date,
+                           QStringLiteral("&7 p7 vs q") + date, QStringLiteral("&8 p8 vs q") + date,
+                           QStringLiteral("&9 p9 vs q") + date}));
+    menu->close();
+    area->setActiveSubWindow(frames[10]);
     QStringList listed;
     QWidget* owner = nullptr;
     bool chose = false;
