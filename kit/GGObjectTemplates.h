@@ -24,11 +24,16 @@ public:
     CGGMoveListItem(const TMove& move, double eval, double time) : move(move), eval(eval), time(time) {}
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in) { ReadFrom(in); }
     void Write(std::ostream& os) const;
 
     TMove move;
     double eval = 0;
     double time = 0;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // The moves of a game in the order played.
@@ -100,6 +105,7 @@ public:
     // Reads one GGF game. A text that does not open with "(;" leaves a cleared record and
     // a failed stream; a bad value spoils only its own field.
     void ReadGGF(std::istream& is);
+    void ReadGGF(textinput::CCursor& in) { ReadGGFFrom(in); }
 
     std::string place;
     std::string date;
@@ -110,12 +116,22 @@ public:
     Item komiMoves[2];
     TMatchType matchType;
     CGGResult result;
+
+private:
+    template <class In>
+    void ReadGGFFrom(In& in);
 };
 
 // ---------------------------------------------------------------- CGGMoveListItem
 
 template <class TMove>
 void CGGMoveListItem<TMove>::Read(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+template <class TMove>
+template <class In>
+void CGGMoveListItem<TMove>::ReadFrom(In& is) {
     move.Read(is);
     while (textinput::IsAlnum(textinput::Peek(is))) is.get();
     eval = 0;
@@ -286,6 +302,12 @@ void CGGGame<TBoard, TMove, TMatchType>::WriteGGF(std::ostream& os) const {
 
 template <class TBoard, class TMove, class TMatchType>
 void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadGGFFrom(in); });
+}
+
+template <class TBoard, class TMove, class TMatchType>
+template <class In>
+void CGGGame<TBoard, TMove, TMatchType>::ReadGGFFrom(In& is) {
     using namespace textinput;
     Clear();
     if (GetNonBlank(is) != '(' || is.get() != ';') {
@@ -293,23 +315,19 @@ void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
         return;
     }
 
-    // Every value is parsed from a stream of its own, so that a bad value never disturbs
-    // the game text around it.
-    std::string tag, value;
-    CTextInput vs;
+    // Every value is parsed from a cursor of its own, so that a bad value never disturbs
+    // the game text around it. Tag and value lie in the text when it is at hand.
+    std::string tagStorage, valueStorage;
     bool fKomiRead = false;
     double komi = 0;
     for (;;) {
         SkipBlanks(is);
         if (!is.good() || Peek(is) == ';') break;
-        tag.clear();
-        value.clear();
-        ReadUntil(is, tag, '[');
-        ReadUntil(is, value, ']');
+        const std::string_view t = ReadUntilView(is, '[', tagStorage);
+        const std::string_view value = ReadUntilView(is, ']', valueStorage);
         // A value that the text ends inside is not a value: the game is cut short.
         if (!is.good()) break;
-        vs.Reset(value);
-        const std::string_view t(tag);
+        CCursor vs(value.data(), value.data() + value.size());
         if (t == "B" || t == "W") {
             Item item;
             item.Read(vs);
@@ -385,6 +403,10 @@ public:
     TMatchType matchType;
     char rated = 0;  // 'U' unrated
     int number = 0;
+
+private:
+    template <class In>
+    void ReadDeltaFrom(In& in);
 };
 
 // A finished game of a player's history.
@@ -453,7 +475,8 @@ public:
 };
 
 template <class TMatchType>
-void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+template <class In>
+void CGGMatch<TMatchType>::ReadDeltaFrom(In& is) {
     number = 0;
     if (!textinput::ReadWord(is, id)) return;
     players[1].Read(is);
@@ -466,11 +489,18 @@ void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
 }
 
 template <class TMatchType>
+void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadDeltaFrom(in); });
+}
+
+template <class TMatchType>
 void CGGMatch<TMatchType>::Read(std::istream& is) {
-    const int kept = number;
-    ReadDelta(is);
-    number = kept;
-    if (is) textinput::ReadInt(is, number);
+    textinput::ThroughCursor(is, [this](auto& in) {
+        const int kept = number;
+        ReadDeltaFrom(in);
+        number = kept;
+        if (in) textinput::ReadInt(in, number);
+    });
 }
 
 template <class TMatchType>

@@ -16,6 +16,13 @@ using namespace textinput;
 // ---------------------------------------------------------------- COsMove
 
 void COsMove::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsMove::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void COsMove::ReadFrom(In& is) {
     char c = GetNonBlank(is);
     if (is.fail()) return;
     c = ToUpper(c);
@@ -60,6 +67,13 @@ bool COsMove::operator<(const COsMove& b) const {
 // ---------------------------------------------------------------- COsBoardType
 
 void COsBoardType::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsBoardType::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void COsBoardType::ReadFrom(In& is) {
     Clear();
     int n = 0;
     ReadInt(is, n);
@@ -118,6 +132,13 @@ void COsMatchType::Clear() {
 }
 
 void COsMatchType::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsMatchType::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void COsMatchType::ReadFrom(In& is) {
     Clear();
     fKomiGiven = false;
     SkipBlanks(is);
@@ -642,6 +663,13 @@ void COsBoard::WriteGGF(std::ostream& os) const {
 }
 
 void COsBoard::ReadGGF(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadGGFFrom(in); });
+}
+
+void COsBoard::ReadGGF(CCursor& in) { ReadGGFFrom(in); }
+
+template <class In>
+void COsBoard::ReadGGFFrom(In& is) {
     Clear();
     COsBoardType type;
     type.Read(is);

@@ -23,9 +23,8 @@ enum class Keyword {
 };
 
 // By length first: a message's keyword is compared with at most four words.
-inline Keyword Find(const std::string& keyword)
+inline Keyword Find(std::string_view k)
 {
-    const std::string_view k(keyword);
     switch (k.size()) {
     case 1:
         return k == "+" ? Keyword::kPlus : k == "-" ? Keyword::kMinus : Keyword::kOther;
@@ -213,12 +212,12 @@ template <class TGame, class TPosition, class TBoard, class TMove, class TMatchT
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::HandleMessage(
     const std::string& text, const std::string& from, std::istream& is)
 {
-    std::string keyword;
-    textinput::ReadWord(is, keyword);
+    std::string storage;
+    const std::string_view keyword = textinput::ReadWordView(is, storage);
     textinput::SkipBlanks(is);
 
     if (!keyword.empty() && keyword[0] == '.') {
-        OnComment(CMsgGGComment(text, from, is, keyword));
+        OnComment(CMsgGGComment(text, from, is, std::string(keyword)));
         return;
     }
     using servicekeyword::Keyword;
@@ -316,7 +315,7 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
         break;
     }
     case Keyword::kOther:
-        OnMessage(CMsgGGUnknown(text, from, is, keyword));
+        OnMessage(CMsgGGUnknown(text, from, is, std::string(keyword)));
         break;
     }
 }
