@@ -93,7 +93,10 @@ public:
     void Play(const Item& item);
     // The position after the first n moves, recomputed from the start position.
     Position GetPosition(std::size_t n) const;
-    void UpdatePosition() { posCurrent = GetPosition(moves.size()); }
+    void UpdatePosition() {
+        posCurrent = posStart;   // the room of its squares serves again
+        PlayMoves(posCurrent, moves.size());
+    }
     bool IsOver() const { return posCurrent.board.GameOver(); }
     bool NeedsKomi() const { return matchType.kind == 'k' && moves.empty(); }
     bool IsPlayerToMove(const std::string& login) const;
@@ -120,6 +123,8 @@ public:
 private:
     template <class In>
     void ReadGGFFrom(In& in);
+    // Plays the first n moves, and the komi moves' time, on the start position pos.
+    void PlayMoves(Position& pos, std::size_t n) const;
 };
 
 // ---------------------------------------------------------------- CGGMoveListItem
@@ -234,11 +239,16 @@ void CGGGame<TBoard, TMove, TMatchType>::Play(const Item& item) {
 template <class TBoard, class TMove, class TMatchType>
 typename CGGGame<TBoard, TMove, TMatchType>::Position CGGGame<TBoard, TMove, TMatchType>::GetPosition(
     std::size_t n) const {
-    n = std::min(n, moves.size());
     Position pos = posStart;
+    PlayMoves(pos, n);
+    return pos;
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::PlayMoves(Position& pos, std::size_t n) const {
+    n = std::min(n, moves.size());
     if (matchType.kind == 'k' && n > 0) pos.ChargeKomiTime(komiMoves);
     pos.Replay(moves, n);
-    return pos;
 }
 
 template <class TBoard, class TMove, class TMatchType>

@@ -256,12 +256,19 @@ void COsBoard::SetEmpty(const COsBoardType& type) {
     bt = type;
     if (bt.size < 0) bt.size = 0;
     const int n = bt.size;
+    const int width = n + 2;
     squares.assign(bt.NBorderedSquares(), kEmpty);
-    for (int row = -1; row <= n; row++) {
-        for (int col = -1; col <= n; col++) {
-            if (row < 0 || row >= n || col < 0 || col >= n || bt.IsCutCorner(row, col))
-                squares[Index(row, col)] = kDead;
-        }
+    // The border: the first and the last row, and both ends of every row between them.
+    std::fill_n(squares.begin(), width, char(kDead));
+    std::fill_n(squares.end() - width, width, char(kDead));
+    for (int row = 1; row <= n; row++) {
+        squares[row * width] = kDead;
+        squares[row * width + n + 1] = kDead;
+    }
+    if (bt.fOctagon) {
+        for (int row = 0; row < n; row++)
+            for (int col = 0; col < n; col++)
+                if (bt.IsCutCorner(row, col)) squares[Index(row, col)] = kDead;
     }
     fBlackMove = true;
 }
@@ -434,12 +441,23 @@ bool AnyMove(const Masks& m, bool black) {
 
 } // namespace
 
+// The masks stand for the rows' eight bytes as Gather reads them, so only those bytes are
+// compared with the copy: a change anywhere else could not change the masks.
 const COsBoard::Masks* COsBoard::KeptMasks() const {
-    const size_t n = squares.size();
-    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) || n != static_cast<size_t>(bt.NBorderedSquares()) ||
-        std::memcmp(keptSquares, squares.data(), n) != 0)
+    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) ||
+        squares.size() != static_cast<size_t>(bt.NBorderedSquares()))
         return nullptr;
-    return &kept;
+    const int width = bt.size + 2;
+    const char* now = squares.data() + width + 1;
+    const char* then = keptSquares + width + 1;
+    Bits changed = 0;
+    for (int r = 0; r < bt.size; r++, now += width, then += width) {
+        Bits a, b;
+        std::memcpy(&a, now, sizeof a);
+        std::memcpy(&b, then, sizeof b);
+        changed |= a ^ b;
+    }
+    return changed ? nullptr : &kept;
 }
 
 COsBoard::Masks& COsBoard::MasksToPlay() {
@@ -604,14 +622,12 @@ bool COsBoard::GameOver() const {
 }
 
 void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
+    // Counted without a branch per square: the squares of a position follow no pattern.
     black = white = empty = 0;
     for (char c : squares) {
-        if (c == kBlack)
-            black++;
-        else if (c == kWhite)
-            white++;
-        else if (c == kEmpty)
-            empty++;
+        black += c == kBlack;
+        white += c == kWhite;
+        empty += c == kEmpty;
     }
 }
 

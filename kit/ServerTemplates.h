@@ -171,15 +171,21 @@ private:
     {
         return Fits(request.players[0]) && Fits(request.players[1]) && Fits(request.storedId);
     }
-    // Files the value under the id unless the map is full and the id new.
+    // Files the value under the id unless the map is full and the id new. Ids that come in
+    // ascending order, as a list's do, go to the end without a search.
     template <class TMap>
     static void File(TMap& map, size_t most, const std::string& id, const typename TMap::mapped_type& value)
     {
-        const auto it = map.find(id);
-        if (it != map.end())
-            it->second = value;
-        else if (map.size() < most)
-            map.emplace(id, value);
+        auto it = map.end();
+        if (!map.empty() && !(map.rbegin()->first < id)) {
+            it = map.lower_bound(id);
+            if (it != map.end() && it->first == id) {
+                it->second = value;
+                return;
+            }
+        }
+        if (map.size() < most)
+            map.emplace_hint(it, id, value);
     }
     template <class TMap>
     static typename TMap::mapped_type* Find(TMap& map, const std::string& id)

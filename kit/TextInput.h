@@ -338,7 +338,7 @@ inline CCursor& ReadDouble(CCursor& in, double& value) {
     // division gives the nearest double, as the library's conversion does.
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double number = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+    const double number = static_cast<double>(static_cast<long long>(digits)) / kPowers[decimals < 0 ? 0 : decimals];
     value = negative ? -number : number;
     in.p = p;
     if (p == in.end) in.state |= std::ios::eofbit;
