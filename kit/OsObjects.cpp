@@ -417,6 +417,37 @@ Bits Flips(Bits from, Bits own, Bits other) {
     return Step<Shift, Mask>(run) & own ? line : 0;
 }
 
+// The squares of a line from each square in one direction to the edge of an 8x8 board,
+// for the four directions in which the bit numbers grow.
+struct Rays {
+    Bits line[4][64];
+};
+
+constexpr Rays MakeRays() {
+    Rays rays{};
+    constexpr int kSteps[4][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}};   // row and column steps
+    for (int d = 0; d < 4; d++)
+        for (int square = 0; square < 64; square++) {
+            Bits line = 0;
+            int row = square / 8 + kSteps[d][0], col = square % 8 + kSteps[d][1];
+            for (; row < 8 && col >= 0 && col < 8; row += kSteps[d][0], col += kSteps[d][1])
+                line |= Bits(1) << (8 * row + col);
+            rays.line[d][square] = line;
+        }
+    return rays;
+}
+
+constexpr Rays kRays = MakeRays();
+
+// The opponent's discs that a disc placed on the square flips along a line whose bit
+// numbers grow: the first square of the line that holds no opponent's disc is its lowest
+// such bit, and when that square holds one's own disc, the line up to it flips.
+Bits FlipsUp(Bits line, Bits own, Bits other) {
+    const Bits stops = line & ~other;
+    const Bits first = stops & (~stops + 1);
+    return line & (first - 1) & (Bits(0) - Bits((first & own) != 0));
+}
+
 // The square of a mask's lowest bit (the mask is not 0).
 int LowestSquare(Bits b) {
     static const int kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
@@ -441,23 +472,12 @@ bool AnyMove(const Masks& m, bool black) {
 
 } // namespace
 
-// The masks stand for the rows' eight bytes as Gather reads them, so only those bytes are
-// compared with the copy: a change anywhere else could not change the masks.
 const COsBoard::Masks* COsBoard::KeptMasks() const {
-    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) ||
-        squares.size() != static_cast<size_t>(bt.NBorderedSquares()))
+    const size_t n = squares.size();
+    if (keptSize == 0 || keptSize != bt.size || !FitsBits(bt) || n != static_cast<size_t>(bt.NBorderedSquares()) ||
+        std::memcmp(keptSquares, squares.data(), n) != 0)
         return nullptr;
-    const int width = bt.size + 2;
-    const char* now = squares.data() + width + 1;
-    const char* then = keptSquares + width + 1;
-    Bits changed = 0;
-    for (int r = 0; r < bt.size; r++, now += width, then += width) {
-        Bits a, b;
-        std::memcpy(&a, now, sizeof a);
-        std::memcpy(&b, then, sizeof b);
-        changed |= a ^ b;
-    }
-    return changed ? nullptr : &kept;
+    return &kept;
 }
 
 COsBoard::Masks& COsBoard::MasksToPlay() {
@@ -474,11 +494,12 @@ void COsBoard::PlaceAndFlip(int row, int col) {
     Masks& m = MasksToPlay();
     Bits& own = fBlackMove ? m.black : m.white;
     Bits& other = fBlackMove ? m.white : m.black;
-    const Bits from = Bits(1) << (8 * row + col);
-    const Bits flips = Flips<8, ~Bits(0)>(from, own, other) | Flips<-8, ~Bits(0)>(from, own, other) |
-                       Flips<1, kNotFirstColumn>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
-                       Flips<9, kNotFirstColumn>(from, own, other) | Flips<-9, kNotLastColumn>(from, own, other) |
-                       Flips<7, kNotLastColumn>(from, own, other) | Flips<-7, kNotFirstColumn>(from, own, other);
+    const int square = 8 * row + col;
+    const Bits from = Bits(1) << square;
+    const Bits flips = FlipsUp(kRays.line[0][square], own, other) | FlipsUp(kRays.line[1][square], own, other) |
+                       FlipsUp(kRays.line[2][square], own, other) | FlipsUp(kRays.line[3][square], own, other) |
+                       Flips<-8, ~Bits(0)>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
+                       Flips<-9, kNotLastColumn>(from, own, other) | Flips<-7, kNotFirstColumn>(from, own, other);
     own |= from | flips;
     other &= ~flips;
     m.empty &= ~from;

@@ -32,8 +32,9 @@ inline int Peek(std::istream& is) {
 }
 
 inline bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-// White space as the streams' classic locale has it.
-inline bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+// White space as the streams' classic locale has it. Most characters lie above the blank,
+// which one comparison tells.
+inline bool IsSpace(int c) { return c <= ' ' && (c == ' ' || (c >= '\t' && c <= '\r')); }
 inline bool IsAlpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool IsAlnum(int c) { return IsAlpha(c) || IsDigit(c); }
 inline char ToUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
