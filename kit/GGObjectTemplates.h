@@ -48,12 +48,18 @@ public:
     Item& operator[](std::size_t i) { return m_items[i]; }
     const Item& operator[](std::size_t i) const { return m_items[i]; }
     void clear() { m_items.clear(); }
-    void push_back(const Item& item) { m_items.push_back(item); }
+    // The first room holds a whole game on the usual board, so that a game read or played
+    // move by move is not moved from room to room while it is young.
+    void push_back(const Item& item) {
+        if (m_items.size() == m_items.capacity() && m_items.size() < kFirstRoom) m_items.reserve(kFirstRoom);
+        m_items.push_back(item);
+    }
     void resize(std::size_t n) { m_items.resize(n); }
     const_iterator begin() const { return m_items.begin(); }
     const_iterator end() const { return m_items.end(); }
 
 private:
+    static constexpr std::size_t kFirstRoom = 64;
     std::vector<Item> m_items;
 };
 

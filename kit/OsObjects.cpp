@@ -19,7 +19,26 @@ void COsMove::Read(std::istream& is) {
     ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
 }
 
-void COsMove::Read(CCursor& in) { ReadFrom(in); }
+void COsMove::Read(CCursor& in) {
+    // The usual move, a column letter and a row of one or two digits, is taken at once;
+    // anything else as the reader takes it.
+    SkipBlanks(in);
+    const char* p = in.p;
+    if (in.good() && in.end - p >= 2 && IsAlpha(p[0]) && ToUpper(p[0]) != 'P' && IsDigit(p[1])) {
+        int n = p[1] - '0';
+        p += 2;
+        if (p < in.end && IsDigit(*p)) n = 10 * n + (*p++ - '0');
+        if (p == in.end || !IsDigit(*p)) {
+            fPass = false;
+            col = static_cast<unsigned char>(ToUpper(in.p[0])) - 'A';
+            row = n - 1;
+            in.p = p;
+            if (p == in.end) in.state |= std::ios::eofbit;
+            return;
+        }
+    }
+    ReadFrom(in);
+}
 
 template <class In>
 void COsMove::ReadFrom(In& is) {
@@ -400,7 +419,6 @@ template <int Shift>
 Bits ShiftBy(Bits b) {
     return Shift > 0 ? b << Shift : b >> -Shift;
 }
-
 // The opponent's discs that a disc placed on `from` flips in one direction: a line of them
 // that one's own disc ends. The line is filled in three doublings rather than six steps:
 // `run` holds the squares reached from `from`, `pass` the opponent's discs that a line can
@@ -449,8 +467,8 @@ Bits FlipsUp(Bits line, Bits own, Bits other) {
 }
 
 // The square of a mask's lowest bit (the mask is not 0).
-int LowestSquare(Bits b) {
-    static const int kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
+unsigned LowestSquare(Bits b) {
+    static const unsigned char kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
                                    62, 55, 59, 36, 53, 51, 43, 22, 45, 39, 33, 30, 24, 18, 12, 5,
                                    63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21, 44, 32, 23, 11,
                                    46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
@@ -510,8 +528,8 @@ void COsBoard::PlaceAndFlip(int row, int col) {
     char* const keptFirst = keptSquares + width + 1;
     first[row * width + col] = keptFirst[row * width + col] = mover;
     for (Bits each = flips; each; each &= each - 1) {
-        const int square = LowestSquare(each);
-        const int at = square / 8 * width + square % 8;
+        const unsigned flipped = LowestSquare(each);
+        const int at = static_cast<int>(flipped / 8) * width + static_cast<int>(flipped % 8);
         first[at] = keptFirst[at] = mover;
     }
 }

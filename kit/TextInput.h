@@ -163,8 +163,10 @@ inline int Peek(CCursor& in) {
 
 inline void SkipBlanks(CCursor& in) {
     if (!in.good()) return;
-    while (in.p < in.end && IsSpace(*in.p)) ++in.p;
-    if (in.p == in.end) in.state |= std::ios::eofbit;
+    const char* p = in.p;
+    while (p < in.end && IsSpace(*p)) ++p;
+    in.p = p;
+    if (p == in.end) in.state |= std::ios::eofbit;
 }
 
 // Takes one word as ReadWord below does, given as a range of the cursor's text; empty
@@ -315,23 +317,22 @@ inline CCursor& ReadDouble(CCursor& in, double& value) {
         return in;
     }
     const char* p = in.p;
+    const char* const end = in.end;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
+    // The digits before the point, then those after it.
     unsigned long long digits = 0;
-    int count = 0;
-    int decimals = -1;
-    for (; p < in.end; ++p) {
-        if (IsDigit(*p)) {
-            digits = digits * 10 + static_cast<unsigned>(*p - '0');
-            ++count;
-            if (decimals >= 0) ++decimals;
-        } else if (*p == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            break;
-        }
+    const char* const whole = p;
+    while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    long count = p - whole;
+    int decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+        decimals = static_cast<int>(p - fraction);
+        count += decimals;
     }
-    if (count == 0 || count > 15 || (p < in.end && (*p == 'e' || *p == 'E'))) {
+    if (count == 0 || count > 15 || (p < end && (*p == 'e' || *p == 'E'))) {
         detail::ReadAnyDouble(in, value);
         return in;
     }
@@ -339,7 +340,7 @@ inline CCursor& ReadDouble(CCursor& in, double& value) {
     // division gives the nearest double, as the library's conversion does.
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double number = static_cast<double>(static_cast<long long>(digits)) / kPowers[decimals < 0 ? 0 : decimals];
+    const double number = static_cast<double>(static_cast<long long>(digits)) / kPowers[decimals];
     value = negative ? -number : number;
     in.p = p;
     if (p == in.end) in.state |= std::ios::eofbit;
