@@ -414,41 +414,20 @@ Bits Reach(Bits own, Bits other) {
     return Step<Shift, Mask>(Line<Shift, Mask>(own, other));
 }
 
-// A shift by a multiple of a step's bit distance.
-template <int Shift>
-Bits ShiftBy(Bits b) {
-    return Shift > 0 ? b << Shift : b >> -Shift;
-}
-// The opponent's discs that a disc placed on `from` flips in one direction: a line of them
-// that one's own disc ends. The line is filled in three doublings rather than six steps:
-// `run` holds the squares reached from `from`, `pass` the opponent's discs that a line can
-// cross over one, two and then four squares at a time.
-template <int Shift, Bits Mask>
-Bits Flips(Bits from, Bits own, Bits other) {
-    Bits pass = other & Mask;
-    Bits run = from | (pass & ShiftBy<Shift>(from));
-    pass &= ShiftBy<Shift>(pass);
-    run |= pass & ShiftBy<2 * Shift>(run);
-    pass &= ShiftBy<2 * Shift>(pass);
-    run |= pass & ShiftBy<4 * Shift>(run);
-    const Bits line = run & ~from;
-    return Step<Shift, Mask>(run) & own ? line : 0;
-}
-
-// The squares of a line from each square in one direction to the edge of an 8x8 board,
-// for the four directions in which the bit numbers grow.
+// The squares of a line from each square in one direction to the edge of an 8x8 board:
+// first the four directions in which the bit numbers grow, then their opposites.
 struct Rays {
-    Bits line[4][64];
+    Bits line[8][64];
 };
 
 constexpr Rays MakeRays() {
     Rays rays{};
-    constexpr int kSteps[4][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}};   // row and column steps
-    for (int d = 0; d < 4; d++)
+    constexpr int kSteps[8][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}, {0, -1}, {-1, 1}, {-1, 0}, {-1, -1}};
+    for (int d = 0; d < 8; d++)
         for (int square = 0; square < 64; square++) {
             Bits line = 0;
             int row = square / 8 + kSteps[d][0], col = square % 8 + kSteps[d][1];
-            for (; row < 8 && col >= 0 && col < 8; row += kSteps[d][0], col += kSteps[d][1])
+            for (; row >= 0 && row < 8 && col >= 0 && col < 8; row += kSteps[d][0], col += kSteps[d][1])
                 line |= Bits(1) << (8 * row + col);
             rays.line[d][square] = line;
         }
@@ -464,6 +443,15 @@ Bits FlipsUp(Bits line, Bits own, Bits other) {
     const Bits stops = line & ~other;
     const Bits first = stops & (~stops + 1);
     return line & (first - 1) & (Bits(0) - Bits((first & own) != 0));
+}
+
+// The same along a line whose bit numbers fall: the first square that stops it is the
+// highest such bit. A line of the opponent's discs to the edge has none (the bit taken then,
+// square 0, is either off the line or the opponent's, and flips nothing).
+Bits FlipsDown(Bits line, Bits own, Bits other) {
+    const Bits stops = line & ~other;
+    const Bits first = Bits(1) << (63 - __builtin_clzll(stops | 1));
+    return line & ~((first << 1) - 1) & (Bits(0) - Bits((first & own & line) != 0));
 }
 
 // The square of a mask's lowest bit (the mask is not 0).
@@ -516,8 +504,8 @@ void COsBoard::PlaceAndFlip(int row, int col) {
     const Bits from = Bits(1) << square;
     const Bits flips = FlipsUp(kRays.line[0][square], own, other) | FlipsUp(kRays.line[1][square], own, other) |
                        FlipsUp(kRays.line[2][square], own, other) | FlipsUp(kRays.line[3][square], own, other) |
-                       Flips<-8, ~Bits(0)>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
-                       Flips<-9, kNotLastColumn>(from, own, other) | Flips<-7, kNotFirstColumn>(from, own, other);
+                       FlipsDown(kRays.line[4][square], own, other) | FlipsDown(kRays.line[5][square], own, other) |
+                       FlipsDown(kRays.line[6][square], own, other) | FlipsDown(kRays.line[7][square], own, other);
     own |= from | flips;
     other &= ~flips;
     m.empty &= ~from;
@@ -661,7 +649,14 @@ bool COsBoard::GameOver() const {
 }
 
 void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
-    // Counted without a branch per square: the squares of a position follow no pattern.
+    // The masks of the position, when they are kept, give the counts at once; else the
+    // squares are counted without a branch per square, since they follow no pattern.
+    if (const Masks* m = KeptMasks()) {
+        black = __builtin_popcountll(m->black);
+        white = __builtin_popcountll(m->white);
+        empty = __builtin_popcountll(m->empty);
+        return;
+    }
     black = white = empty = 0;
     for (char c : squares) {
         black += c == kBlack;

@@ -219,8 +219,11 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
     const std::string& text, const std::string& from, std::istream& is)
 {
     std::string storage;
-    const std::string_view keyword = textinput::ReadWordView(is, storage);
-    textinput::SkipBlanks(is);
+    std::string_view keyword;
+    textinput::ThroughCursor(is, [&keyword, &storage](auto& in) {
+        keyword = textinput::ReadWordView(in, storage);
+        textinput::SkipBlanks(in);
+    });
 
     if (!keyword.empty() && keyword[0] == '.') {
         OnComment(CMsgGGComment(text, from, is, std::string(keyword)));
