@@ -149,7 +149,10 @@ public:
     CMsgGGUpdate(const std::string& text, const std::string& from, std::istream& is)
         : CMsg(text, from)
     {
-        textinput::ReadWord(is, gameId) >> item;
+        textinput::ThroughCursor(is, [this](auto& in) {
+            textinput::ReadWord(in, gameId);
+            item.Read(in);
+        });
         itemRead = !is.fail();
     }
 

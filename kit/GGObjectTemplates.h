@@ -24,11 +24,16 @@ public:
     CGGMoveListItem(const TMove& move, double eval, double time) : move(move), eval(eval), time(time) {}
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in) { ReadFrom(in); }
     void Write(std::ostream& os) const;
 
     TMove move;
     double eval = 0;
     double time = 0;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // The moves of a game in the order played.
@@ -43,12 +48,18 @@ public:
     Item& operator[](std::size_t i) { return m_items[i]; }
     const Item& operator[](std::size_t i) const { return m_items[i]; }
     void clear() { m_items.clear(); }
-    void push_back(const Item& item) { m_items.push_back(item); }
+    // The first room holds a whole game on the usual board, so that a game read or played
+    // move by move is not moved from room to room while it is young.
+    void push_back(const Item& item) {
+        if (m_items.size() == m_items.capacity() && m_items.size() < kFirstRoom) m_items.reserve(kFirstRoom);
+        m_items.push_back(item);
+    }
     void resize(std::size_t n) { m_items.resize(n); }
     const_iterator begin() const { return m_items.begin(); }
     const_iterator end() const { return m_items.end(); }
 
 private:
+    static constexpr std::size_t kFirstRoom = 64;
     std::vector<Item> m_items;
 };
 
@@ -88,7 +99,10 @@ public:
     void Play(const Item& item);
     // The position after the first n moves, recomputed from the start position.
     Position GetPosition(std::size_t n) const;
-    void UpdatePosition() { posCurrent = GetPosition(moves.size()); }
+    void UpdatePosition() {
+        posCurrent = posStart;   // the room of its squares serves again
+        PlayMoves(posCurrent, moves.size());
+    }
     bool IsOver() const { return posCurrent.board.GameOver(); }
     bool NeedsKomi() const { return matchType.kind == 'k' && moves.empty(); }
     bool IsPlayerToMove(const std::string& login) const;
@@ -100,6 +114,7 @@ public:
     // Reads one GGF game. A text that does not open with "(;" leaves a cleared record and
     // a failed stream; a bad value spoils only its own field.
     void ReadGGF(std::istream& is);
+    void ReadGGF(textinput::CCursor& in) { ReadGGFFrom(in); }
 
     std::string place;
     std::string date;
@@ -110,12 +125,24 @@ public:
     Item komiMoves[2];
     TMatchType matchType;
     CGGResult result;
+
+private:
+    template <class In>
+    void ReadGGFFrom(In& in);
+    // Plays the first n moves, and the komi moves' time, on the start position pos.
+    void PlayMoves(Position& pos, std::size_t n) const;
 };
 
 // ---------------------------------------------------------------- CGGMoveListItem
 
 template <class TMove>
 void CGGMoveListItem<TMove>::Read(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+template <class TMove>
+template <class In>
+void CGGMoveListItem<TMove>::ReadFrom(In& is) {
     move.Read(is);
     while (textinput::IsAlnum(textinput::Peek(is))) is.get();
     eval = 0;
@@ -218,11 +245,16 @@ void CGGGame<TBoard, TMove, TMatchType>::Play(const Item& item) {
 template <class TBoard, class TMove, class TMatchType>
 typename CGGGame<TBoard, TMove, TMatchType>::Position CGGGame<TBoard, TMove, TMatchType>::GetPosition(
     std::size_t n) const {
-    n = std::min(n, moves.size());
     Position pos = posStart;
+    PlayMoves(pos, n);
+    return pos;
+}
+
+template <class TBoard, class TMove, class TMatchType>
+void CGGGame<TBoard, TMove, TMatchType>::PlayMoves(Position& pos, std::size_t n) const {
+    n = std::min(n, moves.size());
     if (matchType.kind == 'k' && n > 0) pos.ChargeKomiTime(komiMoves);
     pos.Replay(moves, n);
-    return pos;
 }
 
 template <class TBoard, class TMove, class TMatchType>
@@ -286,6 +318,12 @@ void CGGGame<TBoard, TMove, TMatchType>::WriteGGF(std::ostream& os) const {
 
 template <class TBoard, class TMove, class TMatchType>
 void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadGGFFrom(in); });
+}
+
+template <class TBoard, class TMove, class TMatchType>
+template <class In>
+void CGGGame<TBoard, TMove, TMatchType>::ReadGGFFrom(In& is) {
     using namespace textinput;
     Clear();
     if (GetNonBlank(is) != '(' || is.get() != ';') {
@@ -293,23 +331,19 @@ void CGGGame<TBoard, TMove, TMatchType>::ReadGGF(std::istream& is) {
         return;
     }
 
-    // Every value is parsed from a stream of its own, so that a bad value never disturbs
-    // the game text around it.
-    std::string tag, value;
-    CTextInput vs;
+    // Every value is parsed from a cursor of its own, so that a bad value never disturbs
+    // the game text around it. Tag and value lie in the text when it is at hand.
+    std::string tagStorage, valueStorage;
     bool fKomiRead = false;
     double komi = 0;
     for (;;) {
         SkipBlanks(is);
         if (!is.good() || Peek(is) == ';') break;
-        tag.clear();
-        value.clear();
-        ReadUntil(is, tag, '[');
-        ReadUntil(is, value, ']');
+        const std::string_view t = ReadUntilView(is, '[', tagStorage);
+        const std::string_view value = ReadUntilView(is, ']', valueStorage);
         // A value that the text ends inside is not a value: the game is cut short.
         if (!is.good()) break;
-        vs.Reset(value);
-        const std::string_view t(tag);
+        CCursor vs(value.data(), value.data() + value.size());
         if (t == "B" || t == "W") {
             Item item;
             item.Read(vs);
@@ -385,6 +419,10 @@ public:
     TMatchType matchType;
     char rated = 0;  // 'U' unrated
     int number = 0;
+
+private:
+    template <class In>
+    void ReadDeltaFrom(In& in);
 };
 
 // A finished game of a player's history.
@@ -453,7 +491,8 @@ public:
 };
 
 template <class TMatchType>
-void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+template <class In>
+void CGGMatch<TMatchType>::ReadDeltaFrom(In& is) {
     number = 0;
     if (!textinput::ReadWord(is, id)) return;
     players[1].Read(is);
@@ -466,11 +505,18 @@ void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
 }
 
 template <class TMatchType>
+void CGGMatch<TMatchType>::ReadDelta(std::istream& is) {
+    textinput::ThroughCursor(is, [this](auto& in) { ReadDeltaFrom(in); });
+}
+
+template <class TMatchType>
 void CGGMatch<TMatchType>::Read(std::istream& is) {
-    const int kept = number;
-    ReadDelta(is);
-    number = kept;
-    if (is) textinput::ReadInt(is, number);
+    textinput::ThroughCursor(is, [this](auto& in) {
+        const int kept = number;
+        ReadDeltaFrom(in);
+        number = kept;
+        if (in) textinput::ReadInt(in, number);
+    });
 }
 
 template <class TMatchType>

@@ -13,7 +13,10 @@ using namespace textinput;
 
 // ---------------------------------------------------------------- durations
 
-double ReadDuration(std::istream& is) {
+namespace {
+
+template <class In>
+double DurationFrom(In& is) {
     static const double kUnit[4] = {1, 60, 3600, 86400};
     int parts[4];
     int n = 0;
@@ -29,6 +32,16 @@ double ReadDuration(std::istream& is) {
     for (int i = 0; i < n; i++) seconds += parts[n - 1 - i] * kUnit[i];
     return seconds;
 }
+
+} // namespace
+
+double ReadDuration(std::istream& is) {
+    double seconds = 0;
+    ThroughCursor(is, [&seconds](auto& in) { seconds = DurationFrom(in); });
+    return seconds;
+}
+
+double ReadDuration(CCursor& in) { return DurationFrom(in); }
 
 void WriteDuration(std::ostream& os, int seconds) {
     os.fill('0');
@@ -56,6 +69,13 @@ void CGGClock::Clear() {
 }
 
 void CGGClock::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void CGGClock::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void CGGClock::ReadFrom(In& is) {
     Clear();
     timeLeft = ReadDuration(is);
     if (Accept(is, '/')) {
@@ -117,6 +137,13 @@ bool CGGClock::EqualSeconds(const CGGClock& b) const {
 // ---------------------------------------------------------------- CGGResult
 
 void CGGResult::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void CGGResult::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void CGGResult::ReadFrom(In& is) {
     SkipBlanks(is);
     const int c = Peek(is);
     if (c == '?') {
@@ -153,7 +180,11 @@ void CGGResult::Write(std::ostream& os) const {
 
 // ---------------------------------------------------------------- players and ratings
 
-void CGGPlayer::Read(std::istream& is) { ReadWord(ReadDouble(is, rating), login); }
+void CGGPlayer::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadWord(ReadDouble(in, rating), login); });
+}
+
+void CGGPlayer::Read(CCursor& in) { ReadWord(ReadDouble(in, rating), login); }
 
 void CGGPlayer::Clear() {
     login.clear();

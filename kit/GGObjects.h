@@ -6,9 +6,14 @@
 #include <iosfwd>
 #include <string>
 
+namespace textinput {
+class CCursor;
+}
+
 // Duration text: up to four numbers separated by ':' or '.', the last one seconds
 // (15:00 is 900 seconds); written m:ss below an hour, h:mm:ss from an hour on.
 double ReadDuration(std::istream& is);
+double ReadDuration(textinput::CCursor& in);
 void WriteDuration(std::ostream& os, int seconds);
 
 // One side's clock; all times in seconds.
@@ -21,6 +26,7 @@ public:
         : timeLeft(timeLeft), increment(increment), extension(extension), state(state) {}
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     // "(" minutes, seconds, minutes ")": time, increment, extension of old game records.
     void ReadOld(std::istream& is);
     void Write(std::ostream& os) const;
@@ -41,6 +47,10 @@ public:
     double increment = 0;
     double extension = 0;
     int state = kRunning;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // The result of a game. The score is always from black's view; the kind doubles as the
@@ -60,6 +70,7 @@ public:
     };
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     void Write(std::ostream& os) const;
     void Set(double score, int kind) { this->score = score; this->kind = kind; }
     void Clear() { Set(0, kUnknown); }
@@ -67,12 +78,17 @@ public:
 
     double score = 0;
     int kind = kUnknown;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // A login with its rating; read as "1834.5 somebody".
 class CGGPlayer {
 public:
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     void Clear();
 
     std::string login;

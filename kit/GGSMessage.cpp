@@ -14,6 +14,27 @@ bool IsBlank(int c)
     return c == ' ' || c == '\t';
 }
 
+// The rooms of texts that records of this thread no longer need, for the texts of the
+// next ones: a record is made for every message, so a busy connection would otherwise
+// take and give back memory for each. Only rooms of a usual message's size are kept.
+struct CSpareRooms {
+    static constexpr int kCount = 8;
+    static constexpr size_t kLargest = 4096;
+    std::string rooms[kCount];
+    int count = 0;
+};
+thread_local CSpareRooms spareRooms;
+
+std::string CopyInSpareRoom(const std::string& text)
+{
+    CSpareRooms& spare = spareRooms;
+    if (spare.count == 0 || text.size() > CSpareRooms::kLargest)
+        return text;
+    std::string copy = std::move(spare.rooms[--spare.count]);
+    copy.assign(text);
+    return copy;
+}
+
 } // namespace
 
 std::string ReadRest(std::istream& is)
@@ -31,9 +52,15 @@ std::string ReadRest(std::istream& is)
     return rest;
 }
 
-CMsg::CMsg(const std::string& text, const std::string& from) : text(text), from(from) {}
+CMsg::CMsg(const std::string& text, const std::string& from) : text(CopyInSpareRoom(text)), from(from) {}
 
-CMsg::~CMsg() = default;
+CMsg::~CMsg()
+{
+    CSpareRooms& spare = spareRooms;
+    const size_t room = text.capacity();
+    if (room > std::string().capacity() && room <= CSpareRooms::kLargest && spare.count < CSpareRooms::kCount)
+        spare.rooms[spare.count++] = std::move(text);
+}
 
 void CGGSAliasItem::Read(std::istream& is)
 {

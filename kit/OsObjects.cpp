@@ -16,6 +16,32 @@ using namespace textinput;
 // ---------------------------------------------------------------- COsMove
 
 void COsMove::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsMove::Read(CCursor& in) {
+    // The usual move, a column letter and a row of one or two digits, is taken at once;
+    // anything else as the reader takes it.
+    SkipBlanks(in);
+    const char* p = in.p;
+    if (in.good() && in.end - p >= 2 && IsAlpha(p[0]) && ToUpper(p[0]) != 'P' && IsDigit(p[1])) {
+        int n = p[1] - '0';
+        p += 2;
+        if (p < in.end && IsDigit(*p)) n = 10 * n + (*p++ - '0');
+        if (p == in.end || !IsDigit(*p)) {
+            fPass = false;
+            col = static_cast<unsigned char>(ToUpper(in.p[0])) - 'A';
+            row = n - 1;
+            in.p = p;
+            if (p == in.end) in.state |= std::ios::eofbit;
+            return;
+        }
+    }
+    ReadFrom(in);
+}
+
+template <class In>
+void COsMove::ReadFrom(In& is) {
     char c = GetNonBlank(is);
     if (is.fail()) return;
     c = ToUpper(c);
@@ -60,6 +86,13 @@ bool COsMove::operator<(const COsMove& b) const {
 // ---------------------------------------------------------------- COsBoardType
 
 void COsBoardType::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsBoardType::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void COsBoardType::ReadFrom(In& is) {
     Clear();
     int n = 0;
     ReadInt(is, n);
@@ -118,6 +151,13 @@ void COsMatchType::Clear() {
 }
 
 void COsMatchType::Read(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadFrom(in); });
+}
+
+void COsMatchType::Read(CCursor& in) { ReadFrom(in); }
+
+template <class In>
+void COsMatchType::ReadFrom(In& is) {
     Clear();
     fKomiGiven = false;
     SkipBlanks(is);
@@ -235,12 +275,19 @@ void COsBoard::SetEmpty(const COsBoardType& type) {
     bt = type;
     if (bt.size < 0) bt.size = 0;
     const int n = bt.size;
+    const int width = n + 2;
     squares.assign(bt.NBorderedSquares(), kEmpty);
-    for (int row = -1; row <= n; row++) {
-        for (int col = -1; col <= n; col++) {
-            if (row < 0 || row >= n || col < 0 || col >= n || bt.IsCutCorner(row, col))
-                squares[Index(row, col)] = kDead;
-        }
+    // The border: the first and the last row, and both ends of every row between them.
+    std::fill_n(squares.begin(), width, char(kDead));
+    std::fill_n(squares.end() - width, width, char(kDead));
+    for (int row = 1; row <= n; row++) {
+        squares[row * width] = kDead;
+        squares[row * width + n + 1] = kDead;
+    }
+    if (bt.fOctagon) {
+        for (int row = 0; row < n; row++)
+            for (int col = 0; col < n; col++)
+                if (bt.IsCutCorner(row, col)) squares[Index(row, col)] = kDead;
     }
     fBlackMove = true;
 }
@@ -367,31 +414,49 @@ Bits Reach(Bits own, Bits other) {
     return Step<Shift, Mask>(Line<Shift, Mask>(own, other));
 }
 
-// A shift by a multiple of a step's bit distance.
-template <int Shift>
-Bits ShiftBy(Bits b) {
-    return Shift > 0 ? b << Shift : b >> -Shift;
+// The squares of a line from each square in one direction to the edge of an 8x8 board:
+// first the four directions in which the bit numbers grow, then their opposites.
+struct Rays {
+    Bits line[8][64];
+};
+
+constexpr Rays MakeRays() {
+    Rays rays{};
+    constexpr int kSteps[8][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}, {0, -1}, {-1, 1}, {-1, 0}, {-1, -1}};
+    for (int d = 0; d < 8; d++)
+        for (int square = 0; square < 64; square++) {
+            Bits line = 0;
+            int row = square / 8 + kSteps[d][0], col = square % 8 + kSteps[d][1];
+            for (; row >= 0 && row < 8 && col >= 0 && col < 8; row += kSteps[d][0], col += kSteps[d][1])
+                line |= Bits(1) << (8 * row + col);
+            rays.line[d][square] = line;
+        }
+    return rays;
 }
 
-// The opponent's discs that a disc placed on `from` flips in one direction: a line of them
-// that one's own disc ends. The line is filled in three doublings rather than six steps:
-// `run` holds the squares reached from `from`, `pass` the opponent's discs that a line can
-// cross over one, two and then four squares at a time.
-template <int Shift, Bits Mask>
-Bits Flips(Bits from, Bits own, Bits other) {
-    Bits pass = other & Mask;
-    Bits run = from | (pass & ShiftBy<Shift>(from));
-    pass &= ShiftBy<Shift>(pass);
-    run |= pass & ShiftBy<2 * Shift>(run);
-    pass &= ShiftBy<2 * Shift>(pass);
-    run |= pass & ShiftBy<4 * Shift>(run);
-    const Bits line = run & ~from;
-    return Step<Shift, Mask>(run) & own ? line : 0;
+constexpr Rays kRays = MakeRays();
+
+// The opponent's discs that a disc placed on the square flips along a line whose bit
+// numbers grow: the first square of the line that holds no opponent's disc is its lowest
+// such bit, and when that square holds one's own disc, the line up to it flips.
+Bits FlipsUp(Bits line, Bits own, Bits other) {
+    const Bits stops = line & ~other;
+    const Bits first = stops & (~stops + 1);
+    return line & (first - 1) & (Bits(0) - Bits((first & own) != 0));
+}
+
+// The same along a line whose bit numbers fall: the first square that stops it is the
+// highest such bit. A line of the opponent's discs to the edge has none (the bit taken then,
+// square 0, is either off the line or the opponent's, and flips nothing).
+Bits FlipsDown(Bits line, Bits own, Bits other) {
+    const Bits stops = line & ~other;
+    const Bits first = Bits(1) << (63 - __builtin_clzll(stops | 1));
+    return line & ~((first << 1) - 1) & (Bits(0) - Bits((first & own & line) != 0));
 }
 
 // The square of a mask's lowest bit (the mask is not 0).
-int LowestSquare(Bits b) {
-    static const int kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
+unsigned LowestSquare(Bits b) {
+    static const unsigned char kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
                                    62, 55, 59, 36, 53, 51, 43, 22, 45, 39, 33, 30, 24, 18, 12, 5,
                                    63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21, 44, 32, 23, 11,
                                    46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
@@ -435,11 +500,12 @@ void COsBoard::PlaceAndFlip(int row, int col) {
     Masks& m = MasksToPlay();
     Bits& own = fBlackMove ? m.black : m.white;
     Bits& other = fBlackMove ? m.white : m.black;
-    const Bits from = Bits(1) << (8 * row + col);
-    const Bits flips = Flips<8, ~Bits(0)>(from, own, other) | Flips<-8, ~Bits(0)>(from, own, other) |
-                       Flips<1, kNotFirstColumn>(from, own, other) | Flips<-1, kNotLastColumn>(from, own, other) |
-                       Flips<9, kNotFirstColumn>(from, own, other) | Flips<-9, kNotLastColumn>(from, own, other) |
-                       Flips<7, kNotLastColumn>(from, own, other) | Flips<-7, kNotFirstColumn>(from, own, other);
+    const int square = 8 * row + col;
+    const Bits from = Bits(1) << square;
+    const Bits flips = FlipsUp(kRays.line[0][square], own, other) | FlipsUp(kRays.line[1][square], own, other) |
+                       FlipsUp(kRays.line[2][square], own, other) | FlipsUp(kRays.line[3][square], own, other) |
+                       FlipsDown(kRays.line[4][square], own, other) | FlipsDown(kRays.line[5][square], own, other) |
+                       FlipsDown(kRays.line[6][square], own, other) | FlipsDown(kRays.line[7][square], own, other);
     own |= from | flips;
     other &= ~flips;
     m.empty &= ~from;
@@ -450,8 +516,8 @@ void COsBoard::PlaceAndFlip(int row, int col) {
     char* const keptFirst = keptSquares + width + 1;
     first[row * width + col] = keptFirst[row * width + col] = mover;
     for (Bits each = flips; each; each &= each - 1) {
-        const int square = LowestSquare(each);
-        const int at = square / 8 * width + square % 8;
+        const unsigned flipped = LowestSquare(each);
+        const int at = static_cast<int>(flipped / 8) * width + static_cast<int>(flipped % 8);
         first[at] = keptFirst[at] = mover;
     }
 }
@@ -583,14 +649,19 @@ bool COsBoard::GameOver() const {
 }
 
 void COsBoard::CountDiscs(int& black, int& white, int& empty) const {
+    // The masks of the position, when they are kept, give the counts at once; else the
+    // squares are counted without a branch per square, since they follow no pattern.
+    if (const Masks* m = KeptMasks()) {
+        black = __builtin_popcountll(m->black);
+        white = __builtin_popcountll(m->white);
+        empty = __builtin_popcountll(m->empty);
+        return;
+    }
     black = white = empty = 0;
     for (char c : squares) {
-        if (c == kBlack)
-            black++;
-        else if (c == kWhite)
-            white++;
-        else if (c == kEmpty)
-            empty++;
+        black += c == kBlack;
+        white += c == kWhite;
+        empty += c == kEmpty;
     }
 }
 
@@ -642,6 +713,13 @@ void COsBoard::WriteGGF(std::ostream& os) const {
 }
 
 void COsBoard::ReadGGF(std::istream& is) {
+    ThroughCursor(is, [this](auto& in) { ReadGGFFrom(in); });
+}
+
+void COsBoard::ReadGGF(CCursor& in) { ReadGGFFrom(in); }
+
+template <class In>
+void COsBoard::ReadGGFFrom(In& is) {
     Clear();
     COsBoardType type;
     type.Read(is);

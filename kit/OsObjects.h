@@ -16,6 +16,7 @@ public:
     COsMove(int row, int col) : fPass(false), row(row), col(col) {}
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     void Write(std::ostream& os) const;
     // 10 x (column+1) + (row+1), sign ignored.
     void SetFromSquareNumber(int n);
@@ -27,12 +28,17 @@ public:
     bool fPass = true;
     int row = 0;
     int col = 0;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // A board: square boards 4x4 to 14x14, or the octagon (10x10 less three squares per corner).
 class COsBoardType {
 public:
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     void Write(std::ostream& os) const;
     void Clear();
 
@@ -47,6 +53,10 @@ public:
 
     int size = 0;
     bool fOctagon = false;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // The terms of a match: board, colour wish, komi or synchro, random start, anti.
@@ -59,6 +69,7 @@ public:
     };
 
     void Read(std::istream& is);
+    void Read(textinput::CCursor& in);
     void Write(std::ostream& os) const;
     void Clear();
 
@@ -80,6 +91,10 @@ public:
     char kind = '?';
     bool fKomiGiven = false;
     double komi = 0;
+
+private:
+    template <class In>
+    void ReadFrom(In& in);
 };
 
 // The key of a player's rating: board type, random start, anti.
@@ -146,6 +161,7 @@ public:
     // blank and the side to move ("8 ---...-O*------*O---...- *").
     void WriteGGF(std::ostream& os) const;
     void ReadGGF(std::istream& is);
+    void ReadGGF(textinput::CCursor& in);
 
     COsBoardType bt;
     std::string squares;
@@ -160,6 +176,8 @@ public:
     };
 
 private:
+    template <class In>
+    void ReadGGFFrom(In& in);
     bool IsOnBoard(int row, int col) const;
     int Index(int row, int col) const { return (row + 1) * (bt.size + 2) + col + 1; }
     // The kept masks while the squares are still those they were made from, else null.

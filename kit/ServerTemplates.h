@@ -23,9 +23,8 @@ enum class Keyword {
 };
 
 // By length first: a message's keyword is compared with at most four words.
-inline Keyword Find(const std::string& keyword)
+inline Keyword Find(std::string_view k)
 {
-    const std::string_view k(keyword);
     switch (k.size()) {
     case 1:
         return k == "+" ? Keyword::kPlus : k == "-" ? Keyword::kMinus : Keyword::kOther;
@@ -172,15 +171,21 @@ private:
     {
         return Fits(request.players[0]) && Fits(request.players[1]) && Fits(request.storedId);
     }
-    // Files the value under the id unless the map is full and the id new.
+    // Files the value under the id unless the map is full and the id new. Ids that come in
+    // ascending order, as a list's do, go to the end without a search.
     template <class TMap>
     static void File(TMap& map, size_t most, const std::string& id, const typename TMap::mapped_type& value)
     {
-        const auto it = map.find(id);
-        if (it != map.end())
-            it->second = value;
-        else if (map.size() < most)
-            map.emplace(id, value);
+        auto it = map.end();
+        if (!map.empty() && !(map.rbegin()->first < id)) {
+            it = map.lower_bound(id);
+            if (it != map.end() && it->first == id) {
+                it->second = value;
+                return;
+            }
+        }
+        if (map.size() < most)
+            map.emplace_hint(it, id, value);
     }
     template <class TMap>
     static typename TMap::mapped_type* Find(TMap& map, const std::string& id)
@@ -213,12 +218,15 @@ template <class TGame, class TPosition, class TBoard, class TMove, class TMatchT
 void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::HandleMessage(
     const std::string& text, const std::string& from, std::istream& is)
 {
-    std::string keyword;
-    textinput::ReadWord(is, keyword);
-    textinput::SkipBlanks(is);
+    std::string storage;
+    std::string_view keyword;
+    textinput::ThroughCursor(is, [&keyword, &storage](auto& in) {
+        keyword = textinput::ReadWordView(in, storage);
+        textinput::SkipBlanks(in);
+    });
 
     if (!keyword.empty() && keyword[0] == '.') {
-        OnComment(CMsgGGComment(text, from, is, keyword));
+        OnComment(CMsgGGComment(text, from, is, std::string(keyword)));
         return;
     }
     using servicekeyword::Keyword;
@@ -316,7 +324,7 @@ void CServerGG<TGame, TPosition, TBoard, TMove, TMatchType, TRatingType>::Handle
         break;
     }
     case Keyword::kOther:
-        OnMessage(CMsgGGUnknown(text, from, is, keyword));
+        OnMessage(CMsgGGUnknown(text, from, is, std::string(keyword)));
         break;
     }
 }

@@ -22,9 +22,7 @@ bool BeginNumber(std::istream& is)
     return false;
 }
 
-// The characters of a number come either from any stream buffer, one call at a time, or
-// straight from the text of the kit's own stream; the readers below are written once over
-// both.
+// The characters of a number from any stream buffer, one call at a time.
 class CBufferCursor {
 public:
     explicit CBufferCursor(std::streambuf* buffer) : buffer(buffer), c(buffer->sgetc()) {}
@@ -36,58 +34,6 @@ private:
     std::streambuf* buffer;
     int c;
 };
-
-class CTextCursor {
-public:
-    explicit CTextCursor(CTextInput::Buffer* input) : input(input), p(input->Next()), end(input->End()) {}
-    int Get() const { return p < end ? static_cast<unsigned char>(*p) : kEnd; }
-    void Next() { ++p; }
-    void Finish() { input->Take(p); }
-    const char* Position() const { return p; }
-
-private:
-    CTextInput::Buffer* input;
-    const char* p;
-    const char* end;
-};
-
-template <class Cursor>
-void ReadIntFrom(std::istream& is, Cursor& in, int& value)
-{
-    int c = in.Get();
-    const bool negative = c == '-';
-    if (c == '-' || c == '+') {
-        in.Next();
-        c = in.Get();
-    }
-    // A number beyond an int fails and gives the int's limit on its side.
-    const unsigned long long most = negative ? 2147483648ULL : 2147483647ULL;
-    unsigned long long result = 0;
-    bool digits = false;
-    bool overflow = false;
-    while (IsDigit(c)) {
-        digits = true;
-        result = result * 10 + static_cast<unsigned>(c - '0');
-        if (result > most) {
-            overflow = true;
-            result = most;
-        }
-        in.Next();
-        c = in.Get();
-    }
-    in.Finish();
-    std::ios::iostate state = c == kEnd ? std::ios::eofbit : std::ios::goodbit;
-    if (!digits) {
-        value = 0;
-        state |= std::ios::failbit;
-    } else {
-        if (overflow)
-            state |= std::ios::failbit;
-        value = negative ? static_cast<int>(-static_cast<long long>(result)) : static_cast<int>(result);
-    }
-    if (state != std::ios::goodbit)
-        is.setstate(state);
-}
 
 // What a number's characters hold. The usual number (a few digits, a few decimals, no
 // exponent) is gathered as an integer and a count of decimals on the way.
@@ -184,42 +130,46 @@ void SetState(std::istream& is, std::ios::iostate state)
 
 std::istream& ReadInt(std::istream& is, int& value)
 {
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is)) {
+        ReadText(is, *text, [&value](CCursor& in) { ReadInt(in, value); });
+        return is;
+    }
     if (!BeginNumber(is))
         return is;
-    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
-        CTextCursor in(input);
-        ReadIntFrom(is, in, value);
-    } else {
-        CBufferCursor in(is.rdbuf());
-        ReadIntFrom(is, in, value);
-    }
+    CBufferCursor in(is.rdbuf());
+    SetState(is, detail::ReadIntFrom(in, value));
     return is;
+}
+
+void detail::ReadAnyDouble(CCursor& in, double& value)
+{
+    // The characters stay in the text; only an unusual number needs them gathered.
+    CNumberCursor text(in);
+    const char* const begin = text.Position();
+    const NumberText n = ScanNumber(text, [](char) {});
+    std::ios::iostate state = text.Get() == kEnd ? std::ios::eofbit : std::ios::goodbit;
+    const char* const end = text.Position();
+    text.Finish();
+    if (IsPlain(n)) {
+        value = PlainValue(n);
+    } else {
+        std::string gathered(begin, end);
+        for (char& c : gathered)
+            if (c == 'E')
+                c = 'e';
+        value = ConvertText(gathered, state);
+    }
+    in.setstate(state);
 }
 
 std::istream& ReadDouble(std::istream& is, double& value)
 {
-    if (!BeginNumber(is))
-        return is;
-    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
-        // The characters stay in the text; only an unusual number needs them gathered.
-        CTextCursor in(input);
-        const char* const begin = in.Position();
-        const NumberText n = ScanNumber(in, [](char) {});
-        std::ios::iostate state = in.Get() == kEnd ? std::ios::eofbit : std::ios::goodbit;
-        const char* const end = in.Position();
-        in.Finish();
-        if (IsPlain(n)) {
-            value = PlainValue(n);
-        } else {
-            std::string text(begin, end);
-            for (char& c : text)
-                if (c == 'E')
-                    c = 'e';
-            value = ConvertText(text, state);
-        }
-        SetState(is, state);
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is)) {
+        ReadText(is, *text, [&value](CCursor& in) { ReadDouble(in, value); });
         return is;
     }
+    if (!BeginNumber(is))
+        return is;
     CBufferCursor in(is.rdbuf());
     std::string text;
     const NumberText n = ScanNumber(in, [&text](char c) { text += c; });

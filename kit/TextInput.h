@@ -4,11 +4,18 @@
 // look the locale up or build a sentry on every call; the messages of a game call these
 // for every character that matters, so they are made to do what the operators do with the
 // classic locale, and no more.
+//
+// The records that a busy connection reads most (moves, clocks, players, match types,
+// boards, games, matches) have readers written once for two sources: any input stream,
+// and a cursor over a text with the state that a stream over it would have. They read the
+// kit's own text stream through a cursor: the same characters taken, the same values and
+// the same state in the end, without a stream's calls for every character.
 #pragma once
 
 #include <cstring>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 
 #include "KitAssert.h"
@@ -25,12 +32,48 @@ inline int Peek(std::istream& is) {
 }
 
 inline bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-// White space as the streams' classic locale has it.
-inline bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+// White space as the streams' classic locale has it. Most characters lie above the blank,
+// which one comparison tells.
+inline bool IsSpace(int c) { return c <= ' ' && (c == ' ' || (c >= '\t' && c <= '\r')); }
 inline bool IsAlpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool IsAlnum(int c) { return IsAlpha(c) || IsDigit(c); }
 inline char ToUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 inline char ToLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// A reading position in a text, with the state that a stream over the text would have
+// there. The text must outlive the reading.
+class CCursor {
+public:
+    CCursor(const char* begin, const char* end, std::ios::iostate state = std::ios::goodbit)
+        : p(begin), end(end), state(state) {}
+
+    bool good() const { return state == std::ios::goodbit; }
+    bool eof() const { return (state & std::ios::eofbit) != 0; }
+    bool fail() const { return (state & (std::ios::failbit | std::ios::badbit)) != 0; }
+    bool bad() const { return (state & std::ios::badbit) != 0; }
+    explicit operator bool() const { return !fail(); }
+    bool operator!() const { return fail(); }
+    std::ios::iostate rdstate() const { return state; }
+    void setstate(std::ios::iostate bits) { state |= bits; }
+    void clear(std::ios::iostate bits = std::ios::goodbit) { state = bits; }
+    // As a stream's get(): the next character; at the end, or when the cursor is not good,
+    // EOF and the failed state.
+    int get() {
+        if (!good()) {
+            state |= std::ios::failbit;
+            return std::char_traits<char>::eof();
+        }
+        if (p == end) {
+            state |= std::ios::eofbit | std::ios::failbit;
+            return std::char_traits<char>::eof();
+        }
+        return static_cast<unsigned char>(*p++);
+    }
+
+    const char* p;
+    const char* end;
+    std::ios::iostate state;
+};
 
 // An input stream over a text that it does not copy; the text must outlive the reading.
 // Made to be used again: Reset points it at another text and forgets the last reading.
@@ -76,6 +119,7 @@ public:
             return seekoff(off_type(pos), std::ios::beg, which);
         }
     };
+    Buffer& Text() { return buffer; }
     // The stream's buffer when it is one of these, else null.
     static Buffer* TextOf(std::istream& is) {
         std::streambuf* buffer = is.rdbuf();
@@ -85,6 +129,244 @@ public:
 private:
     Buffer buffer;
 };
+
+// Reads from a cursor over the text of the kit's own stream, then leaves the stream
+// where the cursor ended and with its state.
+template <class Read>
+void ReadText(std::istream& is, CTextInput::Buffer& text, Read read) {
+    CCursor in(text.Next(), text.End(), is.rdstate());
+    read(in);
+    text.Take(in.p);
+    if (in.state != is.rdstate()) is.clear(in.state);
+}
+
+// Runs read(in) on a cursor when the stream is the kit's own text stream, else on the
+// stream itself: a reader written for both sources.
+template <class Read>
+void ThroughCursor(std::istream& is, Read read) {
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is))
+        ReadText(is, *text, read);
+    else
+        read(is);
+}
+
+// ---------------------------------------------------------------- on a cursor
+
+inline int Peek(CCursor& in) {
+    if (!in.good()) return std::char_traits<char>::eof();
+    if (in.p == in.end) {
+        in.state |= std::ios::eofbit;
+        return std::char_traits<char>::eof();
+    }
+    return static_cast<unsigned char>(*in.p);
+}
+
+inline void SkipBlanks(CCursor& in) {
+    if (!in.good()) return;
+    const char* p = in.p;
+    while (p < in.end && IsSpace(*p)) ++p;
+    in.p = p;
+    if (p == in.end) in.state |= std::ios::eofbit;
+}
+
+// Takes one word as ReadWord below does, given as a range of the cursor's text; empty
+// when there is none.
+inline std::string_view ReadWordView(CCursor& in) {
+    if (!in.good()) {
+        in.state |= std::ios::failbit;
+        return std::string_view();
+    }
+    const char* p = in.p;
+    while (p < in.end && IsSpace(*p)) ++p;
+    const char* const begin = p;
+    while (p < in.end && !IsSpace(*p)) ++p;
+    in.p = p;
+    if (p == begin) {
+        in.state |= std::ios::eofbit | std::ios::failbit;
+        return std::string_view();
+    }
+    if (p == in.end) in.state |= std::ios::eofbit;
+    return std::string_view(begin, static_cast<size_t>(p - begin));
+}
+
+inline CCursor& ReadWord(CCursor& in, std::string& word) {
+    const std::string_view taken = ReadWordView(in);
+    if (!taken.empty()) word.assign(taken);
+    return in;
+}
+
+// As ReadUntil below, with the text given as a range of the cursor's text; an empty one
+// when the cursor is not good.
+inline std::string_view ReadUntilView(CCursor& in, char delimiter) {
+    if (!in.good()) {
+        in.state |= std::ios::failbit;
+        return std::string_view();
+    }
+    const char* const begin = in.p;
+    const void* found = std::memchr(begin, delimiter, static_cast<size_t>(in.end - begin));
+    const char* const p = found ? static_cast<const char*>(found) : in.end;
+    const std::string_view text(begin, static_cast<size_t>(p - begin));
+    if (p == in.end) {
+        in.p = p;
+        in.state |= p == begin ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit;
+    } else {
+        in.p = p + 1;
+    }
+    return text;
+}
+
+inline CCursor& ReadUntil(CCursor& in, std::string& text, char delimiter) {
+    if (!in.good()) {
+        in.state |= std::ios::failbit;
+        return in;
+    }
+    text.assign(ReadUntilView(in, delimiter));
+    return in;
+}
+
+inline CCursor& ReadChar(CCursor& in, char& c) {
+    SkipBlanks(in);
+    if (in.good())
+        c = *in.p++;
+    else
+        in.state |= std::ios::failbit;
+    return in;
+}
+
+inline char GetNonBlank(CCursor& in) {
+    char c = '\0';
+    ReadChar(in, c);
+    return c;
+}
+
+namespace detail {
+
+// The characters of a number under a cursor, for the readers of numbers, which are written
+// once over these and over a stream buffer's characters.
+class CNumberCursor {
+public:
+    explicit CNumberCursor(CCursor& in) : in(in), p(in.p) {}
+    int Get() const { return p < in.end ? static_cast<unsigned char>(*p) : std::char_traits<char>::eof(); }
+    void Next() { ++p; }
+    void Finish() { in.p = p; }
+    const char* Position() const { return p; }
+
+private:
+    CCursor& in;
+    const char* p;
+};
+
+// Reads an int as `>>` does from its first character on; returns the state it adds.
+template <class Cursor>
+std::ios::iostate ReadIntFrom(Cursor& in, int& value) {
+    int c = in.Get();
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        in.Next();
+        c = in.Get();
+    }
+    // A number beyond an int fails and gives the int's limit on its side.
+    const unsigned long long most = negative ? 2147483648ULL : 2147483647ULL;
+    unsigned long long result = 0;
+    bool digits = false;
+    bool overflow = false;
+    while (IsDigit(c)) {
+        digits = true;
+        result = result * 10 + static_cast<unsigned>(c - '0');
+        if (result > most) {
+            overflow = true;
+            result = most;
+        }
+        in.Next();
+        c = in.Get();
+    }
+    in.Finish();
+    std::ios::iostate state = c == std::char_traits<char>::eof() ? std::ios::eofbit : std::ios::goodbit;
+    if (!digits) {
+        value = 0;
+        state |= std::ios::failbit;
+    } else {
+        if (overflow) state |= std::ios::failbit;
+        value = negative ? static_cast<int>(-static_cast<long long>(result)) : static_cast<int>(result);
+    }
+    return state;
+}
+
+// Any number from the cursor's next character on, an exponent or many digits included.
+void ReadAnyDouble(CCursor& in, double& value);
+
+}  // namespace detail
+
+inline CCursor& ReadInt(CCursor& in, int& value) {
+    SkipBlanks(in);
+    if (!in.good()) {
+        in.state |= std::ios::failbit;
+        return in;
+    }
+    detail::CNumberCursor number(in);
+    in.state |= detail::ReadIntFrom(number, value);
+    return in;
+}
+
+// The usual number (a sign, up to 15 digits with a decimal point among them, no exponent)
+// is read here; any other by the general reader, which takes it as `>>` takes it.
+inline CCursor& ReadDouble(CCursor& in, double& value) {
+    SkipBlanks(in);
+    if (!in.good()) {
+        in.state |= std::ios::failbit;
+        return in;
+    }
+    const char* p = in.p;
+    const char* const end = in.end;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    // The digits before the point, then those after it.
+    unsigned long long digits = 0;
+    const char* const whole = p;
+    while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    long count = p - whole;
+    int decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+        decimals = static_cast<int>(p - fraction);
+        count += decimals;
+    }
+    if (count == 0 || count > 15 || (p < end && (*p == 'e' || *p == 'E'))) {
+        detail::ReadAnyDouble(in, value);
+        return in;
+    }
+    // An integer and a power of ten, both exact as doubles: the one rounding of the
+    // division gives the nearest double, as the library's conversion does.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double number = static_cast<double>(static_cast<long long>(digits)) / kPowers[decimals];
+    value = negative ? -number : number;
+    in.p = p;
+    if (p == in.end) in.state |= std::ios::eofbit;
+    return in;
+}
+
+inline void Expect(CCursor& in, char expected) {
+    const char c = GetNonBlank(in);
+    KIT_ASSERT(c == expected || !in);
+    (void)c;
+    (void)expected;
+}
+
+inline bool Accept(CCursor& in, char c) {
+    if (Peek(in) != static_cast<unsigned char>(c)) return false;
+    ++in.p;
+    return true;
+}
+
+// The standard extractions that the readers use, with what a stream over the text gives.
+inline CCursor& operator>>(CCursor& in, int& value) { return ReadInt(in, value); }
+inline CCursor& operator>>(CCursor& in, double& value) { return ReadDouble(in, value); }
+inline CCursor& operator>>(CCursor& in, std::string& word) { return ReadWord(in, word); }
+inline CCursor& operator>>(CCursor& in, char& c) { return ReadChar(in, c); }
+
+// ---------------------------------------------------------------- on a stream
 
 // Skips white space; an end of input sets only the end state.
 inline void SkipBlanks(std::istream& is) {
@@ -98,20 +380,9 @@ inline void SkipBlanks(std::istream& is) {
 // Reads one word as `is >> word` does (blanks skipped first, the word left as it was when
 // there is none).
 inline std::istream& ReadWord(std::istream& is, std::string& word) {
-    if (CTextInput::Buffer* text = CTextInput::TextOf(is); text && is.good()) {
-        const char* p = text->Next();
-        const char* const end = text->End();
-        while (p < end && IsSpace(*p)) ++p;
-        const char* const begin = p;
-        while (p < end && !IsSpace(*p)) ++p;
-        text->Take(p);
-        if (p == begin) {
-            is.setstate(std::ios::eofbit | std::ios::failbit);
-            return is;
-        }
-        word.assign(begin, p);
-        if (p == end) is.setstate(std::ios::eofbit);
-        is.width(0);
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is)) {
+        ReadText(is, *text, [&word](CCursor& in) { ReadWord(in, word); });
+        if (!is.fail()) is.width(0);
         return is;
     }
     SkipBlanks(is);
@@ -131,25 +402,28 @@ inline std::istream& ReadWord(std::istream& is, std::string& word) {
     return is;
 }
 
+// Reads one word as ReadWord does and gives it as a range: in the kit's own text stream
+// the range lies in the text, in any other in `storage`; empty when there is none.
+inline std::string_view ReadWordView(std::istream& is, std::string& storage) {
+    if (CTextInput::Buffer* text = CTextInput::TextOf(is)) {
+        std::string_view word;
+        ReadText(is, *text, [&word](CCursor& in) { word = ReadWordView(in); });
+        return word;
+    }
+    storage.clear();
+    ReadWord(is, storage);
+    return storage;
+}
+
 // Reads up to the delimiter as `std::getline(is, text, delimiter)` does (the delimiter taken
 // and not kept; the text left as it was when the stream is not good).
 inline std::istream& ReadUntil(std::istream& is, std::string& text, char delimiter) {
-    if (!is.good()) {
-        is.setstate(std::ios::failbit);
+    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
+        ReadText(is, *input, [&](CCursor& in) { ReadUntil(in, text, delimiter); });
         return is;
     }
-    if (CTextInput::Buffer* input = CTextInput::TextOf(is)) {
-        const char* const begin = input->Next();
-        const char* const end = input->End();
-        const char* p = begin;
-        while (p < end && *p != delimiter) ++p;
-        text.assign(begin, p);
-        if (p == end) {
-            input->Take(p);
-            is.setstate(p == begin ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
-        } else {
-            input->Take(p + 1);
-        }
+    if (!is.good()) {
+        is.setstate(std::ios::failbit);
         return is;
     }
     text.clear();
@@ -172,6 +446,20 @@ inline std::istream& ReadUntil(std::istream& is, std::string& text, char delimit
     if (state != std::ios::goodbit) is.setstate(state);
     return is;
 }
+
+// ReadUntil into `storage`, given as a range; the same for a cursor's reader written for
+// both sources.
+inline std::string_view ReadUntilView(std::istream& is, char delimiter, std::string& storage) {
+    storage.clear();
+    ReadUntil(is, storage, delimiter);
+    return storage;
+}
+
+inline std::string_view ReadUntilView(CCursor& in, char delimiter, std::string&) {
+    return ReadUntilView(in, delimiter);
+}
+
+inline std::string_view ReadWordView(CCursor& in, std::string&) { return ReadWordView(in); }
 
 // Takes one line as `std::getline(is, line)` does and gives its characters as a range: in
 // the kit's own text stream the range lies in the text, in any other in `storage`. False

@@ -4,6 +4,7 @@
 #include "TextInput.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -240,7 +241,7 @@ void ggsstream::Run()
 
 void ggsstream::ProcessLine(std::string& line)
 {
-    if (line.size() == 5 && line.compare(0, 5, "READY") == 0) {
+    if (line.size() == 5 && std::memcmp(line.data(), "READY", 5) == 0) {
         DispatchPending();
         line.clear();
         return;
@@ -269,14 +270,14 @@ void ggsstream::ProcessLine(std::string& line)
 
 void ggsstream::DispatchPending()
 {
-    std::string text;
-    text.swap(pending);
+    std::string text = std::move(pending);
+    pending.clear();
     pendingTruncated = false;
     HandleText(text, Origin::Server);
     // The text's room serves the next message, unless a handler began one meanwhile.
     if (pending.empty()) {
         text.clear();
-        pending.swap(text);
+        pending = std::move(text);
     }
 }
 
@@ -322,15 +323,25 @@ void ggsstream::ParseClientMessage(const std::string& text)
     }
 }
 
-void ggsstream::Route(const std::string& text, std::istream& is)
+// The first word and the blanks behind it are read in place, as the stream would read
+// them, and the stream is left after them.
+void ggsstream::Route(const std::string& text, textinput::CTextInput& is)
 {
-    std::string word;
-    textinput::ReadWord(is, word);
-    textinput::SkipBlanks(is);
-    if (word.empty())
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end && textinput::IsSpace(*p))
+        ++p;
+    const char* const first = p;
+    while (p < end && !textinput::IsSpace(*p))
+        ++p;
+    if (p == first)
         return;
-    if (word.back() == ':')
-        word.pop_back();
+    const std::string word(first, p[-1] == ':' ? p - 1 : p);
+    while (p < end && textinput::IsSpace(*p))
+        ++p;
+    is.Text().Take(p);
+    if (p == end)
+        is.setstate(std::ios::eofbit);
     if (CServer* service = FindService(word)) {
         service->HandleMessage(text, word, is);
     } else if (word.empty()) {
@@ -491,8 +502,12 @@ bool ggsstream::HasService(const std::string& name) const
     return services.count(name) != 0;
 }
 
+// Every message asks, and the stream files only the services it knows (one): a look at
+// each name costs less than a search of the tree.
 CServer* ggsstream::FindService(const std::string& name) const
 {
-    const auto found = services.find(name);
-    return found == services.end() ? nullptr : found->second.get();
+    for (const auto& entry : services)
+        if (entry.first == name)
+            return entry.second.get();
+    return nullptr;
 }

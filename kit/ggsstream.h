@@ -15,6 +15,9 @@
 #include <string>
 
 class CServer;
+namespace textinput {
+class CTextInput;
+}
 
 class ggsstream : public std::iostream {
 public:
@@ -132,7 +135,7 @@ protected:
     std::unique_ptr<sockbuf> socketBuffer;
 
 private:
-    void Route(const std::string& text, std::istream& is);
+    void Route(const std::string& text, textinput::CTextInput& is);
 
     bool previousWasCR = false;
     bool pendingTruncated = false;
