@@ -56,20 +56,26 @@ std::string Rest(CCursor& in)
     return std::string(in.p, in.end);
 }
 
+// Two reads in a row into values that start as the sentinel: what they read, the states
+// after each and what is left.
+template <class T, class In, class Read, class Show>
+Outcome ReadTwice(In& is, const T& sentinel, Read read, Show show)
+{
+    T first = sentinel, second = sentinel;
+    read(is, first);
+    const std::ios::iostate afterFirst = is.rdstate();
+    read(is, second);
+    const std::ios::iostate state = is.rdstate();
+    return Outcome{show(first) + "|" + std::to_string(afterFirst) + "|" + show(second), state, Rest(is)};
+}
+
 // Reads twice in a row with the operator and with the kit's reader, on a standard string
 // stream, on the kit's own text stream and on a cursor, from values that start as
 // sentinels.
 template <class T, class Standard, class Kit, class Show>
 void ExpectSameReads(const std::string& text, T sentinel, Standard standard, Kit kit, Show show)
 {
-    auto run = [&](auto& is, auto read) {
-        T first = sentinel, second = sentinel;
-        read(is, first);
-        const std::ios::iostate afterFirst = is.rdstate();
-        read(is, second);
-        const std::ios::iostate state = is.rdstate();
-        return Outcome{show(first) + "|" + std::to_string(afterFirst) + "|" + show(second), state, Rest(is)};
-    };
+    auto run = [&](auto& is, auto read) { return ReadTwice(is, sentinel, read, show); };
     std::istringstream a(text);
     const Outcome expected = run(a, standard);
     std::istringstream b(text);
@@ -222,14 +228,7 @@ namespace {
 template <class T, class Read, class Show>
 void ExpectSameRecordReads(const std::string& text, const T& sentinel, Read read, Show show)
 {
-    auto run = [&](std::istream& is) {
-        T first = sentinel, second = sentinel;
-        read(is, first);
-        const std::ios::iostate afterFirst = is.rdstate();
-        read(is, second);
-        const std::ios::iostate state = is.rdstate();
-        return Outcome{show(first) + "|" + std::to_string(afterFirst) + "|" + show(second), state, Rest(is)};
-    };
+    auto run = [&](std::istream& is) { return ReadTwice(is, sentinel, read, show); };
     std::istringstream a(text);
     const Outcome expected = run(a);
     CTextInput b;
