@@ -78,9 +78,6 @@ LRESULT CMainFrame::OnServerLine(WPARAM wParam, LPARAM lParam)
     CTavoApp* app = TavoApp();
     if (!packet || !app || !app->IsCurrentStream(packet->stream))
         return 0;
-    if (packet->origin == ggsstream::Origin::Client)
-        packet->stream->ParseClientMessage(packet->line);
-    else
-        packet->stream->ParseMessage(packet->line);
+    packet->stream->ParseText(packet->line, packet->origin);
     return 0;
 }

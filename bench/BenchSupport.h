@@ -98,47 +98,30 @@ double RunStream(uint16_t port, size_t& messages)
     return seconds;
 }
 
-// The floor: the reader loop's own receiving and line splitting on the same bytes (a block
-// at a time through the socket buffer, the text between BEL, CR and LF joined to the line
-// up to its bound, a line ended by CR, LF or CR LF, the connection tested as the loop tests
-// it), with each line only counted.
+// The floor: the reader loop's own receiving and line splitting on the same bytes (its
+// blocks through the socket buffer, its splitter, the connection tested before each line
+// as the loop tests it), with each line only counted.
 inline double RunFloor(uint16_t port, size_t& lines, size_t& bytes)
 {
     ggsstream stream;
     LoginOrExit(stream, port);
     std::streambuf* buffer = stream.rdbuf();
     const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
-    std::string line;
-    bool previousWasCR = false;
+    ggsstream::CLineSplitter splitter;
     char block[sockbuf::kAreaSize];
     lines = bytes = 0;
     const auto start = Clock::now();
-    for (;;) {
-        std::streamsize n = 0;
-        if (socket->IsConnected() && buffer->sgetc() != EOF)
-            n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
-        if (n <= 0)
-            break;
+    for (std::streamsize n; (n = ggsstream::ReadBlock(buffer, block, sizeof block)) > 0;) {
         bytes += static_cast<size_t>(n);
-        for (const char *c = block, *end = block + n; c < end;) {
-            const char* text = c;
-            while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
-                ++c;
-            if (c > text) {
-                line.append(text, std::min<size_t>(c - text, ggsstream::kMaxLine - line.size()));
-                previousWasCR = false;
-            }
-            if (c == end)
-                break;
-            if (*c != '\a' && (*c == '\r' || !previousWasCR)) {
+        splitter.Take(
+            block, block + n,
+            [socket, &lines](std::string&) {
                 if (!socket->IsConnected())
-                    break;
+                    return false;
                 ++lines;
-                line.clear();
-            }
-            previousWasCR = *c == '\r';
-            ++c;
-        }
+                return true;
+            },
+            [] {});
     }
     return Seconds(Clock::now() - start);
 }

@@ -95,12 +95,12 @@ void CGGSUser::Read(std::istream& is)
     word2.clear();
     word3.clear();
     word4.clear();
-    using textinput::TakeWord;
-    if (!TakeWord(p, end, login) || !textinput::TakeChar(p, end, status)) {
+    textinput::CCursor ls(p, end);
+    if (!textinput::ReadChar(textinput::ReadWord(ls, login), status)) {
         is.setstate(std::ios::failbit);
         return;
     }
-    TakeWord(p, end, word1) && TakeWord(p, end, word2) && TakeWord(p, end, word3) && TakeWord(p, end, word4);
+    textinput::ReadWord(textinput::ReadWord(textinput::ReadWord(textinput::ReadWord(ls, word1), word2), word3), word4);
 }
 
 int CGGSUser::GetStatusRank() const

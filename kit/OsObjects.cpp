@@ -476,6 +476,10 @@ bool AnyMove(const Masks& m, bool black) {
     return black ? AnyMove(m.black, m.white, m.empty) : AnyMove(m.white, m.black, m.empty);
 }
 
+// Neither side has a move; the side to move is asked first, since it has one far more
+// often than not.
+bool Ended(const Masks& m, bool blackToMove) { return !AnyMove(m, blackToMove) && !AnyMove(m, !blackToMove); }
+
 } // namespace
 
 const COsBoard::Masks* COsBoard::KeptMasks() const {
@@ -530,7 +534,7 @@ bool COsBoard::Play(const COsMove& mv) {
     // The masks serve the move and then the test for the end.
     PlaceAndFlip(mv.row, mv.col);
     fBlackMove = !fBlackMove;
-    return !AnyMove(kept, fBlackMove) && !AnyMove(kept, !fBlackMove);
+    return Ended(kept, fBlackMove);
 }
 
 void COsBoard::Update(const COsMove& mv) {
@@ -642,8 +646,7 @@ int COsBoard::GameState() const {
 bool COsBoard::GameOver() const {
     if (FitsBits(bt) && squares.size() == static_cast<size_t>(bt.NBorderedSquares())) {
         const Masks* kept = KeptMasks();
-        const Masks m = kept ? *kept : Gather(*this);
-        return !AnyMove(m, fBlackMove) && !AnyMove(m, !fBlackMove);
+        return Ended(kept ? *kept : Gather(*this), fBlackMove);
     }
     return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove);
 }

@@ -84,9 +84,7 @@ NumberText ScanNumber(Cursor& in, Keep keep)
     return n;
 }
 
-// Up to 15 digits and no exponent: an integer divided by a power of ten, both exact as
-// doubles, so that the one rounding of the division gives the nearest double, as the
-// library's conversion does.
+// Up to 15 digits and no exponent: an integer divided by a power of ten (kPowersOfTen).
 bool IsPlain(const NumberText& n)
 {
     return !n.exponent && n.count > 0 && n.count <= 15;
@@ -94,9 +92,7 @@ bool IsPlain(const NumberText& n)
 
 double PlainValue(const NumberText& n)
 {
-    static const double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double number = static_cast<double>(n.digits) / kPowers[n.decimals < 0 ? 0 : n.decimals];
+    const double number = static_cast<double>(n.digits) / detail::kPowersOfTen[n.decimals < 0 ? 0 : n.decimals];
     return n.negative ? -number : number;
 }
 

@@ -295,6 +295,12 @@ std::ios::iostate ReadIntFrom(Cursor& in, int& value) {
 // Any number from the cursor's next character on, an exponent or many digits included.
 void ReadAnyDouble(CCursor& in, double& value);
 
+// The powers of ten that are exact as doubles, for the readers of the usual number: an
+// integer of up to 15 digits and one of these, both exact, so that the one rounding of
+// their quotient gives the nearest double, as the library's conversion does.
+inline constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 }  // namespace detail
 
 inline CCursor& ReadInt(CCursor& in, int& value) {
@@ -336,11 +342,7 @@ inline CCursor& ReadDouble(CCursor& in, double& value) {
         detail::ReadAnyDouble(in, value);
         return in;
     }
-    // An integer and a power of ten, both exact as doubles: the one rounding of the
-    // division gives the nearest double, as the library's conversion does.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double number = static_cast<double>(static_cast<long long>(digits)) / kPowers[decimals];
+    const double number = static_cast<double>(static_cast<long long>(digits)) / detail::kPowersOfTen[decimals];
     value = negative ? -number : number;
     in.p = p;
     if (p == in.end) in.state |= std::ios::eofbit;
@@ -494,26 +496,6 @@ inline size_t CountLines(const char* begin, const char* end, size_t most) {
         ++p;
     }
     return lines;
-}
-
-// Takes the next word of the characters from p to end, as `>>` into a string takes it from
-// a stream of them (blanks skipped first); false, and the word left alone, when only
-// blanks remain.
-inline bool TakeWord(const char*& p, const char* end, std::string& word) {
-    while (p < end && IsSpace(*p)) ++p;
-    if (p == end) return false;
-    const char* const begin = p;
-    while (p < end && !IsSpace(*p)) ++p;
-    word.assign(begin, p);
-    return true;
-}
-
-// Takes the next non-blank character as `>>` into a char does; false when there is none.
-inline bool TakeChar(const char*& p, const char* end, char& c) {
-    while (p < end && IsSpace(*p)) ++p;
-    if (p == end) return false;
-    c = *p++;
-    return true;
 }
 
 // Reads one non-blank character as `is >> c` does (c left as it was when there is none).

@@ -199,43 +199,37 @@ int ggsstream::WaitFor(const std::string& text)
 //
 // The connection is tested before each block and before each line is processed: after
 // Disconnect, what was received is not handed on.
+std::streamsize ggsstream::ReadBlock(std::streambuf* buffer, char* block, std::streamsize size)
+{
+    const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
+    if (!buffer || (socket && !socket->IsConnected()) || buffer->sgetc() == traits_type::eof())
+        return 0;
+    return buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), size));
+}
+
 void ggsstream::Run()
 {
     reading = true;
     std::streambuf* buffer = rdbuf();
     const sockbuf* socket = dynamic_cast<const sockbuf*>(buffer);
-    auto connected = [socket] { return !socket || socket->IsConnected(); };
-    std::string line;
+    CLineSplitter splitter;
     char block[sockbuf::kAreaSize];
     for (;;) {
-        std::streamsize n = 0;
-        if (buffer && connected() && buffer->sgetc() != traits_type::eof())
-            n = buffer->sgetn(block, std::min<std::streamsize>(buffer->in_avail(), sizeof block));
+        const std::streamsize n = ReadBlock(buffer, block, sizeof block);
         if (n <= 0) {
             HandleText(": ~disconnect", Origin::Client);
             reading = false;
             return;
         }
-        for (const char *c = block, *end = block + n; c < end;) {
-            const char* text = c;
-            while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
-                ++c;
-            if (c > text) {
-                line.append(text, std::min<size_t>(c - text, kMaxLine - line.size()));
-                previousWasCR = false;
-            }
-            if (c == end)
-                break;
-            if (*c == '\a') {
-                OnBell();
-            } else if (*c == '\r' || !previousWasCR) {
-                if (!connected())
-                    break;
+        splitter.Take(
+            block, block + n,
+            [this, socket](std::string& line) {
+                if (socket && !socket->IsConnected())
+                    return false;
                 ProcessLine(line);
-            }
-            previousWasCR = *c == '\r';
-            ++c;
-        }
+                return true;
+            },
+            [this] { OnBell(); });
     }
 }
 
@@ -283,6 +277,11 @@ void ggsstream::DispatchPending()
 
 void ggsstream::HandleText(const std::string& text, Origin origin)
 {
+    ParseText(text, origin);
+}
+
+void ggsstream::ParseText(const std::string& text, Origin origin)
+{
     if (origin == Origin::Client)
         ParseClientMessage(text);
     else
@@ -327,20 +326,14 @@ void ggsstream::ParseClientMessage(const std::string& text)
 // them, and the stream is left after them.
 void ggsstream::Route(const std::string& text, textinput::CTextInput& is)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end && textinput::IsSpace(*p))
-        ++p;
-    const char* const first = p;
-    while (p < end && !textinput::IsSpace(*p))
-        ++p;
-    if (p == first)
+    textinput::CCursor in(text.data(), text.data() + text.size());
+    const std::string_view first = textinput::ReadWordView(in);
+    if (first.empty())
         return;
-    const std::string word(first, p[-1] == ':' ? p - 1 : p);
-    while (p < end && textinput::IsSpace(*p))
-        ++p;
-    is.Text().Take(p);
-    if (p == end)
+    textinput::SkipBlanks(in);
+    const std::string word(first.substr(0, first.back() == ':' ? first.size() - 1 : first.size()));
+    is.Text().Take(in.p);
+    if (in.eof())
         is.setstate(std::ios::eofbit);
     if (CServer* service = FindService(word)) {
         service->HandleMessage(text, word, is);

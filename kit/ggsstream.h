@@ -6,6 +6,7 @@
 #include "GGSMessage.h"
 #include "sockbuf.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -47,6 +48,47 @@ public:
     // the server's texts, so that each keeps its place among them, but only they reach
     // OnLoggedIn and OnDisconnected: the same words from the server are unknown messages.
     enum class Origin { Server, Client };
+
+    // The reader loop's receiving, in blocks: the next block of what the buffer holds,
+    // waiting for one when it holds none; 0 at the end of input, and once a socket buffer
+    // has been disconnected.
+    static std::streamsize ReadBlock(std::streambuf* buffer, char* block, std::streamsize size);
+
+    // The reader loop's splitting of what it receives into lines: the text between BEL, CR
+    // and LF joins the line (up to kMaxLine characters), and a line ends at CR, LF or CR LF.
+    class CLineSplitter {
+    public:
+        // Takes a block: onLine(line) for each line that ends in it (the line is emptied
+        // after it; false from onLine drops the rest of the block), onBell() for each BEL.
+        template <class OnLine, class OnBell>
+        void Take(const char* c, const char* end, OnLine onLine, OnBell onBell)
+        {
+            while (c < end) {
+                const char* const text = c;
+                while (c < end && *c != '\a' && *c != '\r' && *c != '\n')
+                    ++c;
+                if (c > text) {
+                    line.append(text, std::min<size_t>(size_t(c - text), kMaxLine - line.size()));
+                    previousWasCR = false;
+                }
+                if (c == end)
+                    return;
+                if (*c == '\a') {
+                    onBell();
+                } else if (*c == '\r' || !previousWasCR) {
+                    if (!onLine(line))
+                        return;
+                    line.clear();
+                }
+                previousWasCR = *c == '\r';
+                ++c;
+            }
+        }
+
+    private:
+        std::string line;
+        bool previousWasCR = false;
+    };
 
     ggsstream();
     ~ggsstream() override;
@@ -92,6 +134,8 @@ public:
     virtual void ParseMessage(const std::string& text);
     // Handles one of the client's own texts.
     void ParseClientMessage(const std::string& text);
+    // One of either, by its origin.
+    void ParseText(const std::string& text, Origin origin);
     // Files a service object for a service that logged in ("/os"); other names do nothing.
     virtual void CreateService(const std::string& name);
     virtual void DeleteService(const std::string& name);
@@ -137,7 +181,6 @@ protected:
 private:
     void Route(const std::string& text, textinput::CTextInput& is);
 
-    bool previousWasCR = false;
     bool pendingTruncated = false;
     std::chrono::milliseconds timeLimit = sockbuf::kTimeLimit;
     std::atomic<bool> reading{false};   // Run has not returned yet
