@@ -383,6 +383,11 @@ void CFrameWnd::SetMenuResource(UINT id)
         return;
     m_nMenuId = id;
     QMenuBar* bar = menuBar();
+    // The old popups go with their items; later, since the command that changed the
+    // menus may have come from one of them.
+    for (QAction* popup : bar->actions())
+        if (QMenu* menu = popup->menu())
+            menu->deleteLater();
     bar->clear();
     for (const MenuResource& popup : resource->items) {
         QMenu* menu = bar->addMenu(MenuText(popup.text, nullptr));

@@ -487,6 +487,19 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     frame->GetCommandAction(ID_FILE_CLOSE)->trigger();
     ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
     EXPECT_EQ(area->subWindowList(), QList<QMdiSubWindow*>{ViewOf(first)->GetParentFrame()});
+
+    // Switching between the game's and the main window's menus leaves none of the
+    // earlier popups behind.
+    const auto popupsHeld = [frame] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return frame->menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly).size();
+    };
+    const qsizetype held = popupsHeld();
+    for (int i = 0; i < 5; ++i) {
+        frame->SetMenuResource(frame->GetResourceId());
+        frame->SetMenuResource(ViewOf(first)->GetParentFrame()->m_nMenuId);
+    }
+    EXPECT_EQ(popupsHeld(), held);
 }
 
 namespace {
