@@ -249,6 +249,7 @@ TEST(Sockbuf, FindingTheHostSharesTheTimeLimit)
     CRawPeer peer;
     {
         // A resolver that does not answer ends the connect at the time limit.
+        lookupMayAnswer = false;
         sockbuf::SetHostLookup(StuckLookup);
         sockbuf buffer;
         buffer.SetTimeLimit(std::chrono::milliseconds(200));
