@@ -485,14 +485,17 @@ void CTavoApp::DeclareCommands()
         CDialogTalkTo dialog;
         if (dialog.DoModal() != IDOK)
             return;
-        if (dialog.m_strLogin.isEmpty()) {
+        // A login has no blanks: those around a pasted name (a line break turns into
+        // one) would make a window that none of the person's tells reach.
+        const QString login = dialog.m_strLogin.trimmed();
+        if (login.isEmpty()) {
             AfxMessageBox(QStringLiteral("You must enter the name of someone to talk to"), MB_OK, 0);
             return;
         }
         // The connection may have ended while the dialog was open.
         ASSERT(pStream);
         if (pStream)
-            pStream->ShowWindowFor(ToStd(dialog.m_strLogin), false);
+            pStream->ShowWindowFor(ToStd(login), false);
     });
     OnUpdateCommandUI(ID_GGS_TALKTO, loggedIn);
     OnCommand(ID_GGS_CHAT, [this] {

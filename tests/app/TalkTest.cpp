@@ -173,10 +173,14 @@ TEST(Talk, CommandsOfTheMainWindow)
     ASSERT_NE(WhoWindow(), nullptr);
     EXPECT_TRUE(WhoWindow()->isVisible());
 
-    // Talk to: an empty name is refused with a message, a name opens its window.
+    // Talk to: an empty name is refused with a message, a name opens its window
+    // (without the blanks of a pasted line break around it).
     {
         ModalDriver driver;
-        driver.OnDialog([](CDialog* d) { ClickButton(d, IDOK); });
+        driver.OnDialog([](CDialog* d) {
+            TypeText(EditOf(d, IDC_TALK_TO), QStringLiteral("  "));
+            ClickButton(d, IDOK);
+        });
         driver.AcceptMessageBox();
         session.Command(ID_GGS_TALKTO);
         EXPECT_TRUE(driver.Done());
@@ -186,7 +190,7 @@ TEST(Talk, CommandsOfTheMainWindow)
     {
         ModalDriver driver;
         driver.OnDialog([](CDialog* d) {
-            TypeText(EditOf(d, IDC_TALK_TO), QStringLiteral("bob"));
+            TypeText(EditOf(d, IDC_TALK_TO), QStringLiteral(" bob "));
             ClickButton(d, IDOK);
         });
         session.Command(ID_GGS_TALKTO);
