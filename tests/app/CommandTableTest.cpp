@@ -500,6 +500,15 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
         frame->SetMenuResource(ViewOf(first)->GetParentFrame()->m_nMenuId);
     }
     EXPECT_EQ(popupsHeld(), held);
+
+    // A game that opens while the user has a menu open switches the menus under it.
+    QMenuBar* bar = frame->menuBar();
+    QPointer<QMenu> shown = bar->actions().front()->menu();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().front()).center());
+    ASSERT_TRUE(ProcessEventsUntil([shown] { return shown && shown->isVisible(); }));
+    frame->SetMenuResource(frame->GetResourceId());
+    EXPECT_TRUE(ProcessEventsUntil([shown] { return !shown; }));
+    EXPECT_EQ(bar->actions().size(), 5);
 }
 
 namespace {
