@@ -490,6 +490,11 @@ const COsBoard::Masks* COsBoard::KeptMasks() const {
     return &kept;
 }
 
+COsBoard::Masks COsBoard::CurrentMasks() const {
+    const Masks* m = KeptMasks();
+    return m ? *m : Gather(*this);
+}
+
 COsBoard::Masks& COsBoard::MasksToPlay() {
     if (!KeptMasks()) {
         kept = Gather(*this);
@@ -597,8 +602,7 @@ bool COsBoard::HasLegalMove(bool black) const {
     const char mover = black ? kBlack : kWhite;
     const char opponent = black ? kWhite : kBlack;
     if (FitsBits(bt)) {
-        const Masks* m = KeptMasks();
-        return AnyMove(m ? *m : Gather(*this), black);
+        return AnyMove(CurrentMasks(), black);
     }
     const int width = bt.size + 2;
     const int steps[8] = {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
@@ -645,8 +649,7 @@ int COsBoard::GameState() const {
 // The side to move is asked first: it has a move far more often than not.
 bool COsBoard::GameOver() const {
     if (FitsBits(bt) && squares.size() == static_cast<size_t>(bt.NBorderedSquares())) {
-        const Masks* kept = KeptMasks();
-        return Ended(kept ? *kept : Gather(*this), fBlackMove);
+        return Ended(CurrentMasks(), fBlackMove);
     }
     return !HasLegalMove(fBlackMove) && !HasLegalMove(!fBlackMove);
 }

@@ -182,6 +182,8 @@ private:
     int Index(int row, int col) const { return (row + 1) * (bt.size + 2) + col + 1; }
     // The kept masks while the squares are still those they were made from, else null.
     const Masks* KeptMasks() const;
+    // The masks of the squares: the kept ones while they match, else made anew.
+    Masks CurrentMasks() const;
     // The kept masks, made again from the squares when they no longer match them.
     Masks& MasksToPlay();
     // Places the mover's disc and flips, in the squares and in the kept masks.

@@ -467,24 +467,14 @@ inline std::string_view ReadWordView(CCursor& in, std::string&) { return ReadWor
 // the kit's own text stream the range lies in the text, in any other in `storage`. False
 // when no line could be taken (the stream has failed).
 inline bool ReadLine(std::istream& is, const char*& begin, const char*& end, std::string& storage) {
-    CTextInput::Buffer* input = CTextInput::TextOf(is);
-    if (!input || !is.good()) {
-        ReadUntil(is, storage, '\n');
-        begin = storage.data();
-        end = begin + storage.size();
-        return !is.fail();
-    }
-    begin = input->Next();
-    const char* const last = input->End();
-    end = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(last - begin)));
-    if (end) {
-        input->Take(end + 1);
-        return true;
-    }
-    end = last;
-    input->Take(last);
-    is.setstate(begin == last ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
-    return begin != last;
+    std::string_view line;
+    if (CTextInput::Buffer* input = CTextInput::TextOf(is))
+        ReadText(is, *input, [&line](CCursor& in) { line = ReadUntilView(in, '\n'); });
+    else
+        line = ReadUntilView(is, '\n', storage);
+    begin = line.data();
+    end = begin + line.size();
+    return !is.fail();
 }
 
 // The lines from begin to end (a last one without its line end counts), up to most.

@@ -326,15 +326,14 @@ void ggsstream::ParseClientMessage(const std::string& text)
 // them, and the stream is left after them.
 void ggsstream::Route(const std::string& text, textinput::CTextInput& is)
 {
-    textinput::CCursor in(text.data(), text.data() + text.size());
-    const std::string_view first = textinput::ReadWordView(in);
+    std::string_view first;
+    textinput::ReadText(is, is.Text(), [&first](textinput::CCursor& in) {
+        first = textinput::ReadWordView(in);
+        textinput::SkipBlanks(in);
+    });
     if (first.empty())
         return;
-    textinput::SkipBlanks(in);
     const std::string word(first.substr(0, first.back() == ':' ? first.size() - 1 : first.size()));
-    is.Text().Take(in.p);
-    if (in.eof())
-        is.setstate(std::ios::eofbit);
     if (CServer* service = FindService(word)) {
         service->HandleMessage(text, word, is);
     } else if (word.empty()) {
