@@ -257,6 +257,43 @@ TEST_F(StandinLoad, ManyClientsLogInAtOnce)
     EXPECT_TRUE(WaitForOpenClients(*server, 0));
 }
 
+// An alias whose commands give more output than a connection may hold ends that
+// connection, and the commands after that point are not run: the server does not go on
+// with work whose output nobody takes, and the others are not kept waiting for it.
+TEST_F(StandinLoad, AliasStopsWhenItsOutputIsRefused)
+{
+    const uint16_t port = Start(false);
+    ASSERT_NE(port, 0);
+    std::vector<int> crowd;   // who lists long enough that the alias overruns the bound
+    for (int i = 0; i < 80; ++i) {
+        crowd.push_back(LoggedIn(port, "c" + std::to_string(i)));
+        ASSERT_GE(crowd.back(), 0);
+    }
+    const int watcher = LoggedIn(port, "watcher");
+    const int busy = LoggedIn(port, "busy");
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(busy, 0);
+    std::string commands = "alias a who";
+    while (commands.size() < 60000)
+        commands += ";who";
+    commands += ";t watcher after the alias\na\n";
+    ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
+    bool clean = false;
+    const std::string output = ReadToEnd(busy, clean);
+    EXPECT_TRUE(clean);
+    EXPECT_GT(output.size(), size_t(8) << 20);
+    EXPECT_TRUE(server->WaitForClientClosed(kNetTimeout, crowd.size() + 1));
+
+    // What the watcher gets next comes after anything the alias could have sent it.
+    std::string got;
+    EXPECT_TRUE(Exchange(watcher, "t watcher marker\n", "marker", got));
+    EXPECT_EQ(got.find("after the alias"), std::string::npos) << got;
+    for (const int fd : crowd)
+        ::close(fd);
+    ::close(watcher);
+    ::close(busy);
+}
+
 // A client that sends a lot, in lines or in one line without end, costs the server no more
 // than a line and the kept record, with or without a script waiting for its text.
 TEST_F(StandinLoad, InputHeldIsBounded)

@@ -57,6 +57,7 @@ TEST(StandinRobustness, RandomCommandsKeepTheWireForm)
                     if (prefix[6] == 'j')
                         games.push_back(seen.back());
                 }
+            return true;
         },
         [&](int connection) { closed.push_back(connection); });
 

@@ -40,7 +40,14 @@ char ClassLetter(const std::string& login, int level)
 } // namespace
 
 CStandinGGS::CStandinGGS(Output out, Closer close)
-    : output(std::move(out)), closer(std::move(close)),
+    : output([this, out = std::move(out)](int connection, const std::string& bytes) {
+          if (out(connection, bytes))
+              return;
+          const auto session = sessions.find(connection);
+          if (session != sessions.end())
+              session->second.full = true;
+      }),
+      closer(std::move(close)),
       os([this](const std::string& login, const std::string& message) {
           const auto found = connections.find(login);
           if (found != connections.end())
@@ -168,10 +175,11 @@ void CStandinGGS::Run(Session& session, int connection, const std::string& line,
     const auto& own = aliases[session.login];
     const auto alias = own.find(word);
     if (expand && alias != own.end()) {
-        // One level of expansion: an alias names commands, not further aliases.
+        // One level of expansion: an alias names commands, not further aliases. Its commands
+        // stop once the connection takes no more of their output.
         const std::string commands = alias->second;
         size_t begin = 0;
-        while (begin <= commands.size() && sessions.count(connection)) {
+        while (begin <= commands.size() && sessions.count(connection) && !session.full) {
             size_t end = commands.find(';', begin);
             if (end == std::string::npos)
                 end = commands.size();

@@ -13,9 +13,10 @@
 
 class CStandinGGS {
 public:
-    // Queues bytes for a connection, and asks for a connection to be closed once its
-    // queued bytes are out; neither calls back into this object.
-    using Output = std::function<void(int connection, const std::string& bytes)>;
+    // Queues bytes for a connection (false when the connection takes no more: it is being
+    // ended), and asks for a connection to be closed once its queued bytes are out; neither
+    // calls back into this object.
+    using Output = std::function<bool(int connection, const std::string& bytes)>;
     using Closer = std::function<void(int connection)>;
 
     static const char* const kService;
@@ -43,6 +44,7 @@ private:
         std::set<std::string> notifyOf;
         std::set<std::string> reported;   // logins this session was told are present
         std::set<std::string> channels;
+        bool full = false;   // its connection has refused output: it is being ended
     };
 
     void Run(Session& session, int connection, const std::string& line, double now, bool expand);
@@ -55,7 +57,7 @@ private:
     void Alias(int connection, Session& session, const std::string& rest);
     int LevelOf(const std::string& login) const;
 
-    Output output;
+    std::function<void(int connection, const std::string& bytes)> output;
     Closer closer;
     std::map<int, Session> sessions;
     std::map<std::string, int> connections;   // login -> connection

@@ -187,14 +187,16 @@ void CStandinServer::ServeGGS()
         [this](int id, const std::string& bytes) {
             const auto found = clients.find(static_cast<size_t>(id));
             if (found == clients.end())
-                return;
+                return false;
             Client& client = *found->second;
             if (client.fd < 0 || client.overflowed || client.ending)
-                return;
-            if (client.Waiting() + bytes.size() > kMaxOutput)
+                return false;
+            if (client.Waiting() + bytes.size() > kMaxOutput) {
                 client.overflowed = true;   // closed by the loop, outside the server's calls
-            else
-                client.out += bytes;
+                return false;
+            }
+            client.out += bytes;
+            return true;
         },
         [this](int id) {
             const auto found = clients.find(static_cast<size_t>(id));
