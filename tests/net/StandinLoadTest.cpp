@@ -159,6 +159,15 @@ bool WaitForOpenClients(const CStandinServer& server, size_t count)
     return server.GetOpenClientCount() == count;
 }
 
+// Defines and runs an alias of as many "who" commands as a line holds, `last` after them.
+std::string LongAlias(const std::string& last = std::string())
+{
+    std::string commands = "alias a who";
+    while (commands.size() < 60000)
+        commands += ";who";
+    return commands + (last.empty() ? "" : ";" + last) + "\na\n";
+}
+
 // A stand-in that answers as GGS, or plays a script, with or without records.
 class StandinLoad : public ::testing::Test {
 protected:
@@ -187,10 +196,7 @@ TEST_F(StandinLoad, ManyClientsLogInAtOnce)
     ASSERT_NE(port, 0);
     const int busy = LoggedIn(port, "busy");
     ASSERT_GE(busy, 0);
-    std::string commands = "alias a who";
-    while (commands.size() < 60000)
-        commands += ";who";
-    commands += "\na\n";
+    const std::string commands = LongAlias();
     ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
     constexpr int kClients = 200;
     struct Peer {
@@ -273,10 +279,7 @@ TEST_F(StandinLoad, AliasStopsWhenItsOutputIsRefused)
     const int busy = LoggedIn(port, "busy");
     ASSERT_GE(watcher, 0);
     ASSERT_GE(busy, 0);
-    std::string commands = "alias a who";
-    while (commands.size() < 60000)
-        commands += ";who";
-    commands += ";t watcher after the alias\na\n";
+    const std::string commands = LongAlias("t watcher after the alias");
     ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
     bool clean = false;
     const std::string output = ReadToEnd(busy, clean);
