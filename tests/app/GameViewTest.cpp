@@ -401,6 +401,40 @@ TEST(GameView, Replay)
     EXPECT_NE(komiView->GetPosition().clocks[0], komi.posStart.clocks[0]);
 }
 
+TEST(GameView, ReplayCommandsAtTheEdges)
+{
+    PaneWindow w;
+    CTavoView* view = ViewOf(w.Look(MakeGame("amy", "bob", {"F5", "D6", "C3", "D3"})));
+    CMainFrame* frame = Frame(w);
+    // The replay buttons that the toolbar offers, and a click on one of them.
+    const auto offered = [frame] {
+        frame->UpdateCommandUI();
+        std::string names;
+        for (const auto& [id, name] : std::vector<std::pair<UINT, const char*>>{
+                 {ID_VIEW_START, "Start"}, {ID_VIEW_BACK, "Back"}, {ID_VIEW_FORWARD, "Forward"},
+                 {ID_VIEW_CURRENT, "Current"}})
+            if (frame->GetCommandAction(id)->isEnabled())
+                names += std::string(names.empty() ? "" : " ") + name;
+        return names;
+    };
+    const auto click = [frame, view](UINT id) {
+        frame->GetCommandAction(id)->trigger();
+        return view->GetMoveIndex();
+    };
+    // At the start, one move in, one move short of the end and at the end.
+    EXPECT_EQ(offered(), "Start Forward Current");
+    EXPECT_EQ(click(ID_VIEW_FORWARD), 1);
+    EXPECT_EQ(offered(), "Start Back Forward Current");
+    EXPECT_EQ(click(ID_VIEW_BACK), 0);
+    EXPECT_EQ(click(ID_VIEW_CURRENT), 4);
+    EXPECT_EQ(offered(), "Start Back Current");
+    EXPECT_EQ(click(ID_VIEW_BACK), 3);
+    EXPECT_EQ(offered(), "Start Back Forward Current");
+    EXPECT_EQ(click(ID_VIEW_FORWARD), 4);
+    EXPECT_EQ(click(ID_VIEW_START), 0);
+    EXPECT_EQ(offered(), "Start Forward Current");
+}
+
 TEST(GameView, EachHintRepaintsItsPanes)
 {
     PaneWindow w;
