@@ -85,7 +85,7 @@ TEST(WhoWindow, ClassesFromLevelsAndTheKnownLogins)
 
 TEST(WhoWindow, BuiltInTableClassesTheWellKnownLogins)
 {
-    // Its three tables: 16 helpers, 17 programs and 26 players, no login in two of them.
+    // The built-in table: 16 helpers, 17 programs and 26 players, no login twice.
     std::map<char, int> counts;
     for (const auto& [login, letter] : BuiltInKnownLogins())
         ++counts[letter];
@@ -115,7 +115,7 @@ TEST(WhoWindow, NotificationsStopAddingAtTheUsersCap)
     f.Receive(": + bob 0");
     CDialogGGSWho* who = f.Who();
     ASSERT_NE(who, nullptr);
-    // A list one short of the cap, as the stream's users table holds no more either.
+    // A list one short of the cap, the most users that the stream files.
     std::vector<CGGSUser> users(ggsstream::kMaxUsers - 1);
     for (size_t i = 0; i < users.size(); ++i) {
         users[i].login = "u" + std::to_string(100000 + i);
