@@ -491,26 +491,22 @@ BOOL CDC::LineTo(int x, int y)
         Fill(QRect(x - o, y0 - o, w, std::abs(y - from.y)), m_crPen);
         return TRUE;
     }
-    // Bresenham's steps, leaving out the end point. Where the line runs midway between
-    // two pixels it takes the upper or left one, whichever way it is drawn: a step towards
-    // a greater x or y waits for the error to pass the middle.
+    // Bresenham's steps, leaving out the end point.
     const int dx = std::abs(x - from.x);
     const int dy = -std::abs(y - from.y);
     const int sx = from.x < x ? 1 : -1;
     const int sy = from.y < y ? 1 : -1;
-    const int waitX = sx > 0 ? 1 : 0;
-    const int waitY = sy > 0 ? 1 : 0;
     int error = dx + dy;
     int px = from.x;
     int py = from.y;
     while (px != x || py != y) {
         Plot(px, py);
         const int e2 = 2 * error;
-        if (e2 >= dy + waitX) {
+        if (e2 >= dy) {
             error += dy;
             px += sx;
         }
-        if (e2 <= dx - waitY) {
+        if (e2 <= dx) {
             error += dx;
             py += sy;
         }

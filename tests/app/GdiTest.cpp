@@ -258,7 +258,7 @@ TEST_F(Gdi, SlantedLinesLightTheNearestPixels)
         }
     EXPECT_EQ(wrong, std::vector<std::string>{});
 
-    // Two lines midway between pixels, each both ways: the upper and the left pixel.
+    // Two lines midway between pixels, each both ways: the pixel towards the end point.
     using Pixels = std::set<std::pair<int, int>>;
     for (const bool back : {false, true}) {
         const QImage flat = Draw(10, 10, [back](CDC& dc) {
@@ -266,13 +266,13 @@ TEST_F(Gdi, SlantedLinesLightTheNearestPixels)
             dc.LineTo(back ? 1 : 5, back ? 2 : 3);
         });
         EXPECT_EQ(PixelsOf(flat, kBlack), back ? (Pixels{{5, 3}, {4, 3}, {3, 2}, {2, 2}})
-                                                : (Pixels{{1, 2}, {2, 2}, {3, 2}, {4, 3}}));
+                                                : (Pixels{{1, 2}, {2, 2}, {3, 3}, {4, 3}}));
         const QImage steep = Draw(10, 10, [back](CDC& dc) {
             dc.MoveTo(back ? 3 : 2, back ? 5 : 1);
             dc.LineTo(back ? 2 : 3, back ? 1 : 5);
         });
         EXPECT_EQ(PixelsOf(steep, kBlack), back ? (Pixels{{3, 5}, {3, 4}, {2, 3}, {2, 2}})
-                                                 : (Pixels{{2, 1}, {2, 2}, {2, 3}, {3, 4}}));
+                                                 : (Pixels{{2, 1}, {2, 2}, {3, 3}, {3, 4}}));
     }
 }
 
