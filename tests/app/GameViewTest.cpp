@@ -1,5 +1,6 @@
 // The game window as the user sees it: the board and its frame by the pixels of a grabbed
 // window, the replay of a game, clicks on the board, the pane tree and the frame.
+#include "LinePixels.h"
 #include "PaneTestSupport.h"
 
 #include "MainFrm.h"
@@ -191,6 +192,40 @@ TEST(BoardPane, MarksOfMovesByRole)
     image = Grab(watched);
     EXPECT_EQ(At(image, d3.x() + 15, d3.y() + 20), kLegalPen);
     EXPECT_NE(At(image, d3.x() + 15, d3.y() + 15), kLegalPen);
+}
+
+TEST(BoardPane, CrossesOnSquaresThatAreNotSquare)
+{
+    // On the 6 x 6 board the squares are 53 or 54 pixels each way: some are a pixel wider
+    // than high or higher than wide, and their crosses are not at 45 degrees.
+    PaneWindow w;
+    CTavoDoc* doc = w.Join("1", MakeGame("alice", "bob", {}, "6"));
+    ASSERT_NE(doc, nullptr);
+    const QImage image = Grab(doc);
+    const std::vector<COsMove> moves = doc->posCurrent.board.LegalMoves();
+    ASSERT_FALSE(moves.empty());
+    const auto edge = [](int k) { return 30 + k * 320 / 6; };
+    int notSquare = 0;
+    for (const COsMove& move : moves) {
+        const QRect square(QPoint(edge(move.col), edge(move.row)), QPoint(edge(move.col + 1) - 1, edge(move.row + 1) - 1));
+        notSquare += square.width() != square.height();
+        // The box 3/8 in from each side; one line from its top left, one from its
+        // bottom left, each to the opposite corner.
+        const int l = square.left() + square.width() * 3 / 8;
+        const int t = square.top() + square.height() * 3 / 8;
+        const int r = square.left() + square.width() - square.width() * 3 / 8;
+        const int b = square.top() + square.height() - square.height() * 3 / 8;
+        std::set<std::pair<int, int>> cross = LinePixels(QPoint(l + 1, t + 1), QPoint(r, b));
+        for (const auto& pixel : LinePixels(QPoint(l + 1, b - 1), QPoint(r, t)))
+            cross.insert(pixel);
+        std::set<std::pair<int, int>> shown;
+        for (int y = square.top(); y <= square.bottom(); ++y)
+            for (int x = square.left(); x <= square.right(); ++x)
+                if (At(image, x, y) == kLegalPen)
+                    shown.emplace(x, y);
+        EXPECT_EQ(shown, cross) << square.width() << " x " << square.height();
+    }
+    EXPECT_GT(notSquare, 0);
 }
 
 TEST(BoardPane, Octagon)
@@ -399,6 +434,40 @@ TEST(GameView, Replay)
     EXPECT_EQ(komiView->GetPosition().clocks[0], komi.GetPosition(1).clocks[0]);
     EXPECT_EQ(komiView->GetPosition().clocks[1], komi.GetPosition(1).clocks[1]);
     EXPECT_NE(komiView->GetPosition().clocks[0], komi.posStart.clocks[0]);
+}
+
+TEST(GameView, ReplayCommandsAtTheEdges)
+{
+    PaneWindow w;
+    CTavoView* view = ViewOf(w.Look(MakeGame("amy", "bob", {"F5", "D6", "C3", "D3"})));
+    CMainFrame* frame = Frame(w);
+    // The replay buttons that the toolbar offers, and a click on one of them.
+    const auto offered = [frame] {
+        frame->UpdateCommandUI();
+        std::string names;
+        for (const auto& [id, name] : std::vector<std::pair<UINT, const char*>>{
+                 {ID_VIEW_START, "Start"}, {ID_VIEW_BACK, "Back"}, {ID_VIEW_FORWARD, "Forward"},
+                 {ID_VIEW_CURRENT, "Current"}})
+            if (frame->GetCommandAction(id)->isEnabled())
+                names += std::string(names.empty() ? "" : " ") + name;
+        return names;
+    };
+    const auto click = [frame, view](UINT id) {
+        frame->GetCommandAction(id)->trigger();
+        return view->GetMoveIndex();
+    };
+    // At the start, one move in, one move short of the end and at the end.
+    EXPECT_EQ(offered(), "Start Forward Current");
+    EXPECT_EQ(click(ID_VIEW_FORWARD), 1);
+    EXPECT_EQ(offered(), "Start Back Forward Current");
+    EXPECT_EQ(click(ID_VIEW_BACK), 0);
+    EXPECT_EQ(click(ID_VIEW_CURRENT), 4);
+    EXPECT_EQ(offered(), "Start Back Current");
+    EXPECT_EQ(click(ID_VIEW_BACK), 3);
+    EXPECT_EQ(offered(), "Start Back Forward Current");
+    EXPECT_EQ(click(ID_VIEW_FORWARD), 4);
+    EXPECT_EQ(click(ID_VIEW_START), 0);
+    EXPECT_EQ(offered(), "Start Forward Current");
 }
 
 TEST(GameView, EachHintRepaintsItsPanes)

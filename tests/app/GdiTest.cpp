@@ -1,6 +1,7 @@
 // The device context by its pixels: shapes, lines, text placement, origins, objects and
 // their selection, copies from bitmaps and the double buffer on a HiDPI device.
 #include "AppTestSupport.h"
+#include "LinePixels.h"
 
 #include "mfc/Gdi.h"
 
@@ -12,6 +13,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -67,6 +71,17 @@ CRect ExtentOf(const QImage& image, COLORREF colour)
 CRect NotWhite(const QImage& image)
 {
     return Extent(image, [](COLORREF c) { return c != kWhite; });
+}
+
+// The pixels of the colour.
+std::set<std::pair<int, int>> PixelsOf(const QImage& image, COLORREF colour)
+{
+    std::set<std::pair<int, int>> pixels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (At(image, x, y) == colour)
+                pixels.emplace(x, y);
+    return pixels;
 }
 
 int Count(const QImage& image, COLORREF colour)
@@ -223,6 +238,42 @@ TEST_F(Gdi, LinesLeaveOutTheirEndPoint)
     });
     EXPECT_EQ(NotWhite(none), CRect(40, 40, 0, 0));
     EXPECT_EQ(before, CPoint(30, 30)); // the null pen still moves the position
+}
+
+TEST_F(Gdi, SlantedLinesLightTheNearestPixels)
+{
+    // Every line from the middle of the canvas to a point up to 11 pixels away each way,
+    // in all eight directions.
+    const QPoint from(12, 12);
+    std::vector<std::string> wrong;
+    for (int dx = -11; dx <= 11; ++dx)
+        for (int dy = -11; dy <= 11; ++dy) {
+            const QPoint to = from + QPoint(dx, dy);
+            const QImage line = Draw(25, 25, [&](CDC& dc) {
+                dc.MoveTo(from.x(), from.y());
+                dc.LineTo(to.x(), to.y());
+            });
+            if (PixelsOf(line, kBlack) != LinePixels(from, to))
+                wrong.push_back(std::to_string(dx) + "," + std::to_string(dy));
+        }
+    EXPECT_EQ(wrong, std::vector<std::string>{});
+
+    // Two lines midway between pixels, each both ways: the pixel towards the end point.
+    using Pixels = std::set<std::pair<int, int>>;
+    for (const bool back : {false, true}) {
+        const QImage flat = Draw(10, 10, [back](CDC& dc) {
+            dc.MoveTo(back ? 5 : 1, back ? 3 : 2);
+            dc.LineTo(back ? 1 : 5, back ? 2 : 3);
+        });
+        EXPECT_EQ(PixelsOf(flat, kBlack), back ? (Pixels{{5, 3}, {4, 3}, {3, 2}, {2, 2}})
+                                                : (Pixels{{1, 2}, {2, 2}, {3, 3}, {4, 3}}));
+        const QImage steep = Draw(10, 10, [back](CDC& dc) {
+            dc.MoveTo(back ? 3 : 2, back ? 5 : 1);
+            dc.LineTo(back ? 2 : 3, back ? 1 : 5);
+        });
+        EXPECT_EQ(PixelsOf(steep, kBlack), back ? (Pixels{{3, 5}, {3, 4}, {2, 3}, {2, 2}})
+                                                 : (Pixels{{2, 1}, {2, 2}, {3, 3}, {3, 4}}));
+    }
 }
 
 TEST_F(Gdi, TextCellIsPlacedByTheAlignment)

@@ -6,6 +6,7 @@
 
 #include "TalkSupport.h"
 
+#include "res/KnownLogins.h"
 #include "res/Resource.h"
 
 #include <QCheckBox>
@@ -80,6 +81,69 @@ TEST(WhoWindow, ClassesFromLevelsAndTheKnownLogins)
     EXPECT_EQ(Rows(f.Who()), (std::vector<std::string>{
         "/svc s 1:c0 2:00", "champ a 1:p0 2:00", "high a 1:h0 2:00", "low - 1:w0 2:00", "plain + 1:n0 2:00",
         "prog p 1:g0 2:00", "helper . 1:r0 2:00"}));
+}
+
+TEST(WhoWindow, BuiltInTableClassesTheWellKnownLogins)
+{
+    // The built-in table: 16 helpers, 17 programs and 26 players, no login twice.
+    std::map<char, int> counts;
+    for (const auto& [login, letter] : BuiltInKnownLogins())
+        ++counts[letter];
+    EXPECT_EQ(counts, (std::map<char, int>{{'.', 16}, {'h', 26}, {'p', 17}}));
+    EXPECT_EQ(BuiltInKnownLogins().size(), 59u);
+
+    // A stream with the built-in table: well-known programs, whatever their level, are
+    // listed as programs, below everyone but the helpers.
+    TestApp app;
+    app.Start();
+    tavostream stream;
+    MessageBoxes boxes;
+    for (const char* delta : {": + /os 2", ": + zebra 1", ": + ntest 0", ": + inoue 0", ": + _bugs 0",
+                              ": + plain 1", ": + low 0"})
+        stream.ParseMessage(delta);
+    stream.ParseMessage(": who 7\n/os s 0:00 0:00 - -\nzebra - 0:01 0:00 - -\nntest - 0:02 0:00 - -\n"
+                        "inoue - 0:03 0:00 - -\n_bugs - 0:04 0:00 - -\nplain - 0:05 0:00 - -\nlow - 0:06 0:00 - -");
+    EXPECT_EQ(Rows(stream.GetWhoDialog()),
+              (std::vector<std::string>{"inoue h 0:03 0:00", "low - 0:06 0:00", "plain + 0:05 0:00",
+                                        "ntest p 0:02 0:00", "zebra p 0:01 0:00", "_bugs . 0:04 0:00"}));
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST(WhoWindow, NotificationsStopAddingAtTheUsersCap)
+{
+    WhoFixture f;
+    f.Receive(": + bob 0");
+    CDialogGGSWho* who = f.Who();
+    ASSERT_NE(who, nullptr);
+    // A list one short of the cap, the most users that the stream files.
+    std::vector<CGGSUser> users(ggsstream::kMaxUsers - 1);
+    for (size_t i = 0; i < users.size(); ++i) {
+        users[i].login = "u" + std::to_string(100000 + i);
+        users[i].word1 = "0:00";
+    }
+    who->SetUsers(users);
+    const int rows = ListOf(who)->GetItemCount();
+    ASSERT_EQ(rows, int(ggsstream::kMaxUsers) - 1);
+
+    // The last place is taken; a further login is refused, and so is it again.
+    f.Receive(": + aaron 1");
+    EXPECT_EQ(who->m_allUsers.size(), ggsstream::kMaxUsers);
+    EXPECT_EQ(Rows(who).front(), "aaron +  ");
+    f.Receive(": + abel 1");
+    f.Receive(": + abel 1");
+    EXPECT_EQ(who->m_allUsers.size(), ggsstream::kMaxUsers);
+    EXPECT_EQ(ListOf(who)->GetItemCount(), rows + 1);
+    EXPECT_EQ(Rows(who)[1], "u100000 - 0:00 ");
+    // A full list still follows its users: a new letter moves a row, a "-" frees a
+    // place that the next login takes.
+    f.Receive(": + aaron 2");
+    EXPECT_EQ(Rows(who).front(), "aaron a  ");
+    EXPECT_EQ(who->m_allUsers.size(), ggsstream::kMaxUsers);
+    f.Receive(": - u100005 0");
+    f.Receive(": + abel 1");
+    EXPECT_EQ(Rows(who)[1], "abel +  ");
+    EXPECT_EQ(who->m_allUsers.size(), ggsstream::kMaxUsers);
+    EXPECT_EQ(ListOf(who)->GetItemCount(), rows + 1);
 }
 
 TEST(WhoWindow, ReplyOrderAndTheServersFilter)

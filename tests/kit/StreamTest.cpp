@@ -152,6 +152,25 @@ TEST(StreamReader, BoundsLinesAndMessages)
     EXPECT_GT(endless.texts[0].size(), ggsstream::kMaxMessage - 2 * line.size());
     EXPECT_EQ(endless.texts[0].find("short"), std::string::npos);
     EXPECT_EQ(endless.texts[1], ": next");
+
+    // At the edge: a last line that makes the message exactly kMaxMessage bytes (its '|'
+    // not counted) is kept; one a byte longer is dropped.
+    for (const size_t size : {ggsstream::kMaxMessage, ggsstream::kMaxMessage + 1}) {
+        std::string text = ": start";
+        std::string input = text + "\n";
+        const std::string full(60000, 'y');
+        while (text.size() + 1 + full.size() < size - 1) {
+            text += "\n" + full;
+            input += full + "\n";
+        }
+        const std::string last(size - text.size() - 1, 'z');
+        CRecordingStream edge;
+        edge.RunOver(input + "|" + last + "\nREADY\n");
+        ASSERT_EQ(edge.texts.size(), 2u) << size;
+        const std::string kept = size == ggsstream::kMaxMessage ? text + "\n" + last : text;
+        EXPECT_EQ(edge.texts[0].size(), kept.size()) << size;
+        EXPECT_TRUE(edge.texts[0] == kept) << size;
+    }
 }
 
 // A handler may route other messages before it returns (a modal dialog's loop in the

@@ -106,35 +106,64 @@ TEST_F(StandinMatchTest, TellsChannelsFingerAndAliases)
     EXPECT_EQ(alice.Next("/os: ERR"), "/os: ERR unknown command frob");
 }
 
-TEST_F(StandinMatchTest, ClientProtocolShapesOnTheWire)
+namespace {
+
+// Sends the lines on a connection of its own and returns all that comes back until the
+// server ends it (or leaves it silent for the time-out).
+std::string RawSession(uint16_t port, const std::string& lines)
 {
-    // Every message ends with "READY"; continuation lines begin with '|'.
-    User("alice");
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const timeval limit{std::chrono::seconds(kNetTimeout).count(), 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    const std::string commands = "raw\nsecret\nwho\nquit\n";
-    ASSERT_EQ(::send(fd, commands.data(), commands.size(), 0), ssize_t(commands.size()));
     std::string bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        bytes.append(buffer, static_cast<size_t>(n));
-    EXPECT_EQ(bytes,
-              "Welcome to the GGS stand-in.\nEnter login (yours, or one you'd like to use).\n"
-              "Enter your password.\nREADY\n"
-              ": who 3\n|/os s 0:00 0:00 - -\n|alice - 0:00 0:00 - -\n|raw - 0:00 0:00 - -\nREADY\n");
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, lines.data(), lines.size(), 0) == ssize_t(lines.size())) {
+        char buffer[4096];
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            bytes.append(buffer, static_cast<size_t>(n));
+    }
     ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(StandinMatchTest, ClientProtocolShapesOnTheWire)
+{
+    // Every message ends with "READY"; continuation lines begin with '|'.
+    CTestClient& alice = User("alice");
+    const std::string welcome = "Welcome to the GGS stand-in.\nEnter login (yours, or one you'd like to use).\n"
+                                "Enter your password.\nREADY\n";
+    EXPECT_EQ(RawSession(port, "raw\nsecret\nwho\nquit\n"),
+              welcome + ": who 3\n|/os s 0:00 0:00 - -\n|alice - 0:00 0:00 - -\n|raw - 0:00 0:00 - -\nREADY\n");
+
+    // Lines may end in CR LF as well: the login, the password and the commands are the
+    // same without the CR.
+    ASSERT_EQ(RawSession(port, "crlf\r\nsecret\r\nwho\r\nt alice hi\r\nquit\r\n"),
+              welcome + ": who 3\n|/os s 0:00 0:00 - -\n|alice - 0:00 0:00 - -\n|crlf - 0:00 0:00 - -\nREADY\n");
+    EXPECT_EQ(alice.Next(": + crlf"), ": + crlf 0");
+    EXPECT_EQ(alice.Next("crlf"), "crlf: hi");
+    CTestClient again("crlf");
+    EXPECT_TRUE(again.Start(port, "secret"));
+    again.Stop();
+
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
 
     // A line that never ends is not kept without bound: the connection ends.
+    const size_t endlessClient = server.GetClientCount();
     const int endless = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(::connect(endless, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const std::string chunk(4096, 'x');
     bool closed = false;
     for (int i = 0; i < 64 && !closed; ++i)
         closed = ::send(endless, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0;
-    EXPECT_TRUE(server.WaitForClientClosed(kNetTimeout, 2));
+    EXPECT_TRUE(server.WaitForClientClosed(kNetTimeout, endlessClient));
     ::close(endless);
 }

@@ -430,6 +430,11 @@ TEST_F(StandinMatchTest, ErrorRepliesInTheClassifiedForms)
     refused(alice, "play " + id + " A1", "illegal move A1 in " + id + ".");
     refused(alice, "play " + id + " PA", "illegal move PA in " + id + ".");
     refused(alice, "play " + id + " Z99", "corrupt move Z99");
+    // One row or one column off the board is no move; the last row and column are.
+    refused(alice, "play " + id + " A9", "corrupt move A9");
+    refused(alice, "play " + id + " I1", "corrupt move I1");
+    refused(alice, "play " + id + " A0", "corrupt move A0");
+    refused(alice, "play " + id + " H8", "illegal move H8 in " + id + ".");
     refused(alice, "play " + id, "corrupt move ");
     refused(alice, "play .77 F5", "game .77 not found.");
     refused(alice, "tell .77 hi", "game .77 not found.");
