@@ -31,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -54,11 +55,15 @@ std::string Name(const QWidget* w)
     return name;
 }
 
+// Sizes and rectangles are compared as text, which a failing check prints.
+std::string Text(const QSize& s)
+{
+    return std::to_string(s.width()) + "x" + std::to_string(s.height());
+}
+
 std::string Text(const QRect& r)
 {
-    std::ostringstream os;
-    os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
-    return os.str();
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + Text(r.size());
 }
 
 // The blank that a one-line edit leaves on either side of its text, inside its frame.
@@ -139,7 +144,7 @@ void ExpectModalAt(CDialog& dialog, int cx, int cy)
 {
     ModalDriver driver;
     driver.OnDialog([&](CDialog* d) {
-        EXPECT_EQ(d->size(), InPixels(d, cx, cy)) << ToStd(d->windowTitle());
+        EXPECT_EQ(Text(d->size()), Text(InPixels(d, cx, cy))) << ToStd(d->windowTitle());
         ExpectWhole(d);
         d->EndDialog(IDCANCEL);
     });
@@ -153,7 +158,8 @@ void ExpectShownAt(CDialog& dialog, int cx, int cy, const CListCtrl* list)
 {
     ASSERT_TRUE(ProcessEventsUntil([&] { return dialog.isVisible(); }));
     const int widening = list ? list->GetTitleWidening() : 0;
-    EXPECT_EQ(dialog.size(), InPixels(&dialog, cx, cy) + QSize(widening, 0)) << ToStd(dialog.windowTitle());
+    EXPECT_EQ(Text(dialog.size()), Text(InPixels(&dialog, cx, cy) + QSize(widening, 0)))
+        << ToStd(dialog.windowTitle());
     ExpectWhole(&dialog);
 }
 
@@ -171,12 +177,12 @@ TEST(DialogSizes, DialogUnitsOfTheDialogFont)
 {
     TestApp app;
     CDialog dialog(IDD_GET_LOGIN);
-    EXPECT_EQ(dialog.MapDialogRect(QRect(0, 0, 187, 143)), QRect(0, 0, 281, 215));
-    EXPECT_EQ(dialog.MapDialogRect(QRect(0, 0, 185, 151)), QRect(0, 0, 278, 227));
+    EXPECT_EQ(Text(dialog.MapDialogRect(QRect(0, 0, 187, 143))), "0,0 281x215");
+    EXPECT_EQ(Text(dialog.MapDialogRect(QRect(0, 0, 185, 151))), "0,0 278x227");
     // The console's input, 13 units from 81 down, ends with the window's 94.
-    EXPECT_EQ(dialog.MapDialogRect(QRect(0, 81, 185, 13)), QRect(0, 122, 278, 19));
+    EXPECT_EQ(Text(dialog.MapDialogRect(QRect(0, 81, 185, 13))), "0,122 278x19");
     EXPECT_EQ(dialog.MapDialogRect(QRect(0, 0, 186, 94)).bottom() + 1, 141);
-    EXPECT_EQ(dialog.MapDialogRect(QRect(1, 1, 1, 1)), QRect(2, 2, 1, 1));
+    EXPECT_EQ(Text(dialog.MapDialogRect(QRect(1, 1, 1, 1))), "2,2 1x1");
 }
 
 TEST(DialogSizes, RequestDialogsOpenAtTheirTemplatesSize)
@@ -220,14 +226,14 @@ TEST(DialogSizes, ResizableWindowsOpenAtTheirTemplatesSize)
     {
         CConsole console("bob", &stream, false);
         ExpectShownAt(console, 186, 94, nullptr);
-        EXPECT_EQ(console.minimumSize(), QSize(100, 100));
+        EXPECT_EQ(Text(console.minimumSize()), "100x100");
     }
     {
         CDialogGGSWho who;
         ASSERT_TRUE(who.Create(&stream));
         who.ShowWindow(SW_SHOW);
         ExpectShownAt(who, 159, 246, ListOf(who, IDC_WHO_LIST));
-        EXPECT_EQ(who.minimumSize(), QSize(100, 100));
+        EXPECT_EQ(Text(who.minimumSize()), "100x100");
     }
     const auto list = [](auto& window, int cx, int cy) {
         ASSERT_TRUE(window.Create(nullptr));
