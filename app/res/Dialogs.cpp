@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <initializer_list>
 #include <type_traits>
 
