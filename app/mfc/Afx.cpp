@@ -1,5 +1,6 @@
 #include "Afx.h"
 
+#include "Dialog.h"
 #include "Frame.h"
 #include "WinApp.h"
 
@@ -157,6 +158,8 @@ int ShowBox(const QString& text, UINT type, UINT helpId)
     // window might be closed (and deleted) while the box waits for its answer.
     QWidget* owner = AfxGetSafeOwner(QApplication::activeModalWidget());
     QMessageBox box(owner);
+    // A box speaks in the font of the dialogs, its text and its buttons alike.
+    box.setFont(DialogFont());
     CWinApp* app = AfxGetApp();
     box.setWindowTitle(app ? app->m_pszAppName : QStringLiteral("Tavo"));
     box.setTextFormat(Qt::PlainText);

@@ -95,9 +95,10 @@ QWidget* AfxGetSafeOwner(QWidget* parent = nullptr);
 // MB_HELP (a Help button that opens the page of `helpId`) and an icon. Returns the
 // button chosen (IDOK, IDCANCEL, IDYES, IDNO).
 //
-// The text is plain text. A box shows at most kBoxChars characters of it, and says so
-// at the end when it shows fewer; a text too tall for the screen is shown in a box
-// that fits the screen and scrolls.
+// The box is in the dialog font, as the dialogs are. The text is plain text. A box
+// shows at most kBoxChars characters of it, and says so at the end when it shows
+// fewer; a text too tall for the screen is shown in a box that fits the screen and
+// scrolls.
 constexpr int kBoxChars = 20000;
 int AfxMessageBox(const QString& text, UINT type = MB_OK, UINT helpId = 0);
 // The same with the text of a string-table id, which is also the help id.

@@ -196,7 +196,11 @@ QRect CDialog::MapDialogRect(const QRect& units) const
     const int baseY = metrics.height();
     const auto across = [baseX](int n) { return (n * baseX + 2) / 4; };
     const auto down = [baseY](int n) { return (n * baseY + 4) / 8; };
-    return QRect(across(units.x()), down(units.y()), across(units.width()), down(units.height()));
+    // Each edge is mapped, as the platform maps a rectangle's four sides: controls that
+    // meet in units meet in pixels, and one that ends at the dialog's edge ends there.
+    const int left = across(units.x());
+    const int top = down(units.y());
+    return QRect(left, top, across(units.x() + units.width()) - left, down(units.y() + units.height()) - top);
 }
 
 bool CDialog::BuildControls()

@@ -83,8 +83,9 @@ public:
     virtual void OnSize(UINT type, int cx, int cy);
     // Asked once at creation; the minimum tracking size set here holds for the client.
     virtual void OnGetMinMaxInfo(MINMAXINFO* info) { (void)info; }
-    // A rectangle in dialog units, in pixels. A horizontal unit is a quarter of the
-    // dialog font's average character width, a vertical one an eighth of its height.
+    // A rectangle in dialog units, in pixels, its edges mapped one by one. A horizontal
+    // unit is a quarter of the dialog font's average character width, a vertical one an
+    // eighth of its height.
     QRect MapDialogRect(const QRect& units) const;
 
     // Used by the dialog resources while they build the controls.

@@ -21,10 +21,61 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <initializer_list>
+#include <type_traits>
 
 namespace {
+
+// The templates' spacing, in dialog units: controls stand kMargin in from the dialog's
+// edges, kGapAcross apart side by side and kGapDown apart one above the other.
+constexpr int kMargin = 7;
+constexpr int kGapAcross = 4;
+constexpr int kGapDown = 3;
+
+int Across(const CDialog& dialog, int units)
+{
+    return dialog.MapDialogRect(QRect(0, 0, units, 0)).width();
+}
+
+int Down(const CDialog& dialog, int units)
+{
+    return dialog.MapDialogRect(QRect(0, 0, 0, units)).height();
+}
+
+// The layout spaced as the templates are, `margin` units in from the edges of what it
+// fills.
+template <class L>
+L* Spaced(const CDialog& dialog, L* layout, int margin = 0)
+{
+    layout->setContentsMargins(Across(dialog, margin), Down(dialog, margin), Across(dialog, margin),
+                               Down(dialog, margin));
+    if constexpr (std::is_same_v<L, QGridLayout>) {
+        layout->setHorizontalSpacing(Across(dialog, kGapAcross));
+        layout->setVerticalSpacing(Down(dialog, kGapDown));
+    } else if constexpr (std::is_same_v<L, QHBoxLayout>) {
+        layout->setSpacing(Across(dialog, kGapAcross));
+    } else {
+        layout->setSpacing(Down(dialog, kGapDown));
+    }
+    return layout;
+}
+
+// The layout of a group box: its members a little in from the frame, below the title
+// (which the box keeps room for itself).
+template <class L>
+L* GroupLayout(const CDialog& dialog, QGroupBox* box)
+{
+    auto* layout = Spaced(dialog, new L(box));
+    layout->setContentsMargins(Across(dialog, 4), Down(dialog, 1), Across(dialog, 4), Down(dialog, 3));
+    return layout;
+}
+
+// The dialog's client size in dialog units. A dialog laid out by a layout grows should
+// its controls need more room than that.
+void SizeInUnits(CDialog& dialog, int cx, int cy)
+{
+    dialog.resize(dialog.MapDialogRect(QRect(0, 0, cx, cy)).size());
+}
 
 // Files the control under its id, by which the dialog and the tests find it.
 template <class W>
@@ -48,6 +99,7 @@ QPushButton* Button(CDialog& dialog, int id, const QString& text, bool isDefault
     return button;
 }
 
+// A text that wraps at the width it is given.
 QLabel* Text(CDialog& dialog, const QString& text, int id = -1)
 {
     auto* label = new QLabel(text, &dialog);
@@ -55,12 +107,18 @@ QLabel* Text(CDialog& dialog, const QString& text, int id = -1)
     return id >= 0 ? Filed(dialog, id, label) : label;
 }
 
+// The label of a field, on one line.
+QLabel* Label(QWidget* parent, const QString& text)
+{
+    return new QLabel(text, parent);
+}
+
 // A group box with radio buttons; the first one's id names the group.
 QGroupBox* RadioGroup(CDialog& dialog, const QString& title,
                       std::initializer_list<std::pair<int, const char*>> buttons)
 {
     auto* box = new QGroupBox(title, &dialog);
-    auto* layout = new QVBoxLayout(box);
+    auto* layout = GroupLayout<QVBoxLayout>(dialog, box);
     auto* group = new QButtonGroup(box);
     const int first = buttons.begin()->first;
     for (const auto& entry : buttons) {
@@ -76,7 +134,7 @@ QGroupBox* RadioGroup(CDialog& dialog, const QString& title,
 // OK (the default button) and, unless `okOnly`, Cancel in a column at the right.
 QVBoxLayout* ButtonColumn(CDialog& dialog, bool okOnly = false)
 {
-    auto* column = new QVBoxLayout;
+    auto* column = Spaced(dialog, new QVBoxLayout);
     column->addWidget(Button(dialog, IDOK, QStringLiteral("OK"), true));
     if (!okOnly)
         column->addWidget(Button(dialog, IDCANCEL, QStringLiteral("Cancel")));
@@ -94,24 +152,26 @@ void AddButtonColumn(CDialog& dialog, QBoxLayout* layout, bool okOnly = false)
 void BuildConnect(CDialog& dialog)
 {
     dialog.setWindowTitle(QStringLiteral("GGS Connect"));
-    auto* grid = new QGridLayout;
-    grid->addWidget(Text(dialog, QStringLiteral("Login")), 0, 0);
+    SizeInUnits(dialog, 183, 102);
+    auto* grid = Spaced(dialog, new QGridLayout);
+    grid->addWidget(Label(&dialog, QStringLiteral("Login")), 0, 0);
     QLineEdit* login = Edit(dialog, IDC_LOGIN);
     grid->addWidget(login, 0, 1);
-    grid->addWidget(Text(dialog, QStringLiteral("Password")), 1, 0);
+    grid->addWidget(Label(&dialog, QStringLiteral("Password")), 1, 0);
     QLineEdit* password = Edit(dialog, IDC_PASSWORD);
     password->setEchoMode(QLineEdit::Password);
     grid->addWidget(password, 1, 1);
     grid->addWidget(Filed(dialog, IDC_SAVE_PASSWORD, new QCheckBox(QStringLiteral("Remember password"), &dialog)),
-                    2, 1);
-    auto* top = new QHBoxLayout;
+                    2, 0, 1, 2);
+    auto* top = Spaced(dialog, new QHBoxLayout);
     top->addLayout(grid);
     AddButtonColumn(dialog, top);
-    auto* layout = new QVBoxLayout(&dialog);
+    auto* layout = Spaced(dialog, new QVBoxLayout(&dialog), kMargin);
     layout->addLayout(top);
     layout->addWidget(Text(dialog, QStringLiteral(
         "Enter your GGS login and password. If you have never logged onto GGS before, enter a "
         "login and password you would like to use.")));
+    layout->addStretch();
 }
 
 // A label, one edit and the buttons: the shape of several small dialogs. Returns the
@@ -119,9 +179,13 @@ void BuildConnect(CDialog& dialog)
 QVBoxLayout* BuildOneEdit(CDialog& dialog, const QString& title, const QString& label, int editId)
 {
     dialog.setWindowTitle(title);
-    auto* layout = new QHBoxLayout(&dialog);
-    layout->addWidget(Text(dialog, label));
-    layout->addWidget(Edit(dialog, editId));
+    // The label and the edit on one line at the top, level with OK.
+    auto* field = Spaced(dialog, new QHBoxLayout);
+    field->addWidget(Label(&dialog, label));
+    field->addWidget(Edit(dialog, editId));
+    auto* layout = Spaced(dialog, new QHBoxLayout(&dialog), kMargin);
+    layout->addLayout(field);
+    layout->setAlignment(field, Qt::AlignTop);
     QVBoxLayout* buttons = ButtonColumn(dialog);
     layout->addLayout(buttons);
     return buttons;
@@ -130,7 +194,7 @@ QVBoxLayout* BuildOneEdit(CDialog& dialog, const QString& title, const QString& 
 void BuildAutopass(CDialog& dialog)
 {
     dialog.setWindowTitle(QStringLiteral("Autopass"));
-    auto* groups = new QVBoxLayout;
+    auto* groups = Spaced(dialog, new QVBoxLayout);
     groups->addWidget(RadioGroup(dialog, QStringLiteral("Autopass"), {
         {IDC_AUTOPASS_OFF, "Off"}, {IDC_AUTOPASS_NOTIFY, "Notify"}, {IDC_AUTOPASS_INSTANT, "Instant"}}));
     groups->addWidget(RadioGroup(dialog, QStringLiteral("Autoforce"), {
@@ -138,7 +202,7 @@ void BuildAutopass(CDialog& dialog)
     groups->addWidget(Text(dialog, QStringLiteral(
         "Autopass automatically plays passes for you. Autoforce automatically plays when you have "
         "only one legal move.")));
-    auto* layout = new QHBoxLayout(&dialog);
+    auto* layout = Spaced(dialog, new QHBoxLayout(&dialog), kMargin);
     layout->addLayout(groups);
     AddButtonColumn(dialog, layout);
 }
@@ -146,9 +210,9 @@ void BuildAutopass(CDialog& dialog)
 void BuildAutosave(CDialog& dialog)
 {
     dialog.setWindowTitle(QStringLiteral("Autosave"));
-    auto* groups = new QVBoxLayout;
+    auto* groups = Spaced(dialog, new QVBoxLayout);
     groups->addWidget(Text(dialog, QStringLiteral("Save games you played or watched")));
-    auto* row = new QHBoxLayout;
+    auto* row = Spaced(dialog, new QHBoxLayout);
     row->addWidget(RadioGroup(dialog, QStringLiteral("Played"), {
         {IDC_AUTOSAVE_MINE_NEVER, "Never"}, {IDC_AUTOSAVE_MINE_ASK, "Ask"},
         {IDC_AUTOSAVE_MINE_ALWAYS, "Always"}}));
@@ -156,7 +220,7 @@ void BuildAutosave(CDialog& dialog)
         {IDC_AUTOSAVE_OTHERS_NEVER, "Never"}, {IDC_AUTOSAVE_OTHERS_ASK, "Ask"},
         {IDC_AUTOSAVE_OTHERS_ALWAYS, "Always"}}));
     groups->addLayout(row);
-    auto* layout = new QHBoxLayout(&dialog);
+    auto* layout = Spaced(dialog, new QHBoxLayout(&dialog), kMargin);
     layout->addLayout(groups);
     AddButtonColumn(dialog, layout);
 }
@@ -166,11 +230,11 @@ void BuildAbout(CDialog& dialog)
     dialog.setWindowTitle(QStringLiteral("About Tavo"));
     auto* icon = new QLabel(&dialog);
     icon->setPixmap(QPixmap::fromImage(DrawProgramIcon(48)));
-    auto* texts = new QVBoxLayout;
+    auto* texts = Spaced(dialog, new QVBoxLayout);
     texts->addWidget(Text(dialog, QStringLiteral("Tavo"), IDC_VERSION));
     texts->addWidget(Text(dialog, QStringLiteral(
         "A client for GGS, the internet game server, and its Reversi service.")));
-    auto* layout = new QHBoxLayout(&dialog);
+    auto* layout = Spaced(dialog, new QHBoxLayout(&dialog), kMargin);
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addLayout(texts);
     AddButtonColumn(dialog, layout, true);
@@ -191,6 +255,10 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
 {
     dialog.setWindowTitle(incoming ? QStringLiteral("Incoming Reversi Match Request")
                                    : QStringLiteral("Reversi Game Request"));
+    if (incoming)
+        SizeInUnits(dialog, 185, 151);
+    else
+        SizeInUnits(dialog, 187, 143);
     const auto edit = [&](int id) {
         QLineEdit* control = Edit(dialog, id);
         control->setReadOnly(incoming);
@@ -212,48 +280,52 @@ void BuildMatchRequest(CDialog& dialog, bool incoming)
         return combo;
     };
 
-    auto* terms = new QGridLayout;
-    terms->addWidget(Text(dialog, QStringLiteral("Opponent:")), 0, 0);
+    // At the left the terms, the times and Rated; at the right the buttons and the
+    // specials.
+    auto* terms = Spaced(dialog, new QGridLayout);
+    terms->addWidget(Label(&dialog, QStringLiteral("Opponent:")), 0, 0);
     terms->addWidget(edit(IDC_GR_OPPONENT), 0, 1);
-    terms->addWidget(Text(dialog, QStringLiteral("Board Size:")), 1, 0);
+    terms->addWidget(Label(&dialog, QStringLiteral("Board Size:")), 1, 0);
     terms->addWidget(choice(IDC_GR_BOARD, {"4x4", "6x6", "8x8", "10x10", "12x12", "14x14", "Octagonal"}), 1, 1);
-    terms->addWidget(Text(dialog, QStringLiteral("Color:")), 2, 0);
+    terms->addWidget(Label(&dialog, QStringLiteral("Color:")), 2, 0);
     terms->addWidget(choice(IDC_GR_COLOR, {"Random", "Black", "White", "Synch", "Komi"}), 2, 1);
 
-    auto* specials = new QGroupBox(QStringLiteral("Specials"), &dialog);
-    auto* specialsLayout = new QGridLayout(specials);
-    specialsLayout->addWidget(check(IDC_GR_ANTI, QStringLiteral("&Anti")), 0, 0);
-    specialsLayout->addWidget(check(IDC_GR_RAND, QStringLiteral("&Rand")), 1, 0);
-    specialsLayout->addWidget(Text(dialog, QStringLiteral("Discs:")), 1, 1);
-    QLineEdit* discs = edit(IDC_GR_DISCS);
-    discs->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), discs));
-    specialsLayout->addWidget(discs, 1, 2);
-
     auto* time = new QGroupBox(QStringLiteral("Time"), &dialog);
-    auto* timeLayout = new QGridLayout(time);
-    timeLayout->addWidget(Text(dialog, QStringLiteral("Mine")), 0, 0);
+    auto* timeLayout = GroupLayout<QGridLayout>(dialog, time);
+    timeLayout->addWidget(Label(&dialog, QStringLiteral("Mine")), 0, 0);
     timeLayout->addWidget(edit(IDC_GR_MY_TIME), 0, 1);
-    timeLayout->addWidget(Text(dialog, QStringLiteral("Opponent")), 1, 0);
+    timeLayout->addWidget(Label(&dialog, QStringLiteral("Opponent")), 1, 0);
     timeLayout->addWidget(edit(IDC_GR_OPP_TIME), 1, 1);
 
     QCheckBox* rated = check(IDC_GR_RATED, QStringLiteral("Rated"));
     rated->setLayoutDirection(Qt::RightToLeft); // its text on the left
 
-    auto* fields = new QVBoxLayout;
-    fields->addLayout(terms);
-    fields->addWidget(specials);
-    fields->addWidget(time);
-    fields->addWidget(rated, 0, Qt::AlignLeft);
+    auto* left = Spaced(dialog, new QVBoxLayout);
+    left->addLayout(terms);
+    left->addWidget(time);
+    left->addWidget(rated, 0, Qt::AlignLeft | Qt::AlignAbsolute);
+    left->addStretch();
 
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(Button(dialog, IDOK, incoming ? QStringLiteral("Accept") : QStringLiteral("OK"), true));
-    buttons->addWidget(Button(dialog, IDCANCEL, incoming ? QStringLiteral("Decline") : QStringLiteral("Cancel")));
-    buttons->addWidget(Button(dialog, ID_HELP, QStringLiteral("&Help")));
-    buttons->addStretch();
+    auto* specials = new QGroupBox(QStringLiteral("Specials"), &dialog);
+    auto* specialsLayout = GroupLayout<QGridLayout>(dialog, specials);
+    specialsLayout->addWidget(check(IDC_GR_ANTI, QStringLiteral("&Anti")), 0, 0, 1, 2);
+    specialsLayout->addWidget(check(IDC_GR_RAND, QStringLiteral("&Rand")), 1, 0, 1, 2);
+    specialsLayout->addWidget(Label(&dialog, QStringLiteral("Discs:")), 2, 0);
+    QLineEdit* discs = edit(IDC_GR_DISCS);
+    discs->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), discs));
+    discs->setFixedWidth(Across(dialog, 24));
+    specialsLayout->addWidget(discs, 2, 1);
 
-    auto* layout = new QHBoxLayout(&dialog);
-    layout->addLayout(fields);
-    layout->addLayout(buttons);
+    auto* right = Spaced(dialog, new QVBoxLayout);
+    right->addWidget(Button(dialog, IDOK, incoming ? QStringLiteral("Accept") : QStringLiteral("OK"), true));
+    right->addWidget(Button(dialog, IDCANCEL, incoming ? QStringLiteral("Decline") : QStringLiteral("Cancel")));
+    right->addWidget(Button(dialog, ID_HELP, QStringLiteral("&Help")));
+    right->addWidget(specials);
+    right->addStretch();
+
+    auto* layout = Spaced(dialog, new QHBoxLayout(&dialog), kMargin);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
 }
 
 // The windows laid out by their own size handlers: controls at fixed places given in
@@ -263,12 +335,6 @@ W* Placed(CDialog& dialog, int id, W* control, int x, int y, int cx, int cy)
 {
     control->setGeometry(dialog.MapDialogRect(QRect(x, y, cx, cy)));
     return Filed(dialog, id, control);
-}
-
-// The window's client size in dialog units.
-void SizeInUnits(CDialog& dialog, int cx, int cy)
-{
-    dialog.resize(dialog.MapDialogRect(QRect(0, 0, cx, cy)).size());
 }
 
 void BuildConsole(CDialog& dialog)
@@ -300,8 +366,9 @@ void BuildWho(CDialog& dialog)
     button(IDC_WHO_RATINGS, QStringLiteral("Ratings"), 110, 49);
     auto* servers = Placed(dialog, IDC_WHO_SHOW_SERVERS, new QCheckBox(QStringLiteral("Show servers"), &dialog),
                            0, 17, 59, 10);
-    // A face that stands in for the dialog font's may be wider than the template's.
-    servers->resize(std::max(servers->width(), servers->sizeHint().width()), servers->height());
+    // The style's box and a face that stands in for the dialog font's may need more room
+    // than the template gives; below the box there is room to the list.
+    servers->resize(servers->size().expandedTo(servers->sizeHint()));
     Placed(dialog, IDC_WHO_LIST, new CListCtrl(&dialog), 0, 30, 159, 216);
 }
 
@@ -371,6 +438,7 @@ bool BuildDialogResource(UINT id, CDialog& dialog)
         return true;
     case IDD_GET_LOGIN:
         BuildOneEdit(dialog, QStringLiteral("Login"), QStringLiteral("Login:"), IDC_LOGIN);
+        SizeInUnits(dialog, 153, 47);
         return true;
     default:
         return false;

@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -197,6 +200,26 @@ void ClickButton(CDialog* dialog, int id)
 {
     if (auto* button = qobject_cast<QPushButton*>(dialog->GetDlgItem(id)))
         button->click();
+}
+
+void ExpectDialogFont(const QMessageBox* box)
+{
+    const QFontInfo dialogFont(DialogFont());
+    const auto expect = [&](const QWidget* w, const QString& what) {
+        const QFontInfo shown(w->font());
+        EXPECT_EQ(ToStd(shown.family()), ToStd(dialogFont.family())) << what.toStdString();
+        EXPECT_EQ(shown.pixelSize(), dialogFont.pixelSize()) << what.toStdString();
+    };
+    const QLabel* text = nullptr;
+    for (const QLabel* label : box->findChildren<QLabel*>())
+        if (label->text() == box->text())
+            text = label;
+    ASSERT_NE(text, nullptr);
+    expect(text, QStringLiteral("the text"));
+    for (const QAbstractButton* button : box->buttons())
+        expect(button, button->text());
+    for (const QPlainTextEdit* view : box->findChildren<QPlainTextEdit*>())
+        expect(view, QStringLiteral("the scrolling text"));
 }
 
 ModalExpectation::ModalExpectation(std::function<bool(QWidget*)> expects) : m_expects(std::move(expects))

@@ -42,6 +42,8 @@ void TypeText(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key);
 QLineEdit* EditOf(CDialog* dialog, int id);
 void ClickButton(CDialog* dialog, int id);
+// Expects the text, the buttons and any scrolling view of the box in the dialog font.
+void ExpectDialogFont(const QMessageBox* box);
 
 // A modal window (a message box or a dialog) that shows while nothing of the test
 // expects it fails the running test with its text and is closed, so that the test goes

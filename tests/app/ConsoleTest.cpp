@@ -170,7 +170,7 @@ TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
     const QRect inputBefore = input->geometry();
     // Dialog units of the dialog font, 8-point Liberation Sans: 6 x 12 pixels.
     EXPECT_EQ(outputBefore, QRect(0, 0, 278, 120));
-    EXPECT_EQ(inputBefore, QRect(0, 122, 278, 20));
+    EXPECT_EQ(inputBefore, QRect(0, 122, 278, 19));
 
     console->resize(console->size() + QSize(40, 20));
     ProcessEventsUntil([&] { return output->width() != outputBefore.width(); }, std::chrono::milliseconds(2000));

@@ -627,13 +627,18 @@ TEST(GameDocument, SaveOnClose)
     EXPECT_EQ(w.app.fnAutosave, ToStd(chosen));
     EXPECT_FALSE(ReadFile(chosen + QStringLiteral("game.ggf")).empty());
 
-    // Ask, and Cancel: the window stays, with its display title.
+    // Ask, and Cancel: the window stays, with its display title. The question is asked
+    // in the dialog font.
     w.app.nAutosaveOthers = 1;
     doc = w.Join("3", MakeGame("carol", "dave"));
     w.Update("3", "F5");
     {
         ModalDriver driver;
-        driver.OnMessageBox([](QMessageBox* box) { box->button(QMessageBox::Cancel)->click(); });
+        driver.OnMessageBox([](QMessageBox* box) {
+            EXPECT_TRUE(box->text().startsWith(QStringLiteral("Save changes to "))) << box->text().toStdString();
+            ExpectDialogFont(box);
+            box->button(QMessageBox::Cancel)->click();
+        });
         ViewOf(doc)->GetParentFrame()->close();
         EXPECT_TRUE(driver.Done());
     }

@@ -135,7 +135,10 @@ TEST(MatchRequest, RefusedTermsSendNothing)
         Retype(EditOf(d, IDC_GR_DISCS), QStringLiteral("20"));
         ClickButton(d, IDOK); // random colour
     });
-    driver.AcceptMessageBox();
+    driver.OnMessageBox([](QMessageBox* box) {
+        ExpectDialogFont(box);
+        box->button(QMessageBox::Ok)->click();
+    });
     driver.OnDialog([](CDialog* d) {
         Choose(ComboOf(d, IDC_GR_COLOR), QStringLiteral("Komi"));
         Retype(EditOf(d, IDC_GR_DISCS), QStringLiteral("2"));

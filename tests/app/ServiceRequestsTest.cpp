@@ -161,6 +161,7 @@ TEST(ServiceRequests, FingerReplyInABox)
     driver.OnMessageBox([](QMessageBox* box) {
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         EXPECT_EQ(box->findChild<QPlainTextEdit*>(), nullptr);
+        ExpectDialogFont(box);
         box->button(QMessageBox::Ok)->click();
     });
     // A reply of megabytes: the box shows its beginning and says that the rest is cut;
@@ -183,6 +184,7 @@ TEST(ServiceRequests, FingerReplyInABox)
         EXPECT_TRUE(view->isVisible());
         EXPECT_EQ(view->toPlainText(), text);
         EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+        ExpectDialogFont(box);
         ok->click();
     });
     s.Feed(reply);
