@@ -474,8 +474,9 @@ void CMDIFrameWnd::OnUpdateFrameTitle()
         return;
     QString title = GetTitle();
     if (CMDIChildWnd* child = MDIGetActive()) {
-        // The window area's own form while maximised (the child's title, with its number
-        // when the game has several windows), so that it does not add its own again.
+        // While maximised, the form that the window area itself writes (the child's own
+        // title, numbered when the game has several windows): finding it there, the area
+        // adds nothing more.
         CDocument* document = child->isMaximized() ? nullptr : child->GetActiveDocument();
         const QString name = document ? document->GetTitle() : child->windowTitle();
         if (!name.isEmpty())
