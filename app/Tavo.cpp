@@ -20,6 +20,7 @@
 #include "res/Icons.h"
 #include "res/Resource.h"
 
+#include <QPointer>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -344,6 +345,21 @@ void CTavoApp::WinHelp(DWORD data, UINT command)
 void CTavoApp::ShowError(int code)
 {
     AfxMessageBox(LoadStringResource(UINT(code)), MB_OK, UINT(code));
+}
+
+void CTavoApp::ShowConnectionLost(int cause)
+{
+    QString text = LoadStringResource(IDS_CONNECTION_LOST);
+    const QString reason = cause != 0 ? LoadStringResource(UINT(cause)) : QString();
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + reason;
+    // Not from within the handler of the connection's end: the box runs a loop of its own.
+    // A main window that has closed meanwhile (the program is ending) shows nothing more.
+    const QPointer<CFrameWnd> main(GetMainWnd());
+    AfxRunModalLater([text, main] {
+        if (main && main->isVisible())
+            AfxMessageBox(text, MB_OK, IDS_CONNECTION_LOST);
+    });
 }
 
 // ---------------------------------------------------------------------------------

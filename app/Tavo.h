@@ -67,6 +67,10 @@ public:
     void SaveSettings();
     void Connect();
     void ShowError(int code);
+    // Tells the user, once the event at hand is done, that the connection ended without
+    // being asked to; `cause` is the socket's code of what ended it, 0 when unknown.
+    // Nothing is shown once the main window has closed.
+    void ShowConnectionLost(int cause);
     std::string GetModulePath() const { return sModulePath; }
     std::string GetModuleDir() const;
     void UpdateAllDocuments(LPARAM hint);

@@ -169,11 +169,20 @@ void tavostream::OnMessage(const CMsg& msg)
 
 void tavostream::OnDisconnected()
 {
+    // The user's Disconnect logs out and shuts this side down before the input ends, and
+    // the logout at exit says "quit" first; a connection that this side still holds,
+    // logged in, was ended by the server or the network.
+    const bool lost = IsConnected() && IsLoggedIn();
+    const int cause = socketBuffer ? socketBuffer->GetError() : 0;
     CloseWindows();
     ResetLogin();
+    CTavoApp* app = TavoApp();
+    if (!app)
+        return;
     // This may delete the stream: nothing of it is touched afterwards.
-    if (CTavoApp* app = TavoApp())
-        app->ReleaseStream(this);
+    app->ReleaseStream(this);
+    if (lost)
+        app->ShowConnectionLost(cause);
 }
 
 void tavostream::OnErr(const CMsgGGSErr& msg)

@@ -79,7 +79,8 @@ public:
 
     // Window thread, the server's messages.
     void OnMessage(const CMsg& msg) override;
-    // The connection has ended: the windows go, and the application lets go of the stream.
+    // The connection has ended: the windows go, and the application lets go of the stream;
+    // when the user did not end it, the application says so.
     void OnDisconnected() override;
     void OnErr(const CMsgGGSErr& msg) override;
     void OnFinger(const CMsgGGSFinger& msg) override;

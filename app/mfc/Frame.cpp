@@ -220,9 +220,10 @@ void CFrameWnd::OnViewBar(UINT id)
 
 BOOL CFrameWnd::LoadFrame(UINT id, DWORD style)
 {
-    (void)style;
     m_nIDResource = id;
-    setWindowTitle(LoadStringResource(id).section(QLatin1Char('\n'), 0, 0));
+    m_dwStyle = style;
+    m_strTitle = LoadStringResource(id).section(QLatin1Char('\n'), 0, 0);
+    setWindowTitle(m_strTitle);
     setWindowIcon(LoadIconResource(id));
     SetMenuResource(id);
     ApplyAccelerators(id);
@@ -417,6 +418,12 @@ void CFrameWnd::OnHelpKey()
         app->WinHelp(HID_BASE_RESOURCE + (child ? child : m_nIDResource), HELP_CONTEXT);
 }
 
+void CFrameWnd::OnUpdateFrameTitle()
+{
+    if (windowTitle() != m_strTitle)
+        setWindowTitle(m_strTitle);
+}
+
 void CFrameWnd::DockControlBar(CToolBar* bar)
 {
     if (bar && bar->GetBar())
@@ -431,6 +438,7 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this))
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
         CMDIChildWnd* child = MDIGetActive();
         SetMenuResource(child && child->m_nMenuId ? child->m_nMenuId : GetResourceId());
+        OnUpdateFrameTitle();
     });
     OnCommand(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { m_pMdiArea->tileSubWindows(); });
@@ -458,6 +466,24 @@ void CMDIFrameWnd::ArrangeIcons()
         x += icon.width();
         rowHeight = std::max(rowHeight, icon.height());
     }
+}
+
+void CMDIFrameWnd::OnUpdateFrameTitle()
+{
+    if (!AddsToTitle())
+        return;
+    QString title = GetTitle();
+    if (CMDIChildWnd* child = MDIGetActive()) {
+        // While maximised, the form that the window area itself writes (the child's own
+        // title, numbered when the game has several windows): finding it there, the area
+        // adds nothing more.
+        CDocument* document = child->isMaximized() ? nullptr : child->GetActiveDocument();
+        const QString name = document ? document->GetTitle() : child->windowTitle();
+        if (!name.isEmpty())
+            title += child->isMaximized() ? QStringLiteral(" - [%1]").arg(name) : QStringLiteral(" - ") + name;
+    }
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void CMDIFrameWnd::SetMenuResource(UINT id)
@@ -589,6 +615,14 @@ CView* CMDIFrameWnd::GetActiveView() const
 CMDIChildWnd::CMDIChildWnd()
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // The main frame's title names the active child.
+    const auto updateTitle = [this] {
+        QMdiArea* area = mdiArea();
+        if (auto* frame = area ? dynamic_cast<CMDIFrameWnd*>(area->window()) : nullptr)
+            frame->OnUpdateFrameTitle();
+    };
+    connect(this, &QMdiSubWindow::windowStateChanged, this, updateTitle);
+    connect(this, &QWidget::windowTitleChanged, this, updateTitle);
 }
 
 void CMDIChildWnd::SetView(CView* view)

@@ -107,7 +107,8 @@ public:
     ~CFrameWnd() override;
 
     // Builds the frame from resource `id`: title, icon, menu and accelerators; then
-    // OnCreate. False when OnCreate fails.
+    // OnCreate. False when OnCreate fails. With FWS_ADDTOTITLE the frame's title names
+    // what it shows (OnUpdateFrameTitle).
     virtual BOOL LoadFrame(UINT id, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE);
     virtual int OnCreate() { return 0; }
     void ShowWindow(int cmdShow);
@@ -141,9 +142,14 @@ public:
     // The help key: the help of the active game window's frame, else of this one.
     void OnHelpKey();
     UINT GetResourceId() const { return m_nIDResource; }
+    // The frame's own title, from its resource.
+    const QString& GetTitle() const { return m_strTitle; }
+    // Sets the window's title: here the frame's own.
+    virtual void OnUpdateFrameTitle();
 
 protected:
     void OnMessage(UINT message, std::function<LRESULT(WPARAM, LPARAM)> handler);
+    bool AddsToTitle() const { return (m_dwStyle & FWS_ADDTOTITLE) != 0; }
     bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
 
@@ -156,6 +162,8 @@ private:
     CStatusBar* m_pStatusBar = nullptr;
     UINT m_nIDResource = 0;
     UINT m_nMenuId = 0;
+    DWORD m_dwStyle = 0;
+    QString m_strTitle;
     std::map<UINT, QAction*> m_actions;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_messageMap;
     std::map<int, UINT> m_qtTimers; // Qt timer id to window timer id
@@ -175,6 +183,11 @@ public:
     void SetMenuResource(UINT id) override;
     // Lines the minimised child windows up along the bottom of the area.
     void ArrangeIcons();
+    // The frame's title and the active child's: "Tavo - g12.ggf" (the document's title)
+    // while the child is not maximised, "Tavo - [g12.ggf:2]" (the window's own) while it
+    // is, "Tavo" with no child. Kept up to date as children come, go, change their state
+    // or their title.
+    void OnUpdateFrameTitle() override;
 
 protected:
     // Closing the main window asks the documents to save their changes first.

@@ -150,6 +150,7 @@ constexpr unsigned IDS_KOMI = 52040;
 constexpr unsigned IDS_RANDOM = 52041;
 constexpr unsigned IDS_CONTINUE_STORED = 52042;
 constexpr unsigned IDS_GAME_NOT_SAVED = 52043;
+constexpr unsigned IDS_CONNECTION_LOST = 52044;
 constexpr unsigned IDS_AUTOPASSED = 52024;
 constexpr unsigned IDS_AUTOFORCED = 52025;
 constexpr unsigned IDS_APP_TITLE = 57344;

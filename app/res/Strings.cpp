@@ -86,6 +86,7 @@ const std::map<UINT, const char*>& StringTable()
         {52041, "Random"},
         {52042, "%1 is asking: Continue stored match %2?"},
         {52043, "The game was not saved.\n\n%1 could not be written: %2"},
+        {52044, "The connection to the GGS server was lost."},
 
         // Command prompts.
         {32771, "Connect to the GGS server"},

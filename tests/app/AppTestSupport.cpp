@@ -131,6 +131,8 @@ QString TestHome()
     static QApplication* application = nullptr;
     if (!application) {
         home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/tavo-test-XXXXXX"));
+        // The home goes with the process (a test that the watchdog ends leaves it).
+        std::atexit([] { delete home; });
         const QByteArray root = home->path().toLocal8Bit();
         ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
         ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);

@@ -2,9 +2,11 @@
 // server's messages from the reader thread to the window thread.
 #include "AppTestSupport.h"
 
+#include "Console.h"
 #include "MainFrm.h"
 #include "res/Resource.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -113,6 +115,26 @@ CMainFrame* Frame(CTavoApp& app)
 {
     return dynamic_cast<CMainFrame*>(app.GetMainWnd());
 }
+
+// Waits until the modal steps asked for so far (the boxes that wait for the event at
+// hand to be done) have run.
+bool WaitForModalSteps()
+{
+    auto ran = std::make_shared<bool>(false);
+    AfxRunModalLater([ran] { *ran = true; });
+    return ProcessEventsUntil([ran] { return *ran; });
+}
+
+// Whether one of the connection's text windows shows.
+bool TextWindowShows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (dynamic_cast<CConsole*>(window) && window->isVisible())
+            return true;
+    return false;
+}
+
+const QString kConnectionLost = QStringLiteral("The connection to the GGS server was lost.");
 
 // The beeps sounded, and whether all of them on the window thread.
 int beeps = 0;
@@ -239,8 +261,11 @@ TEST(HandOff, ServerClosingReleasesTheStreamFromBothSides)
     Connection c(": bye\nREADY\n@close\n");
     ASSERT_TRUE(c.Start());
     ASSERT_TRUE(c.LogIn());
+    ModalDriver driver;
+    driver.AcceptMessageBox(); // the connection was lost
     ASSERT_TRUE(c.WaitUntilDeleted());
     EXPECT_EQ(c.app.pStream, nullptr);
+    EXPECT_TRUE(ProcessEventsUntil([&driver] { return driver.Done(); }));
 
     // Either side may let go first; the second deletes the stream.
     for (const int first : {0, 1}) {
@@ -363,8 +388,9 @@ TEST(Commands, ServiceListRequests)
             TypeText(EditOf(d, IDC_LOGIN), QStringLiteral("x"));
             ClickButton(d, IDOK);
         });
+        driver.AcceptMessageBox(); // the connection was lost
         frame->GetCommandAction(ID_REVERSI_INFO)->trigger();
-        EXPECT_TRUE(driver.Done());
+        EXPECT_TRUE(ProcessEventsUntil([&driver] { return driver.Done(); }));
     }
     EXPECT_EQ(c.app.pStream, nullptr);
     EXPECT_EQ(c.server.GetClientBytes().find("finger"), std::string::npos);
@@ -554,4 +580,82 @@ TEST(HandOff, BothSidesLettingGoAtOnceDeleteTheStream)
         deletions += *flag ? 1 : 0;
     }
     EXPECT_EQ(deletions, rounds);
+}
+
+TEST(ConnectionEnd, ALostConnectionIsToldOnceAfterItsWindowsHaveGone)
+{
+    Connection c(": hello\nREADY\n@expect drop\n@close\n");
+    ASSERT_TRUE(c.Start());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(ProcessEventsUntil(TextWindowShows)); // "GGS Console" with the hello
+
+    // The server ends the connection: one box, once the windows are gone and the
+    // application has let go of the stream.
+    ModalDriver driver;
+    bool released = false;
+    bool windowsGone = false;
+    driver.OnMessageBox([&](QMessageBox* box) {
+        released = c.app.pStream == nullptr;
+        windowsGone = !TextWindowShows();
+        box->button(QMessageBox::Ok)->click();
+    });
+    *c.app.pStream << "drop\n" << std::flush;
+    ASSERT_TRUE(ProcessEventsUntil([&driver] { return driver.Done(); }));
+    EXPECT_TRUE(WaitForModalSteps());
+    EXPECT_EQ(driver.messageBoxes, std::vector<QString>{kConnectionLost + QStringLiteral("\n\nGGS closed the connection")});
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(windowsGone);
+    EXPECT_TRUE(c.WaitUntilDeleted());
+    Frame(c.app)->UpdateCommandUI();
+    EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
+}
+
+TEST(ConnectionEnd, TheUsersEndShowsNothing)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    ModalDriver driver; // answers nothing: a box fails the test
+
+    // GGS > Disconnect.
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitForTexts(1));
+    Frame(c.app)->UpdateCommandUI();
+    Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->trigger();
+    ASSERT_TRUE(c.WaitUntilDeleted());
+    EXPECT_TRUE(WaitForModalSteps());
+
+    // The logout at exit: "quit", which the server answers by closing.
+    *c.deleted = false;
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitForTexts(1));
+    c.app.pStream->Logout();
+    ASSERT_TRUE(c.WaitUntilDeleted());
+    EXPECT_TRUE(WaitForModalSteps());
+    EXPECT_TRUE(driver.messageBoxes.empty());
+}
+
+TEST(ConnectionEnd, NothingIsToldOnceTheMainWindowHasClosed)
+{
+    Connection c;
+    ASSERT_TRUE(c.Start());
+    ASSERT_TRUE(c.LogIn());
+    ASSERT_TRUE(c.WaitForTexts(1));
+    ModalDriver driver; // answers nothing: a box fails the test
+
+    // File > Exit closes the main window; the connection's end is handled before the
+    // window has gone.
+    CMainFrame* frame = Frame(c.app);
+    frame->UpdateCommandUI();
+    frame->GetCommandAction(ID_APP_EXIT)->trigger();
+    ASSERT_FALSE(frame->isVisible());
+    frame->SendMessage(WM_APP, 0,
+                       reinterpret_cast<LPARAM>(new CServerLinePacket{c.app.pStream, ": ~disconnect",
+                                                                      ggsstream::Origin::Client}));
+    EXPECT_EQ(c.app.pStream, nullptr);
+    EXPECT_TRUE(WaitForModalSteps());
+    EXPECT_TRUE(driver.messageBoxes.empty());
+
+    // The reader lets go of the stream once the server has gone.
+    c.server.Stop();
+    EXPECT_TRUE(c.WaitUntilDeleted());
 }
