@@ -90,6 +90,28 @@ std::optional<QPoint> FreePlace(const CWindowPlaceInput& in, const std::vector<Q
     return FirstPlace(size, xs, ys, screen, avoid, rows);
 }
 
+// The cascade's place: from the first place clear of the boards, the next step that
+// leaves them clear; none when no place is clear of them.
+std::optional<QPoint> CascadedPlace(const CWindowPlaceInput& in, int& cascade)
+{
+    const auto base = FreePlace(in, in.boards, {});
+    if (!base)
+        return std::nullopt;
+    // The next step whose place no other window has taken exactly.
+    for (int next = 0; next < 6; ++next) {
+        const int step = (cascade + next) % 6 * 30;
+        const QRect stepped(*base + QPoint(step, step), in.size);
+        if (in.screen.contains(stepped) && !CoversAny(in.boards, stepped)
+            && std::none_of(in.taken.begin(), in.taken.end(),
+                            [&](const QRect& other) { return other.topLeft() == stepped.topLeft(); })) {
+            cascade += next + 1;
+            return stepped.topLeft();
+        }
+    }
+    ++cascade;
+    return base;
+}
+
 } // namespace
 
 QPoint ChooseWindowPlace(const CWindowPlaceInput& in, int& cascade)
@@ -98,21 +120,15 @@ QPoint ChooseWindowPlace(const CWindowPlaceInput& in, int& cascade)
     avoid.insert(avoid.end(), in.taken.begin(), in.taken.end());
     if (const auto place = FreePlace(in, avoid, in.taken))
         return *place;
-    if (const auto base = FreePlace(in, in.boards, {})) {
-        // The next step whose place no other window has taken exactly.
-        for (int next = 0; next < 6; ++next) {
-            const int step = (cascade + next) % 6 * 30;
-            const QRect stepped(*base + QPoint(step, step), in.size);
-            if (in.screen.contains(stepped) && !CoversAny(in.boards, stepped)
-                && std::none_of(in.taken.begin(), in.taken.end(),
-                                [&](const QRect& other) { return other.topLeft() == stepped.topLeft(); })) {
-                cascade += next + 1;
-                return stepped.topLeft();
-            }
-        }
-        ++cascade;
-        return *base;
+    // The window the user is in is kept clear like a board where the screen allows.
+    if (!in.active.isNull()) {
+        CWindowPlaceInput keepActive = in;
+        keepActive.boards.push_back(in.active);
+        if (const auto place = CascadedPlace(keepActive, cascade))
+            return *place;
     }
+    if (const auto place = CascadedPlace(in, cascade))
+        return *place;
     const QPoint corner = in.screen.bottomRight() - QPoint(in.size.width(), in.size.height()) + QPoint(1, 1);
     return QPoint(std::max(corner.x(), in.screen.left()), std::max(corner.y(), in.screen.top()));
 }
@@ -154,8 +170,11 @@ CWindowPlaceInput WindowPlaceInput(const QWidget* window)
 
     for (QWidget* other : QApplication::topLevelWidgets())
         if (other != window && other != owner && other->isVisible() && other->parentWidget()
-            && other->parentWidget()->window() == owner)
+            && other->parentWidget()->window() == owner) {
             in.taken.push_back(other->frameGeometry());
+            if (other == QApplication::activeWindow())
+                in.active = in.taken.back();
+        }
     return in;
 }
 

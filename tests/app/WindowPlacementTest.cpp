@@ -217,6 +217,31 @@ TEST(WindowPlacement, ServerTextsOpenWindowsWithoutTakingTheKeyboardOrTheBoard)
     EXPECT_TRUE(KeepsTheKeyboard(input));
 }
 
+TEST(WindowPlacement, TheWindowTheUserIsInStaysInView)
+{
+    // No room beside the main window; the user types into the console, which the
+    // command opened over the main window.
+    GameWindowSession w;
+    w.main->setGeometry(w.screen);
+    CTavoDoc* doc = w.Join();
+    w.stream.ShowWindowFor(std::string(), false);
+    CConsole* console = w.Window("GGS Console");
+    ASSERT_NE(console, nullptr);
+    ASSERT_TRUE(Focus(InputOf(console)));
+
+    // More windows than the screen has free places for: none covers the console or the
+    // board, and the typing stays in the console.
+    for (int i = 0; i < 16; ++i) {
+        w.Receive("busy" + std::to_string(i) + ": hi");
+        CConsole* talk = w.Window("busy" + std::to_string(i));
+        ASSERT_NE(talk, nullptr);
+        EXPECT_FALSE(talk->frameGeometry().intersects(console->frameGeometry()))
+            << i << ": " << Text(talk->frameGeometry()) << " over " << Text(console->frameGeometry());
+        EXPECT_FALSE(talk->frameGeometry().intersects(BoardOf(doc))) << i;
+        EXPECT_TRUE(KeepsTheKeyboard(InputOf(console))) << i;
+    }
+}
+
 TEST(WindowPlacement, BesideTheMainWindowWhereTheScreenHasRoom)
 {
     GameWindowSession w;
@@ -434,6 +459,17 @@ TEST(WindowPlacement, ChoiceOfPlace)
     in.size = QSize(200, 620);
     cascade = 5;
     EXPECT_EQ(ChooseWindowPlace(in, cascade), QPoint(380, 60));
+
+    // The window the user is in (among the taken) is passed over as well while the
+    // screen has room beside it.
+    in.size = QSize(200, 150);
+    in.active = QRect(380, 60, 300, 200);
+    in.taken = {QRect(380, 60, 620, 700), QRect(0, 440, 380, 320), in.active};
+    cascade = 0;
+    EXPECT_EQ(ChooseWindowPlace(in, cascade), QPoint(680, 60));
+    in.active = QRect(0, 60, 1000, 700);
+    EXPECT_FALSE(QRect(ChooseWindowPlace(in, cascade), in.size).intersects(in.boards[0]));
+    in.active = QRect();
 
     // A window too large to leave the board clear goes to the screen's bottom right.
     in.size = QSize(700, 700);
