@@ -118,9 +118,11 @@ QPoint ChooseWindowPlace(const CWindowPlaceInput& in, int& cascade)
 {
     std::vector<QRect> avoid = in.boards;
     avoid.insert(avoid.end(), in.taken.begin(), in.taken.end());
+    if (!in.active.isNull())
+        avoid.push_back(in.active);
     if (const auto place = FreePlace(in, avoid, in.taken))
         return *place;
-    // The window the user is in is kept clear like a board where the screen allows.
+    // Where the user is stays clear like a board while the screen allows.
     if (!in.active.isNull()) {
         CWindowPlaceInput keepActive = in;
         keepActive.boards.push_back(in.active);
@@ -168,13 +170,19 @@ CWindowPlaceInput WindowPlaceInput(const QWidget* window)
             }
         }
 
+    const QWidget* active = QApplication::activeWindow();
     for (QWidget* other : QApplication::topLevelWidgets())
         if (other != window && other != owner && other->isVisible() && other->parentWidget()
             && other->parentWidget()->window() == owner) {
             in.taken.push_back(other->frameGeometry());
-            if (other == QApplication::activeWindow())
+            if (other == active)
                 in.active = in.taken.back();
         }
+    // In the main window the user is where the keyboard is: the comment line of a game,
+    // say.
+    if (active == owner)
+        if (const QWidget* focus = owner->focusWidget(); focus && focus != owner)
+            in.active = QRect(focus->mapToGlobal(QPoint(0, 0)), focus->size());
     return in;
 }
 

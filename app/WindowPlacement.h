@@ -19,11 +19,12 @@ struct CWindowPlaceInput {
     QRect screen;              // the part of the main window's screen that windows may use
     std::vector<QRect> boards; // the game boards, which the window leaves uncovered
     std::vector<QRect> taken;  // the client's other windows that are shown
-    QRect active;              // of those, the one the user is in; null for none
+    QRect active;              // where the user is: one of those, or the control of the
+                               // main window that has the keyboard; null for none
 };
 
 // The top left corner of the window's frame. The first that lies within the screen,
-// covers no board and none of the other windows of:
+// covers no board, none of the other windows and not where the user is, of:
 //   1. a place right of the main window, the windows filling a column from its top, then
 //      the next column; then the same left of it;
 //   2. a place over the main window's client area, right of a board or below it, the
@@ -31,10 +32,10 @@ struct CWindowPlaceInput {
 // When every such place is taken: the first place that either way leaves the boards
 // uncovered, moved by the next of six steps of 30 pixels down and right (`cascade`
 // counts the steps taken, and is counted on) that leaves them uncovered on the screen
-// and whose corner no other window has; else that first place itself. The window the
-// user is in is left uncovered that way too where the screen has room for it. A window
-// too large for any of this goes to the screen's bottom right corner, away from the
-// boards at the client area's top left.
+// and whose corner no other window has; else that first place itself. Where the user
+// is stays uncovered that way too while the screen has room for it. A window too large
+// for any of this goes to the screen's bottom right corner, away from the boards at the
+// client area's top left.
 QPoint ChooseWindowPlace(const CWindowPlaceInput& input, int& cascade);
 
 // The input for a window of the client, from the main window, its game windows and the

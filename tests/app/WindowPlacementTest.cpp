@@ -199,11 +199,14 @@ TEST(WindowPlacement, ServerTextsOpenWindowsWithoutTakingTheKeyboardOrTheBoard)
         EXPECT_TRUE(window->isVisible()) << ToStd(window->windowTitle());
     }
 
-    // None hides the board, none lies off the screen, and no two open at one spot.
+    // None hides the board or the line the user types into, none lies off the screen,
+    // and no two open at one spot.
+    const QRect typing(input->mapToGlobal(QPoint(0, 0)), input->size());
     for (size_t i = 0; i < opened.size(); ++i) {
         const QRect place = opened[i]->frameGeometry();
         EXPECT_FALSE(place.intersects(BoardOf(doc)))
             << ToStd(opened[i]->windowTitle()) << " at " << Text(place) << ", the board at " << Text(BoardOf(doc));
+        EXPECT_FALSE(place.intersects(typing)) << ToStd(opened[i]->windowTitle()) << " at " << Text(place);
         EXPECT_TRUE(w.screen.contains(place)) << ToStd(opened[i]->windowTitle());
         for (size_t j = 0; j < i; ++j)
             EXPECT_NE(place.topLeft(), opened[j]->frameGeometry().topLeft()) << i << " " << j;
@@ -460,8 +463,8 @@ TEST(WindowPlacement, ChoiceOfPlace)
     cascade = 5;
     EXPECT_EQ(ChooseWindowPlace(in, cascade), QPoint(380, 60));
 
-    // The window the user is in (among the taken) is passed over as well while the
-    // screen has room beside it.
+    // Where the user is (here a window among the taken) is passed over as well while
+    // the screen has room beside it.
     in.size = QSize(200, 150);
     in.active = QRect(380, 60, 300, 200);
     in.taken = {QRect(380, 60, 620, 700), QRect(0, 440, 380, 320), in.active};
