@@ -59,8 +59,12 @@ std::optional<QPoint> FreePlace(const CWindowPlaceInput& in, const std::vector<Q
     const auto rows = [](const QPoint& a, const QPoint& b) {
         return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
     };
+    const auto rowsUpward = [](const QPoint& a, const QPoint& b) {
+        return a.y() != b.y() ? a.y() > b.y() : a.x() < b.x();
+    };
 
-    // Beside the main window: from its top (or the screen's), or below another window.
+    // Beside the main window, right of it or left: from its top (or the screen's), or
+    // below another window.
     std::vector<int> ys{std::max(main.top(), screen.top()), screen.bottom() - size.height() + 1};
     for (const QRect& other : others)
         ys.push_back(other.bottom() + 1);
@@ -75,6 +79,22 @@ std::optional<QPoint> FreePlace(const CWindowPlaceInput& in, const std::vector<Q
         xs.push_back(other.left() - size.width());
     const QRect left(screen.topLeft(), QPoint(main.left() - 1, screen.bottom()));
     if (auto place = FirstPlace(size, xs, ys, left, avoid, columnsLeftward))
+        return place;
+    // Then below it or above: from its left (or the screen's), or right of another window.
+    xs = {std::max(main.left(), screen.left()), screen.right() - size.width() + 1};
+    for (const QRect& other : others)
+        xs.push_back(other.right() + 1);
+    ys = {main.bottom() + 1};
+    for (const QRect& other : others)
+        ys.push_back(other.bottom() + 1);
+    const QRect below(QPoint(screen.left(), main.bottom() + 1), screen.bottomRight());
+    if (auto place = FirstPlace(size, xs, ys, below, avoid, rows))
+        return place;
+    ys = {main.top() - size.height()};
+    for (const QRect& other : others)
+        ys.push_back(other.top() - size.height());
+    const QRect above(screen.topLeft(), QPoint(screen.right(), main.top() - 1));
+    if (auto place = FirstPlace(size, xs, ys, above, avoid, rowsUpward))
         return place;
 
     // Over the client area: right of a board or below it, or beside another window.

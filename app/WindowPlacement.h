@@ -26,7 +26,8 @@ struct CWindowPlaceInput {
 // The top left corner of the window's frame. The first that lies within the screen,
 // covers no board, none of the other windows and not where the user is, of:
 //   1. a place right of the main window, the windows filling a column from its top, then
-//      the next column; then the same left of it;
+//      the next column; then the same left of it; then below it, the windows filling a
+//      row from its left, then the next row; then the same above it;
 //   2. a place over the main window's client area, right of a board or below it, the
 //      highest and then the leftmost.
 // When every such place is taken: the first place that either way leaves the boards

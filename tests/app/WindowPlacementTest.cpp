@@ -408,6 +408,11 @@ TEST(WindowPlacement, ChoiceOfPlace)
     EXPECT_EQ(place(), QPoint(600, 450));
     EXPECT_EQ(place(), QPoint(600, 600));
     EXPECT_EQ(place(), QPoint(800, 0));
+    // The right full: below the main window, a row from its left.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(place(), QPoint(800, 150 * (i + 1))) << i;
+    EXPECT_EQ(place(), QPoint(0, 500));
+    EXPECT_EQ(place(), QPoint(200, 500));
     EXPECT_EQ(cascade, 0);
 
     // With the main window at the right of the screen: left of it.
@@ -417,6 +422,13 @@ TEST(WindowPlacement, ChoiceOfPlace)
     in.boards = {QRect(400, 60, 380, 380)};
     EXPECT_EQ(place(), QPoint(200, 0));
     EXPECT_EQ(place(), QPoint(200, 150));
+    // At the bottom, as wide as the screen: above it.
+    in.taken.clear();
+    in.main = QRect(0, 400, 1000, 400);
+    in.client = QRect(0, 460, 1000, 320);
+    in.boards = {QRect(0, 460, 380, 320)};
+    EXPECT_EQ(place(), QPoint(0, 250));
+    EXPECT_EQ(place(), QPoint(200, 250));
 
     // No room beside it: right of the board in the client area, the highest places
     // first, also below the board; never over it.
