@@ -271,6 +271,21 @@ TEST(WindowPlacement, BesideTheMainWindowWhereTheScreenHasRoom)
     EXPECT_EQ(places[0].topLeft(), QPoint(w.main->frameGeometry().right() + 1, w.main->frameGeometry().top()));
     EXPECT_EQ(places[1].topLeft(), QPoint(places[0].left(), places[0].bottom() + 1));
     EXPECT_TRUE(KeepsTheKeyboard(CommentInputOf(doc)));
+
+    // A window that the user moved and closed shows again where the user put it.
+    CConsole* moved = w.Window("user1");
+    moved->move(QPoint(7, 9));
+    moved->close();
+    w.Receive("user1: back");
+    EXPECT_TRUE(moved->isVisible());
+    EXPECT_EQ(moved->pos(), QPoint(7, 9));
+    EXPECT_TRUE(KeepsTheKeyboard(CommentInputOf(doc)));
+
+    // With the main window at the screen's far corner a new window still shows whole.
+    w.main->move(w.screen.bottomRight() - QPoint(50, 50));
+    w.Receive("cornered: hi");
+    ASSERT_NE(w.Window("cornered"), nullptr);
+    EXPECT_TRUE(w.screen.contains(w.Window("cornered")->frameGeometry()));
 }
 
 TEST(WindowPlacement, WindowsOpenedBeforeTheFirstGameLeaveItsBoardClear)
