@@ -36,10 +36,6 @@ std::string Text(const QRect& rect)
            + "x" + std::to_string(rect.height()) + ")";
 }
 
-} // namespace
-
-namespace {
-
 // The offscreen platform makes every window that it shows the active one; a window
 // manager does not when the window asks to be shown without activation
 // (Qt::WA_ShowWithoutActivating). While this lives, the activation that such a showing
@@ -97,9 +93,13 @@ bool Focus(QWidget* widget)
 // the active window with the focus in the same widget.
 ::testing::AssertionResult KeepsTheKeyboard(QWidget* widget)
 {
-    // An activation that should not come would come within this.
+    // An activation that should not come is due at once: the window system's events
+    // queued by a showing or an activation, and what handling them posts.
     const QWidget* expected = widget->window();
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    for (int round = 0; round < 2; ++round) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+    }
     if (QApplication::activeWindow() != expected)
         return ::testing::AssertionFailure()
                << "active: " << (QApplication::activeWindow() ? ToStd(QApplication::activeWindow()->windowTitle())
