@@ -48,7 +48,9 @@ CConsole::CConsole(const std::string& name, tavostream* stream, bool raw, QWidge
             m_pStream->lastTellPartner = ".chat";
         PrefillInput();
     }
-    ShowWindow(SW_SHOW);
+    // A window opened by the server's text leaves the keyboard where the user is; the
+    // commands that open one activate it themselves.
+    ShowWindow(SW_SHOWNOACTIVATE);
 }
 
 CConsole::~CConsole() = default;

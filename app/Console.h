@@ -12,8 +12,8 @@ class tavostream;
 
 class CConsole : public CDialog {
 public:
-    // Creates the window and shows it at the next of the modeless windows' places; "no
-    // parent" makes the main window its owner.
+    // Creates the window and shows it at its place (PlaceNewWindow) without activating
+    // it; "no parent" makes the main window its owner.
     CConsole(const std::string& name, tavostream* stream, bool raw, QWidget* parent = nullptr);
     ~CConsole() override;
 

@@ -200,16 +200,17 @@ D* MadeOnFirstUse(std::unique_ptr<D>& dialog, CServerOsTavo* server)
 }
 
 // The window, then shown with the reply's records (under the title, when one is given:
-// the top list and the rank share a window).
+// the top list and the rank share a window). The replies to the user's list commands
+// come up as the active window; `show` tells otherwise.
 template <class D, class T>
-void ShowList(D* dialog, const std::vector<T>& items, const QString& title = QString())
+void ShowList(D* dialog, const std::vector<T>& items, const QString& title = QString(), int show = SW_SHOW)
 {
     if (!dialog)
         return;
     dialog->SetItems(items);
     if (!title.isEmpty())
         dialog->setWindowTitle(title);
-    dialog->ShowWindow(SW_SHOW);
+    dialog->ShowWindow(show);
 }
 
 } // namespace
@@ -268,7 +269,9 @@ void CServerOsTavo::OnHistory(const CMsgHistory& msg)
 void CServerOsTavo::OnMatch(const CMsgMatch& msg)
 {
     ApplyMatchList(msg);
-    ShowList(GetMatchesDialog(), FillMatchesDialog());
+    // The client asks for the list itself at login: the window leaves the keyboard where
+    // the user is.
+    ShowList(GetMatchesDialog(), FillMatchesDialog(), QString(), SW_SHOWNOACTIVATE);
 }
 
 void CServerOsTavo::OnMatchDelta(const CMsgMatchDelta& msg)

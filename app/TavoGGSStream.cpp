@@ -259,7 +259,9 @@ void tavostream::OnWho(const CMsgGGSWho& msg)
     }
     if (whoDialog) {
         whoDialog->SetUsers(msg.users);
-        whoDialog->ShowWindow(SW_SHOW);
+        // The reply to the client's own "who" at login as well: the window opens without
+        // taking the keyboard (the Who command has activated it already).
+        whoDialog->ShowWindow(SW_SHOWNOACTIVATE);
     }
 }
 

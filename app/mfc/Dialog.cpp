@@ -331,14 +331,20 @@ void CDialog::ShowWindow(int cmdShow)
         raise();
         activateWindow();
     } else if (cmdShow == SW_SHOWNOACTIVATE) {
+        const bool kept = m_bModeless || testAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_ShowWithoutActivating);
         if (isMinimized())
             showNormal();
         else
             show();
-        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        setAttribute(Qt::WA_ShowWithoutActivating, kept);
     } else {
+        // A window that was hidden comes up as the active one; one already shown stays
+        // as it is.
+        const bool hidden = !isVisible();
         show();
+        if (hidden && m_bModeless)
+            activateWindow();
     }
 }
 
@@ -353,7 +359,11 @@ void CDialog::setVisible(bool visible)
     const int cursor = edit ? edit->cursorPosition() : 0;
     if (m_bModeless && visible && !m_bPlaced) {
         m_bPlaced = true;
-        CWindowCascade::Place(this);
+        PlaceNewWindow(this);
+        // A modeless window takes the focus only when it is asked to (SW_SHOW of a hidden
+        // window, SW_RESTORE): one that the program shows by itself leaves the keyboard
+        // with the window the user is in. Qt tells the window system as the window is made.
+        setAttribute(Qt::WA_ShowWithoutActivating);
     }
     QDialog::setVisible(visible);
     if (edit && start >= 0)

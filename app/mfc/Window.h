@@ -31,17 +31,10 @@ BOOL SetWindowPlacement(QWidget* window, const WINDOWPLACEMENT* placement);
 // control is left alone.
 void MoveWindowEdges(QWidget* window, int dLeft, int dTop, int dRight, int dBottom);
 
-// The places of the modeless windows. A window shown for the first time takes a free
-// place: from the corner of its owner's client area (the main window's), the highest and
-// then the leftmost place beside or below the owner's other windows that covers none of
-// them and lies within the owner's screen. With no such place left, it takes the next of
-// six places that cascade in steps of 30 pixels from that corner, moved as little as
-// needed to lie within the screen. Shown again, a window stays where the user left it.
-struct CWindowCascade {
-    static void Place(QWidget* window);
-    // Windows placed on the cascade so far in this process.
-    static int s_nPlaced;
-};
+// Moves a modeless window to its place before it first shows; shown again, a window
+// stays where it was, or where the user put it. The program supplies the rule, since it
+// knows which parts of its main window must stay in view.
+void PlaceNewWindow(QWidget* window);
 
 // What a window may be resized to; only the minimum is used here.
 struct MINMAXINFO {

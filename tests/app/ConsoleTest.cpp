@@ -1,8 +1,7 @@
-// The text windows themselves: what they show, what they send, their bound, their
-// places and their sizes.
+// The text windows themselves: what they show, what they send, their bound and their
+// sizes. Their places are the placement tests'.
 #include "TalkSupport.h"
 
-#include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QLineEdit>
@@ -105,56 +104,6 @@ TEST(Console, HugeTextsKeepTheOutputBounded)
         EXPECT_LE(console->m_editOutput.GetWindowTextLength(), 2 * CConsole::kBound);
     }
     EXPECT_EQ(OutputText(console).count(QLatin1Char('\r')), 0);
-}
-
-TEST(Console, WindowsTakeFreePlacesThenCascadeWithinTheScreen)
-{
-    TestApp app;
-    ASSERT_TRUE(app.Start());
-    tavostream stream;
-    CWindowCascade::s_nPlaced = 0;
-    CFrameWnd* frame = app.m_pMainWnd;
-    ASSERT_NE(frame, nullptr);
-    const QPoint corner = frame->centralWidget()->mapToGlobal(QPoint(0, 0));
-    const QRect area = frame->screen()->availableGeometry();
-    // While the screen has room, each window covers none of the others: the first at the
-    // corner of the main window's client area, the next beside it.
-    std::vector<CConsole*> windows;
-    std::vector<QRect> free;
-    for (int i = 0; CWindowCascade::s_nPlaced == 0; ++i) {
-        ASSERT_LT(i, 100);
-        windows.push_back(stream.GetWindow("user" + std::to_string(i)));
-        if (CWindowCascade::s_nPlaced != 0)
-            break;
-        const QRect place = windows.back()->frameGeometry();
-        EXPECT_TRUE(area.contains(place)) << i;
-        EXPECT_EQ(windows.back()->windowType(), Qt::Dialog); // above the main window
-        for (const QRect& other : free)
-            EXPECT_FALSE(other.intersects(place)) << i;
-        free.push_back(place);
-    }
-    ASSERT_GE(free.size(), 3u);
-    EXPECT_EQ(free[0].topLeft(), corner);
-    EXPECT_EQ(free[1].topLeft(), QPoint(free[0].right() + 1, free[0].top()));
-    // Then the cascade from the corner.
-    EXPECT_EQ(windows.back()->pos(), corner);
-    windows.push_back(stream.GetWindow("cascaded"));
-    EXPECT_EQ(windows.back()->pos(), corner + QPoint(30, 30));
-
-    // A window that the user moved stays there when it shows again.
-    CConsole* moved = windows[1];
-    moved->move(corner + QPoint(7, 9));
-    moved->close();
-    stream.ParseMessage("user1: back");
-    EXPECT_TRUE(moved->isVisible());
-    EXPECT_EQ(moved->pos(), corner + QPoint(7, 9));
-
-    // With the main window at the screen's far corner, the next window still shows whole.
-    for (CConsole* window : windows)
-        window->close();
-    frame->move(area.bottomRight() - QPoint(50, 50));
-    CConsole* cornered = stream.GetWindow("cornered");
-    EXPECT_EQ(cornered->frameGeometry().bottomRight(), area.bottomRight());
 }
 
 TEST(Console, ResizingMovesTheBoxesAndStopsAtTheMinimum)
