@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -220,11 +221,14 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
 {
     std::ifstream real(TAVO_GAMES_DIR "/wthor-2001.ggf");
     ASSERT_TRUE(real.good());
-    // Thousands of small files: in memory where the system has a place for them.
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/") : Folder();
-    const QString stem = folder + QStringLiteral("tavo-%1-").arg(QCoreApplication::applicationPid());
-    const QString in = stem + QStringLiteral("real.ggf");
-    const QString out = stem + QStringLiteral("saved.ggf");
+    // Thousands of small files: in memory where the system has a place for them, in a
+    // folder that goes with the test however it ends.
+    const QString memory = QStringLiteral("/dev/shm");
+    QTemporaryDir folder((QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory : Folder()) +
+                         QStringLiteral("/tavo-games-XXXXXX"));
+    ASSERT_TRUE(folder.isValid());
+    const QString in = folder.filePath(QStringLiteral("real.ggf"));
+    const QString out = folder.filePath(QStringLiteral("saved.ggf"));
     std::string line;
     int games = 0;
     while (std::getline(real, line)) {
@@ -248,8 +252,6 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
         ASSERT_TRUE(opened.IsOver()) << games;
     }
     EXPECT_EQ(games, 5575);
-    QFile::remove(in);
-    QFile::remove(out);
 }
 
 TEST(GameFiles, FilesThatAreNoGamesOpenNothing)
