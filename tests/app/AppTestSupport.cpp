@@ -17,10 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -54,71 +51,6 @@ protected:
         return false;
     }
 };
-
-// Ends the program when a test runs past its time limit, naming the test: a test that
-// hangs (in a modal loop nobody answers, or waiting for what never comes) is reported
-// by name whether the program runs alone or under ctest.
-class TestWatchdog : public ::testing::EmptyTestEventListener {
-public:
-    static constexpr int kLimitSeconds = 60;
-
-    TestWatchdog() : m_thread([this] { Watch(); }) {}
-    ~TestWatchdog() override
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_one();
-        m_thread.join();
-    }
-    void OnTestStart(const ::testing::TestInfo& test) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_test = std::string(test.test_suite_name()) + "." + test.name();
-        m_deadline = Clock::now() + std::chrono::seconds(kLimitSeconds);
-        m_changed.notify_one();
-    }
-    void OnTestEnd(const ::testing::TestInfo&) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_deadline = Clock::time_point::max();
-        m_changed.notify_one();
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-
-    void Watch()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_stop) {
-            if (m_deadline == Clock::time_point::max()) {
-                m_changed.wait(lock);
-                continue;
-            }
-            m_changed.wait_until(lock, m_deadline);
-            if (!m_stop && Clock::now() >= m_deadline) {
-                std::fflush(stdout);
-                std::fprintf(stderr, "\n[  TIMEOUT ] %s ran past its limit of %d s\n", m_test.c_str(), kLimitSeconds);
-                std::fflush(stderr);
-                std::_Exit(1);
-            }
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::string m_test;
-    Clock::time_point m_deadline = Clock::time_point::max();
-    bool m_stop = false;
-    std::thread m_thread;
-};
-
-const bool watchdogInstalled = [] {
-    ::testing::UnitTest::GetInstance()->listeners().Append(new TestWatchdog);
-    return true;
-}();
 
 } // namespace
 
@@ -158,7 +90,7 @@ QSettings TestProfile()
 
 bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
             return false;

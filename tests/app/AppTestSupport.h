@@ -5,6 +5,7 @@
 
 #include "Tavo.h"
 #include "TavoGGSStream.h"
+#include "TestTime.h"
 #include "mfc/Doc.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ std::string ReadFile(const QString& path);
 QSettings TestProfile();
 
 // Processes events until the condition holds or the time is up; returns the condition.
+// The time given is a plain build's: it is scaled to the build.
 bool ProcessEventsUntil(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 

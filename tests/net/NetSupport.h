@@ -4,6 +4,7 @@
 // on a thread of its own while the test thread routes what it hands on.
 
 #include "StandinServer.h"
+#include "TestTime.h"
 #include "ggsstream.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,9 @@
 #include <unistd.h>
 #include <vector>
 
-constexpr std::chrono::seconds kNetTimeout{10};
+// How long a test waits for what the network should bring before it fails: only a hang
+// takes that long.
+constexpr std::chrono::seconds kNetTimeout = Scaled(std::chrono::seconds(10));
 
 inline std::string ReadFile(const std::string& path)
 {
