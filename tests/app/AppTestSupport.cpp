@@ -2,6 +2,7 @@
 
 #include "MainFrm.h"
 #include "TavoGGSStream.h"
+#include "TestWatchdog.h"
 #include "mfc/Dialog.h"
 
 #include <QDir>
@@ -56,11 +57,18 @@ protected:
 
 QString TestHome()
 {
-    static QTemporaryDir* home = nullptr;
+    // The home goes with the process: at its end, or when the watchdog ends it.
+    struct Home {
+        Home() { RemoveIfTheWatchdogEnds(QFile::encodeName(folder.path()).toStdString()); }
+        ~Home() { ForgetForTheWatchdog(QFile::encodeName(folder.path()).toStdString()); }
+        QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/tavo-test-XXXXXX")};
+    };
+    static Home* home = nullptr;
     static QApplication* application = nullptr;
     if (!application) {
-        home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/tavo-test-XXXXXX"));
-        const QByteArray root = home->path().toLocal8Bit();
+        static Home removedAtExit;
+        home = &removedAtExit;
+        const QByteArray root = QFile::encodeName(home->folder.path());
         ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
         ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
         ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
@@ -74,7 +82,7 @@ QString TestHome()
         application->setQuitOnLastWindowClosed(false);
         application->installEventFilter(new UnexpectedModalGuard);
     }
-    return home->path();
+    return home->folder.path();
 }
 
 std::string ReadFile(const QString& path)

@@ -25,7 +25,8 @@ class QMessageBox;
 class CDialog;
 
 // Sets up the process once: a private temporary home (XDG config and data folders,
-// working directory) and the QApplication. Returns the temporary folder.
+// working directory) and the QApplication. Returns the temporary folder, which is
+// removed when the program ends.
 QString TestHome();
 
 // The whole content of a file; empty when it cannot be read.

@@ -2,6 +2,7 @@
 // files, files handed over by the desktop, files that are not games at all, saves that
 // fail and files that are not files.
 #include "GameTestSupport.h"
+#include "TestWatchdog.h"
 
 #include "MainFrm.h"
 #include "mfc/Frame.h"
@@ -68,6 +69,22 @@ struct Files {
         return doc;
     }
     CGameTestApp app;
+};
+
+// Undoes a change to the process's circumstances, once: when asked, or when it goes.
+class Undo {
+public:
+    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~Undo() { Now(); }
+    void Now()
+    {
+        if (m_undo)
+            m_undo();
+        m_undo = nullptr;
+    }
+
+private:
+    std::function<void()> m_undo;
 };
 
 const COsGame kFirst = MakeGame("amy", "bob", {"F5", "D6", "C3"});
@@ -227,6 +244,9 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
     QTemporaryDir folder((QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory : Folder()) +
                          QStringLiteral("/tavo-games-XXXXXX"));
     ASSERT_TRUE(folder.isValid());
+    const std::string folderName = QFile::encodeName(folder.path()).toStdString();
+    RemoveIfTheWatchdogEnds(folderName);
+    Undo forget([&] { ForgetForTheWatchdog(folderName); });
     const QString in = folder.filePath(QStringLiteral("real.ggf"));
     const QString out = folder.filePath(QStringLiteral("saved.ggf"));
     std::string line;
@@ -302,22 +322,6 @@ QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
-
-// Undoes a change to the process's circumstances, once: when asked, or when it goes.
-class Undo {
-public:
-    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
-    ~Undo() { Now(); }
-    void Now()
-    {
-        if (m_undo)
-            m_undo();
-        m_undo = nullptr;
-    }
-
-private:
-    std::function<void()> m_undo;
-};
 
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include "StandinServer.h"
 #include "TestTime.h"
+#include "TestWatchdog.h"
 #include "ggsstream.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,7 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "tavo-net-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path = pattern;
+            RemoveIfTheWatchdogEnds(pattern);
             std::filesystem::current_path(path);
         }
     }
@@ -59,8 +61,10 @@ public:
     {
         std::filesystem::current_path(previous);
         std::error_code ignored;
-        if (!path.empty())
+        if (!path.empty()) {
             std::filesystem::remove_all(path, ignored);
+            ForgetForTheWatchdog(path.string());
+        }
     }
     std::filesystem::path path;
 

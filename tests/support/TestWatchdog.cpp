@@ -1,6 +1,8 @@
 // Ends the test program when a test runs past its time limit, naming the test: a test
 // that hangs (in a modal loop nobody answers, on a connection that never answers, waiting
 // for what never comes) is reported by name whether the program runs alone or under ctest.
+#include "TestWatchdog.h"
+
 #include "TestTime.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +10,35 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
 namespace {
+
+// Both live until the very end of the program: folders are forgotten by destructors of
+// static objects too.
+std::mutex& FoldersMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+std::set<std::string>& Folders()
+{
+    static auto* folders = new std::set<std::string>;
+    return *folders;
+}
+
+void RemoveFolders()
+{
+    std::lock_guard<std::mutex> lock(FoldersMutex());
+    for (const std::string& folder : Folders()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
 
 class TestWatchdog : public ::testing::EmptyTestEventListener {
 public:
@@ -57,6 +83,7 @@ private:
                 std::fprintf(stderr, "\n[  TIMEOUT ] %s ran past its limit of %lld s\n", m_test.c_str(),
                              static_cast<long long>(kTestTimeLimit.count()));
                 std::fflush(stderr);
+                RemoveFolders();
                 std::_Exit(1);
             }
         }
@@ -76,3 +103,15 @@ const bool watchdogInstalled = [] {
 }();
 
 } // namespace
+
+void RemoveIfTheWatchdogEnds(const std::string& folder)
+{
+    std::lock_guard<std::mutex> lock(FoldersMutex());
+    Folders().insert(folder);
+}
+
+void ForgetForTheWatchdog(const std::string& folder)
+{
+    std::lock_guard<std::mutex> lock(FoldersMutex());
+    Folders().erase(folder);
+}
