@@ -5,6 +5,7 @@
 #include "TestWatchdog.h"
 #include "mfc/Dialog.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -108,6 +109,19 @@ bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::mil
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+void ProcessPendingEvents()
+{
+    // Outside a running event loop, deferred deletions go only when asked for. The bound
+    // on the passes only keeps a fault that posts without end from hanging here.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    for (int pass = 0; pass < 100000; ++pass) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!dispatcher->processEvents(QEventLoop::AllEvents))
+            break;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TypeText(QWidget* widget, const QString& text)

@@ -40,6 +40,12 @@ QSettings TestProfile();
 bool ProcessEventsUntil(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
+// Handles every event that is due now, and what those bring in turn, until a pass finds
+// nothing more to do: what the code has posted to the window thread (repaints, deferred
+// calls and deletions, messages already queued) has all been handled. Events yet to come
+// from elsewhere (another thread, the network, a timer not yet due) are not waited for.
+void ProcessPendingEvents();
+
 // Types text into a widget key by key, as a user would.
 void TypeText(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key);

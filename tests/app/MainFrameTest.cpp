@@ -27,8 +27,6 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-
 CMainFrame* Frame(CTavoApp& app)
 {
     return dynamic_cast<CMainFrame*>(app.GetMainWnd());
@@ -285,7 +283,7 @@ TEST(MainFrame, OwnsTheDialogsAndMessageBoxes)
     CMainFrame* frame = Frame(app);
     // Away from the middle of the screen, where a dialog without owner would open.
     frame->setGeometry(20, 30, 420, 320);
-    ProcessEventsUntil([] { return false; }, milliseconds(20));
+    ProcessPendingEvents();
 
     ModalDriver driver;
     QWidget* dialogOwner = nullptr;
