@@ -713,7 +713,7 @@ TEST(CommandTable, EnablingWithAGameWindowAndWhenItIsReEvaluated)
     PaneWindow window;
     CMainFrame* frame = FrameOf(window.app);
     frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame, int(Scaled(std::chrono::milliseconds(5000)).count())));
 
     // Ctrl+N: a new, empty game window, whose commands join the enabled ones.
     frame->UpdateCommandUI();
