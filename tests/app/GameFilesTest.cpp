@@ -441,7 +441,7 @@ private:
     void Run()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_wake.wait_for(lock, std::chrono::seconds(2), [this] { return m_done; })) {
+        while (!m_wake.wait_for(lock, Scaled(std::chrono::seconds(2)), [this] { return m_done; })) {
             // Without a reader waiting this fails at once (ENXIO).
             const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) {
