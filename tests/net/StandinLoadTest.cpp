@@ -329,11 +329,14 @@ TEST(StandinAlias, CommandsRunInTurnsWithTheOthers)
     EXPECT_TRUE(ggs.AliasRunning(0));
     EXPECT_FALSE(ggs.AliasRunning(1));
     EXPECT_EQ(received[1], "");
-    EXPECT_TRUE(ggs.RunAliases(0));
+    EXPECT_TRUE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
     ggs.Command(1, "t ann between", 0);
-    EXPECT_TRUE(ggs.RunAliases(0));
-    EXPECT_FALSE(ggs.RunAliases(0));
+    ggs.RunAliases(0);
+    EXPECT_TRUE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
     EXPECT_FALSE(ggs.AliasRunning(0));
+    EXPECT_FALSE(ggs.AliasesRunning());
     EXPECT_EQ(received[0], CStandinGGS::Wire("bob", "between"));
     EXPECT_EQ(received[1], CStandinGGS::Wire("ann", "1") + CStandinGGS::Wire("ann", "2") + CStandinGGS::Wire("ann", "3"));
 
@@ -349,8 +352,8 @@ TEST(StandinAlias, CommandsRunInTurnsWithTheOthers)
     received.clear();
     ggs.Command(0, "a", 0);
     ggs.Logout(0, 0);
-    EXPECT_FALSE(ggs.AliasRunning(0));
-    EXPECT_FALSE(ggs.RunAliases(0));
+    EXPECT_FALSE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
     EXPECT_EQ(received[1], "");
 
     // Once its connection refuses output, the alias stops: here output from another.
@@ -359,8 +362,8 @@ TEST(StandinAlias, CommandsRunInTurnsWithTheOthers)
     ggs.Command(0, "b", 0);
     refuses[0] = true;
     ggs.Command(1, "t ann more", 0);
-    EXPECT_FALSE(ggs.RunAliases(0));
-    EXPECT_FALSE(ggs.AliasRunning(0));
+    ggs.RunAliases(0);
+    EXPECT_FALSE(ggs.AliasesRunning());
     EXPECT_EQ(received[1], "");
     // And by its own output.
     refuses[0] = false;
@@ -368,7 +371,8 @@ TEST(StandinAlias, CommandsRunInTurnsWithTheOthers)
     ggs.Command(0, "alias c who;t bob 7", 0);
     ggs.Command(0, "c", 0);
     refuses[0] = true;
-    EXPECT_FALSE(ggs.RunAliases(0));
+    ggs.RunAliases(0);
+    EXPECT_FALSE(ggs.AliasesRunning());
     EXPECT_EQ(received[1], "");
 }
 
@@ -381,6 +385,7 @@ TEST_F(StandinLoad, LinesAfterAnAliasWaitForItsEnd)
     const int busy = LoggedIn(port, "busy");
     ASSERT_GE(busy, 0);
     const std::string commands = LongAlias("t busy alias done") + "t busy next\n";
+    const std::string again = "alias b t busy b\nb\nb\nt busy last\n";
     ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
     std::string got;
     EXPECT_TRUE(ReadUntil(busy, "busy: next\n", got));
@@ -395,6 +400,12 @@ TEST_F(StandinLoad, LinesAfterAnAliasWaitForItsEnd)
     for (size_t at = got.find(": who 2\n"); at < done; at = got.find(": who 2\n", at + 1))
         ++answers;
     EXPECT_EQ(answers, whos);
+
+    // An alias that comes after another's end runs too.
+    ASSERT_EQ(::send(busy, again.data(), again.size(), MSG_NOSIGNAL), ssize_t(again.size()));
+    got.clear();
+    EXPECT_TRUE(ReadUntil(busy, "busy: last\n", got));
+    EXPECT_EQ(got, CStandinGGS::Wire("busy", "b") + CStandinGGS::Wire("busy", "b") + CStandinGGS::Wire("busy", "last"));
     ::close(busy);
 }
 

@@ -175,16 +175,19 @@ bool CStandinGGS::AliasRunning(int connection) const
     return found != sessions.end() && found->second.aliasNext != std::string::npos;
 }
 
-bool CStandinGGS::RunAliases(double now)
+bool CStandinGGS::AliasesRunning() const
 {
-    bool running = false;
-    for (auto& [connection, session] : sessions) {
-        if (session.aliasNext == std::string::npos)
-            continue;
-        RunAliasCommand(session, connection, now);
-        running = running || session.aliasNext != std::string::npos;
-    }
-    return running;
+    for (const auto& entry : sessions)
+        if (entry.second.aliasNext != std::string::npos)
+            return true;
+    return false;
+}
+
+void CStandinGGS::RunAliases(double now)
+{
+    for (auto& [connection, session] : sessions)
+        if (session.aliasNext != std::string::npos)
+            RunAliasCommand(session, connection, now);
 }
 
 // An alias's commands stop once the connection takes no more of their output.

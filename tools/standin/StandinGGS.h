@@ -32,8 +32,9 @@ public:
     // connection's next command waits for its end (given here at once, it ends it first).
     void Command(int connection, const std::string& line, double now);
     bool AliasRunning(int connection) const;
-    // Runs the next command of every alias that is running; false when none runs any more.
-    bool RunAliases(double now);
+    bool AliasesRunning() const;
+    // Runs the next command of every alias that is running.
+    void RunAliases(double now);
     void Tick(double now) { os.Tick(now); }
     double NextAlarm() const { return os.NextAlarm(); }
 

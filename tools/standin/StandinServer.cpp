@@ -423,7 +423,7 @@ void CStandinServer::Loop()
                 wakeAt(client.writeShut ? now + std::chrono::milliseconds(kLingerTick)
                                         : std::min(client.idleUntil, client.endUntil));
         }
-        if (aliasesRunning)   // their next commands run as soon as the others have been served
+        if (ggs && ggs->AliasesRunning())   // their next commands run once the others are served
             timeout = 0;
         if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
@@ -445,7 +445,7 @@ void CStandinServer::Loop()
         for (auto& entry : clients)
             Advance(*entry.second);
         if (ggs) {
-            aliasesRunning = ggs->RunAliases(Now());
+            ggs->RunAliases(Now());
             ggs->Tick(Now());
         }
         FlushAll();

@@ -169,6 +169,5 @@ private:
 
     // Touched by the server thread only, once it runs.
     std::unique_ptr<CStandinGGS> ggs;
-    bool aliasesRunning = false;
     size_t maxOutput = size_t(1) << 24;
 };
