@@ -2,9 +2,9 @@
 // files, files handed over by the desktop, files that are not games at all, saves that
 // fail and files that are not files.
 #include "GameTestSupport.h"
-#include "TestWatchdog.h"
 
 #include "MainFrm.h"
+#include "TestWatchdog.h"
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
@@ -241,8 +241,9 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
     // Thousands of small files: in memory where the system has a place for them, in a
     // folder that goes with the test however it ends.
     const QString memory = QStringLiteral("/dev/shm");
-    QTemporaryDir folder((QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory : Folder()) +
-                         QStringLiteral("/tavo-games-XXXXXX"));
+    QTemporaryDir folder((QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory + QLatin1Char('/')
+                                                                                       : Folder()) +
+                         QStringLiteral("tavo-games-XXXXXX"));
     ASSERT_TRUE(folder.isValid());
     const std::string folderName = QFile::encodeName(folder.path()).toStdString();
     RemoveIfTheWatchdogEnds(folderName);
