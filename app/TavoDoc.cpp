@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QSaveFile>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -255,18 +256,23 @@ namespace {
 
 // Reads at most `limit` bytes of a regular file. Anything else (a FIFO, a device, a
 // folder) is refused before a read could wait on it for ever, like a file that cannot
-// be read at all: false.
+// be read at all: false. The buffer starts at the file's size, one byte more to see its
+// end at once, and grows only for a file that grows meanwhile (or that tells no size).
 bool ReadRegularFile(const QString& path, size_t limit, std::string& text)
 {
+    text.clear();
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    text.assign(limit, '\0');
+    if (ok)
+        text.resize(std::min(limit, size_t(std::max<off_t>(info.st_size, 0)) + 1));
     size_t got = 0;
     while (ok && got < limit) {
-        const ssize_t n = ::read(fd, &text[got], limit - got);
+        if (got == text.size())
+            text.resize(std::min(limit, std::max(got * 2, size_t(4096))));
+        const ssize_t n = ::read(fd, &text[got], text.size() - got);
         if (n > 0)
             got += size_t(n);
         else if (n == 0)

@@ -2,8 +2,10 @@
 
 #include "MainFrm.h"
 #include "TavoGGSStream.h"
+#include "TestWatchdog.h"
 #include "mfc/Dialog.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -20,10 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -58,82 +57,22 @@ protected:
     }
 };
 
-// Ends the program when a test runs past its time limit, naming the test: a test that
-// hangs (in a modal loop nobody answers, or waiting for what never comes) is reported
-// by name whether the program runs alone or under ctest.
-class TestWatchdog : public ::testing::EmptyTestEventListener {
-public:
-    static constexpr int kLimitSeconds = 60;
-
-    TestWatchdog() : m_thread([this] { Watch(); }) {}
-    ~TestWatchdog() override
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_one();
-        m_thread.join();
-    }
-    void OnTestStart(const ::testing::TestInfo& test) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_test = std::string(test.test_suite_name()) + "." + test.name();
-        m_deadline = Clock::now() + std::chrono::seconds(kLimitSeconds);
-        m_changed.notify_one();
-    }
-    void OnTestEnd(const ::testing::TestInfo&) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_deadline = Clock::time_point::max();
-        m_changed.notify_one();
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-
-    void Watch()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_stop) {
-            if (m_deadline == Clock::time_point::max()) {
-                m_changed.wait(lock);
-                continue;
-            }
-            m_changed.wait_until(lock, m_deadline);
-            if (!m_stop && Clock::now() >= m_deadline) {
-                std::fflush(stdout);
-                std::fprintf(stderr, "\n[  TIMEOUT ] %s ran past its limit of %d s\n", m_test.c_str(), kLimitSeconds);
-                std::fflush(stderr);
-                std::_Exit(1);
-            }
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::string m_test;
-    Clock::time_point m_deadline = Clock::time_point::max();
-    bool m_stop = false;
-    std::thread m_thread;
-};
-
-const bool watchdogInstalled = [] {
-    ::testing::UnitTest::GetInstance()->listeners().Append(new TestWatchdog);
-    return true;
-}();
-
 } // namespace
 
 QString TestHome()
 {
-    static QTemporaryDir* home = nullptr;
+    // The home goes with the process: at its end, or when the watchdog ends it.
+    struct Home {
+        Home() { RemoveIfTheWatchdogEnds(QFile::encodeName(folder.path()).toStdString()); }
+        ~Home() { ForgetForTheWatchdog(QFile::encodeName(folder.path()).toStdString()); }
+        QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/tavo-test-XXXXXX")};
+    };
+    static Home* home = nullptr;
     static QApplication* application = nullptr;
     if (!application) {
-        home = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/tavo-test-XXXXXX"));
-        // The home goes with the process (a test that the watchdog ends leaves it).
-        std::atexit([] { delete home; });
-        const QByteArray root = home->path().toLocal8Bit();
+        static Home removedAtExit;
+        home = &removedAtExit;
+        const QByteArray root = QFile::encodeName(home->folder.path());
         ::setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
         ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
         ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
@@ -147,7 +86,7 @@ QString TestHome()
         application->setQuitOnLastWindowClosed(false);
         application->installEventFilter(new UnexpectedModalGuard);
     }
-    return home->path();
+    return home->folder.path();
 }
 
 std::string ReadFile(const QString& path)
@@ -163,7 +102,7 @@ QSettings TestProfile()
 
 bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -173,6 +112,19 @@ bool ProcessEventsUntil(const std::function<bool()>& condition, std::chrono::mil
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+void ProcessPendingEvents()
+{
+    // Outside a running event loop, deferred deletions go only when asked for. The bound
+    // on the passes only keeps a fault that posts without end from hanging here.
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    for (int pass = 0; pass < 100000; ++pass) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!dispatcher->processEvents(QEventLoop::AllEvents))
+            break;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TypeText(QWidget* widget, const QString& text)

@@ -5,6 +5,7 @@
 
 #include "Tavo.h"
 #include "TavoGGSStream.h"
+#include "TestTime.h"
 #include "mfc/Doc.h"
 
 #include <QApplication>
@@ -24,7 +25,8 @@ class QMessageBox;
 class CDialog;
 
 // Sets up the process once: a private temporary home (XDG config and data folders,
-// working directory) and the QApplication. Returns the temporary folder.
+// working directory) and the QApplication. Returns the temporary folder, which is
+// removed when the program ends.
 QString TestHome();
 
 // The whole content of a file; empty when it cannot be read.
@@ -34,8 +36,15 @@ std::string ReadFile(const QString& path);
 QSettings TestProfile();
 
 // Processes events until the condition holds or the time is up; returns the condition.
+// The time given is a plain build's: it is scaled to the build.
 bool ProcessEventsUntil(const std::function<bool()>& condition,
                         std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+
+// Handles every event that is due now, and what those bring in turn, until a pass finds
+// nothing more to do: what the code has posted to the window thread (repaints, deferred
+// calls and deletions, messages already queued) has all been handled. Events yet to come
+// from elsewhere (another thread, the network, a timer not yet due) are not waited for.
+void ProcessPendingEvents();
 
 // Types text into a widget key by key, as a user would.
 void TypeText(QWidget* widget, const QString& text);

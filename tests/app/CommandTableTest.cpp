@@ -160,14 +160,18 @@ std::set<UINT> Union(std::initializer_list<const std::set<UINT>*> sets)
 {
     const size_t before = session.server.GetClientBytes(session.client).size();
     session.Command(id);
+    // Anything it sends comes before a line that the test sends after it (one that the
+    // server does not answer).
+    ProcessPendingEvents();
     std::string sent;
+    static int markers = 0;
+    const std::string marker = "ve marker " + std::to_string(++markers) + "\n";
+    *session.app.pStream << marker << std::flush;
     ProcessEventsUntil([&] {
         sent = session.server.GetClientBytes(session.client).substr(before);
-        return sent.size() >= line.size();
-    }, std::chrono::milliseconds(5000));
-    // Anything more would have come at once.
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
-    sent = session.server.GetClientBytes(session.client).substr(before);
+        return sent.find(marker) != std::string::npos;
+    });
+    sent = sent.substr(0, sent.find(marker));
     if (sent == line)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "command " << id << " sent \"" << sent << "\"";
@@ -428,7 +432,7 @@ TEST(CommandTable, BeepSoundsWhenTheUsersMoveIsAwaited)
     beeps = 0;
     // Off: the user's turn is silent.
     window.Join("1", MakeGame("alice", "bob"));
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     EXPECT_EQ(beeps, 0);
 
     window.app.fMoveBeep = true;
@@ -443,7 +447,7 @@ TEST(CommandTable, BeepSoundsWhenTheUsersMoveIsAwaited)
     ASSERT_TRUE(ProcessEventsUntil([] { return beeps == 2; }));
     // A game the user watches never beeps.
     window.Join("3", MakeGame("carol", "dave"));
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     EXPECT_EQ(beeps, 2);
     SetBeepSound(nullptr);
 }
@@ -457,7 +461,7 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     ASSERT_NE(first, nullptr);
     QMdiArea* area = frame->MDIArea();
     frame->resize(1000, 800);
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     ASSERT_EQ(area->subWindowList().size(), 2);
 
     // New Window: one more view of the active game.
@@ -497,7 +501,7 @@ TEST(CommandTable, WindowMenuArrangesTheGameWindows)
     frame->UpdateCommandUI();
     ASSERT_TRUE(frame->GetCommandAction(ID_FILE_CLOSE)->isEnabled());
     frame->GetCommandAction(ID_FILE_CLOSE)->trigger();
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     EXPECT_EQ(area->subWindowList(), QList<QMdiSubWindow*>{ViewOf(first)->GetParentFrame()});
 
     // Switching between the game's and the main window's menus leaves none of the
@@ -721,7 +725,7 @@ TEST(CommandTable, EnablingWithAGameWindowAndWhenItIsReEvaluated)
     PaneWindow window;
     CMainFrame* frame = FrameOf(window.app);
     frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame, int(Scaled(std::chrono::milliseconds(5000)).count())));
 
     // Ctrl+N: a new, empty game window, whose commands join the enabled ones.
     frame->UpdateCommandUI();

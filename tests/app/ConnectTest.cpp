@@ -185,13 +185,13 @@ TEST(Connect, WrongThenRightPassword)
     // The login message crosses to the window thread and the login commands go out.
     ASSERT_TRUE(c.WaitForTexts(1));
     EXPECT_EQ(c.stream->texts.front(), ": ~login");
-    EXPECT_TRUE(c.server.WaitForClientText("ve -ack\nnotify + /os\n", milliseconds(5000)));
+    EXPECT_TRUE(c.server.WaitForClientText("ve -ack\nnotify + /os\n", Scaled(milliseconds(5000))));
     Frame(c.app)->UpdateCommandUI();
     EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("Disconnect"));
 
     // Disconnect: "quit" goes out, the end of input comes back, and the stream goes.
     Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->trigger();
-    EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000)));
+    EXPECT_TRUE(c.server.WaitForClientText("quit\n", Scaled(milliseconds(5000))));
     ASSERT_TRUE(c.WaitUntilDeleted());
     EXPECT_EQ(c.app.pStream, nullptr);
     Frame(c.app)->UpdateCommandUI();
@@ -212,7 +212,7 @@ TEST(Connect, CancelShowsNothingAndLeavesNoStream)
     EXPECT_EQ(driver.messageBoxes.size(), 1u); // the wrong password; nothing for Cancel
     EXPECT_EQ(c.app.pStream, nullptr);
     EXPECT_TRUE(*c.deleted);
-    EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(5000)));
+    EXPECT_TRUE(c.server.WaitForClientClosed(Scaled(milliseconds(5000))));
     Frame(c.app)->UpdateCommandUI();
     EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
 }
@@ -309,9 +309,10 @@ TEST(HandOff, AReaderFarAheadWaitsUntilTheWindowThreadCatchesUp)
             ++handedOff;
         }
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (CHandOffGate::Messages() < CHandOffGate::kMaxMessages && std::chrono::steady_clock::now() < deadline)
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(30));
+    while (handedOff < CHandOffGate::kMaxMessages && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(5));
+    // Room for a reader that would not stop there to go on.
     std::this_thread::sleep_for(milliseconds(100));
     EXPECT_EQ(CHandOffGate::Messages(), CHandOffGate::kMaxMessages);
     EXPECT_EQ(handedOff.load(), CHandOffGate::kMaxMessages);
@@ -331,9 +332,10 @@ TEST(HandOff, AReaderFarAheadWaitsUntilTheWindowThreadCatchesUp)
 
 TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
 {
+    // Most of the messages come once the main frame has gone.
     std::string script;
     for (int i = 0; i < 400; ++i)
-        script += ": tick " + std::to_string(i) + "\nREADY\n@pause 2\n";
+        script += ": tick " + std::to_string(i) + "\nREADY\n" + (i == 20 ? "@expect frame gone\n" : "@pause 2\n");
     script += "@close\n";
     Connection c(script);
     ASSERT_TRUE(c.Start());
@@ -344,8 +346,9 @@ TEST(HandOff, ShutDownDropsWhatArrivesAfterIt)
     // those still queued for it are freed unread.
     c.app.DestroyMainFrame();
     const size_t parsed = c.stream->texts.size();
-    EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(20000)));
-    ProcessEventsUntil([] { return false; }, milliseconds(100));
+    *c.app.pStream << "frame gone\n" << std::flush;
+    EXPECT_TRUE(c.server.WaitForClientClosed(Scaled(milliseconds(20000))));
+    ProcessPendingEvents();
     EXPECT_EQ(c.stream->texts.size(), parsed);
     EXPECT_LT(parsed, 400u);
 
@@ -376,7 +379,7 @@ TEST(Commands, ServiceListRequests)
         });
         frame->GetCommandAction(ID_REVERSI_HISTORY)->trigger();
         EXPECT_TRUE(driver.Done());
-        EXPECT_TRUE(c.server.WaitForClientText("tell /os  history \n", milliseconds(5000)));
+        EXPECT_TRUE(c.server.WaitForClientText("tell /os  history \n", Scaled(milliseconds(5000))));
     }
 
     // The connection ends while the dialog is open: OK then sends nothing anywhere.
@@ -448,8 +451,8 @@ TEST(Connect, AReaderThatCannotStartGivesTheConnectionUp)
         // Logged out and closed like a failed login; the user may connect again.
         EXPECT_EQ(c.app.pStream, nullptr);
         EXPECT_TRUE(*c.deleted);
-        EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000), client));
-        EXPECT_TRUE(c.server.WaitForClientClosed(milliseconds(5000), client));
+        EXPECT_TRUE(c.server.WaitForClientText("quit\n", Scaled(milliseconds(5000)), client));
+        EXPECT_TRUE(c.server.WaitForClientClosed(Scaled(milliseconds(5000)), client));
         Frame(c.app)->UpdateCommandUI();
         EXPECT_EQ(Frame(c.app)->GetCommandAction(ID_GGS_CONNECT)->text(), QStringLiteral("&Connect..."));
         *c.deleted = false;
@@ -480,7 +483,7 @@ TEST(Connect, ExitLogsOut)
     // Should the run not end with its main window, it is ended here.
     QObject guard;
     bool runEnded = true;
-    QTimer::singleShot(20000, &guard, [&runEnded] {
+    QTimer::singleShot(Scaled(milliseconds(20000)), &guard, [&runEnded] {
         runEnded = false;
         QCoreApplication::quit();
     });
@@ -488,7 +491,7 @@ TEST(Connect, ExitLogsOut)
     EXPECT_TRUE(runEnded);
     EXPECT_TRUE(loggedIn);
     EXPECT_EQ(c.app.GetMainWnd(), nullptr);
-    EXPECT_TRUE(c.server.WaitForClientText("quit\n", milliseconds(5000)));
+    EXPECT_TRUE(c.server.WaitForClientText("quit\n", Scaled(milliseconds(5000))));
     EXPECT_TRUE(TestProfile().contains(QStringLiteral("Display/theme"))); // the settings were saved
 
     // What the server sends now is dropped, its end too: the stream would live to the
@@ -521,7 +524,7 @@ TEST(HandOff, BellsBeepOnTheWindowThreadAndAFloodOfThemOnce)
     // the message after them: the bells wait for it as one beep.
     ASSERT_TRUE(ProcessEventsUntil([] { return CHandOffGate::Messages() == 0; }));
     *c.app.pStream << "flood\n" << std::flush;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + Scaled(std::chrono::seconds(10));
     while (CHandOffGate::Messages() == 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(1));
     ASSERT_TRUE(c.WaitForTexts(3));

@@ -248,7 +248,7 @@ TEST(Console, ClosingHidesAndNewTextShowsAgain)
         lines += "\nline " + std::to_string(i);
     stream.ParseMessage(lines);
     OutputText(bob);
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(100));
+    ProcessPendingEvents();
     const QScrollBar* bar = OutputOf(bob)->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());

@@ -4,11 +4,13 @@
 #include "GameTestSupport.h"
 
 #include "MainFrm.h"
+#include "TestWatchdog.h"
 #include "mfc/Frame.h"
 #include "res/Resource.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -67,6 +69,22 @@ struct Files {
         return doc;
     }
     CGameTestApp app;
+};
+
+// Undoes a change to the process's circumstances, once: when asked, or when it goes.
+class Undo {
+public:
+    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~Undo() { Now(); }
+    void Now()
+    {
+        if (m_undo)
+            m_undo();
+        m_undo = nullptr;
+    }
+
+private:
+    std::function<void()> m_undo;
 };
 
 const COsGame kFirst = MakeGame("amy", "bob", {"F5", "D6", "C3"});
@@ -220,11 +238,18 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
 {
     std::ifstream real(TAVO_GAMES_DIR "/wthor-2001.ggf");
     ASSERT_TRUE(real.good());
-    // Thousands of small files: in memory where the system has a place for them.
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/") : Folder();
-    const QString stem = folder + QStringLiteral("tavo-%1-").arg(QCoreApplication::applicationPid());
-    const QString in = stem + QStringLiteral("real.ggf");
-    const QString out = stem + QStringLiteral("saved.ggf");
+    // Thousands of small files: in memory where the system has a place for them, in a
+    // folder that goes with the test however it ends.
+    const QString memory = QStringLiteral("/dev/shm");
+    QTemporaryDir folder((QFileInfo(memory).isDir() && QFileInfo(memory).isWritable() ? memory + QLatin1Char('/')
+                                                                                       : Folder()) +
+                         QStringLiteral("tavo-games-XXXXXX"));
+    ASSERT_TRUE(folder.isValid());
+    const std::string folderName = QFile::encodeName(folder.path()).toStdString();
+    RemoveIfTheWatchdogEnds(folderName);
+    Undo forget([&] { ForgetForTheWatchdog(folderName); });
+    const QString in = folder.filePath(QStringLiteral("real.ggf"));
+    const QString out = folder.filePath(QStringLiteral("saved.ggf"));
     std::string line;
     int games = 0;
     while (std::getline(real, line)) {
@@ -248,8 +273,6 @@ TEST(GameFiles, EveryRealGameSavesAndOpensToTheSameText)
         ASSERT_TRUE(opened.IsOver()) << games;
     }
     EXPECT_EQ(games, 5575);
-    QFile::remove(in);
-    QFile::remove(out);
 }
 
 TEST(GameFiles, FilesThatAreNoGamesOpenNothing)
@@ -300,22 +323,6 @@ QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
-
-// Undoes a change to the process's circumstances, once: when asked, or when it goes.
-class Undo {
-public:
-    explicit Undo(std::function<void()> undo) : m_undo(std::move(undo)) {}
-    ~Undo() { Now(); }
-    void Now()
-    {
-        if (m_undo)
-            m_undo();
-        m_undo = nullptr;
-    }
-
-private:
-    std::function<void()> m_undo;
-};
 
 } // namespace
 
@@ -435,7 +442,7 @@ private:
     void Run()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_wake.wait_for(lock, std::chrono::seconds(2), [this] { return m_done; })) {
+        while (!m_wake.wait_for(lock, Scaled(std::chrono::seconds(2)), [this] { return m_done; })) {
             // Without a reader waiting this fails at once (ENXIO).
             const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) {

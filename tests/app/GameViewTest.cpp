@@ -498,7 +498,7 @@ TEST(GameView, EachHintRepaintsItsPanes)
         "board position players ",               // 12 forward
         "board position players ",               // 13 current
     };
-    const auto letPaint = [] { ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30)); };
+    const auto letPaint = [] { ProcessPendingEvents(); };
     for (int hint = CTavoDoc::kHintIdle; hint <= CTavoDoc::kHintLast; ++hint) {
         // At the end of the game, with what the hint needs: a move to add, a move to step
         // forward to; the clocks as the player line last showed them.
@@ -616,7 +616,7 @@ TEST(PaneTree, ClicksFindTheirPane)
     PaintedArea view;
     view.resize(600, 440);
     view.show();
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     CPane moves(&view, &root, 390, 30, 595, 180);
     view.painted = QRect();
     moves.Invalidate(FALSE, TRUE);

@@ -7,6 +7,7 @@
 #include "mfc/KeyState.h"
 #include "res/Resource.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
@@ -19,26 +20,51 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace {
 
-using std::chrono::milliseconds;
-
 CMainFrame* Frame(CTavoApp& app)
 {
     return dynamic_cast<CMainFrame*>(app.GetMainWnd());
 }
 
-// Runs an event loop for a while, as the program's own loop runs.
-void RunEventLoop(milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+// Calls `then` once the event queue has emptied: what was queued before the call has
+// been handled and the loop has come to wait for more, which is where a due idle step
+// runs. Counted as rounds of the loop in which a marker queued at the round's start
+// came through, so that the rounds follow the events and not the clock.
+class QueueWatch : public QObject {
+public:
+    explicit QueueWatch(std::function<void(int round)> then) : m_then(std::move(then))
+    {
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { OnAboutToBlock(); });
+        Mark();
+    }
+
+private:
+    void Mark()
+    {
+        m_marked = false;
+        QMetaObject::invokeMethod(this, [this] { m_marked = true; }, Qt::QueuedConnection);
+    }
+    // Connected after the application's own idle watch, so any idle step that was due
+    // has run by now.
+    void OnAboutToBlock()
+    {
+        if (!m_marked)
+            return;
+        Mark();
+        m_then(++m_round);
+    }
+
+    std::function<void(int)> m_then;
+    bool m_marked = false;
+    int m_round = 0;
+};
 
 class IdleCountingApp : public TestApp {
 public:
@@ -47,20 +73,49 @@ public:
         ++idles;
         return TestApp::OnIdle(count);
     }
-    // Runs the event loop until a while has passed without an idle step; the number
-    // of idle steps since `from`.
+    // Runs the event loop, as the program's own loop runs, until the queue has emptied
+    // once without an idle step after at least one since `from`, or fifty times; the
+    // number of idle steps since `from`. The loops of dialogs opened meanwhile do not count.
     int IdlesUntilQuiet(int from)
     {
-        for (int slices = 0; slices < 50; ++slices) {
-            const int before = idles;
-            RunEventLoop(milliseconds(100));
-            if (idles == before && idles > from)
-                break;
-        }
+        QEventLoop loop;
+        int before = idles;
+        int rounds = 0;
+        QueueWatch watch([&](int) {
+            if (QThread::currentThread()->loopLevel() > 1)
+                return;
+            const bool idled = idles != before;
+            before = idles;
+            if ((!idled && idles > from) || ++rounds == 50)
+                loop.quit();
+        });
+        loop.exec();
+        return idles - from;
+    }
+    // Runs the event loop until the queue has emptied a few times; the number of idle
+    // steps meanwhile.
+    int IdlesWhileQueueEmpties()
+    {
+        QEventLoop loop;
+        const int from = idles;
+        QueueWatch watch([&](int round) {
+            if (round == 5)
+                loop.quit();
+        });
+        loop.exec();
         return idles - from;
     }
     int idles = 0;
 };
+
+// The intervals in milliseconds of the timers that run for the window.
+std::vector<int> TimerIntervals(QObject* window)
+{
+    std::vector<int> intervals;
+    for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(window))
+        intervals.push_back(timer.interval);
+    return intervals;
+}
 
 // A modeless window of the program, owned by the frame.
 class ProgramWindow : public QWidget, public CCmdTarget {
@@ -92,12 +147,14 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
     // A game window: every idle step refreshes it, and the repaint must not start
     // another idle step.
     ASSERT_NE(app.pGameTemplate->OpenDocumentFile(QString()), nullptr);
-    // From here on only the queue's idle steps count: the idle timer is slowed down.
-    frame->SetTimer(1, 3600 * 1000);
+    // From here on only the queue's idle steps count: the idle timer is slowed down to an
+    // hour, and the frame knows it as its running idle timer, which each idle step keeps.
+    frame->idleTimer = frame->SetTimer(1, 3600 * 1000);
+    ASSERT_EQ(frame->idleTimer, 1u);
+    EXPECT_EQ(frame->StartIdleTimer(), 1u);
+    ASSERT_EQ(TimerIntervals(frame), std::vector<int>{3600 * 1000});
     EXPECT_GE(app.IdlesUntilQuiet(0), 1); // after the start
-    int idles = app.idles;
-    RunEventLoop(milliseconds(200));
-    EXPECT_EQ(app.idles, idles); // nothing arrived, nothing to do
+    EXPECT_EQ(app.IdlesWhileQueueEmpties(), 0); // nothing arrived, nothing to do
 
     // A burst of messages from the reader thread: one idle step after it, and that
     // step brings the command states up to date without a menu being opened.
@@ -106,39 +163,45 @@ TEST(MainFrame, IdleStepRunsOnceWhenTheQueueEmpties)
         for (int i = 0; i < 5; ++i)
             frame->PostMessage(WM_APP, 0, 0);
     }).join();
-    EXPECT_EQ(app.IdlesUntilQuiet(idles), 1);
+    EXPECT_EQ(app.IdlesUntilQuiet(app.idles), 1);
     EXPECT_EQ(frame->GetCommandAction(ID_VIEW_MOVES_VALID)->isChecked(), app.fShowValidMoves);
 
     // Input from the user.
-    idles = app.idles;
     QTimer::singleShot(0, frame, [frame] { QTest::keyClick(frame, Qt::Key_Shift); });
-    EXPECT_EQ(app.IdlesUntilQuiet(idles), 1);
+    EXPECT_EQ(app.IdlesUntilQuiet(app.idles), 1);
 
     // Within a modal dialog's loop the command that opened it is still at work: no
-    // idle step there, one after it.
-    idles = app.idles;
+    // idle step there, even once the queue has emptied after a key typed into it; one
+    // after it.
+    const int beforeDialog = app.idles;
     int idlesInDialog = -1;
+    std::unique_ptr<QueueWatch> inDialog;
     ModalDriver driver;
     driver.OnDialog([&](CDialog* d) {
-        // Counted from the dialog's opening: an input event that came late to the
-        // loop before it may still have its idle step there.
         const int atOpen = app.idles;
         QTest::keyClicks(EditOf(d, IDC_SERVER), QStringLiteral("x"));
-        QTimer::singleShot(100, d, [&, d, atOpen] {
-            idlesInDialog = app.idles - atOpen;
-            ClickButton(d, IDCANCEL);
+        inDialog = std::make_unique<QueueWatch>([&, d, atOpen](int round) {
+            if (round == 2) {
+                idlesInDialog = app.idles - atOpen;
+                ClickButton(d, IDCANCEL);
+            }
         });
     });
     QTimer::singleShot(0, frame, [frame] { frame->GetCommandAction(ID_GGS_SERVER)->trigger(); });
-    EXPECT_GE(app.IdlesUntilQuiet(idles), 1);
+    EXPECT_GE(app.IdlesUntilQuiet(beforeDialog), 1);
     EXPECT_TRUE(driver.Done());
     EXPECT_EQ(idlesInDialog, 0);
+    inDialog.reset();
+    // The hour-long timer ran throughout.
+    EXPECT_EQ(frame->idleTimer, 1u);
+    EXPECT_EQ(TimerIntervals(frame), std::vector<int>{3600 * 1000});
 
     // The idle timer's tick runs the idle step and sets the timer again.
-    idles = app.idles;
+    const int idles = app.idles;
     EXPECT_EQ(frame->SendMessage(WM_TIMER, 1, 0), 1);
     EXPECT_EQ(app.idles, idles + 1);
-    EXPECT_NE(frame->idleTimer, 0u);
+    EXPECT_EQ(frame->idleTimer, 1u);
+    EXPECT_EQ(TimerIntervals(frame), std::vector<int>{950});
 }
 
 TEST(MainFrame, LockKeyPanesShowTheKeysThatAreOn)
@@ -220,7 +283,7 @@ TEST(MainFrame, OwnsTheDialogsAndMessageBoxes)
     CMainFrame* frame = Frame(app);
     // Away from the middle of the screen, where a dialog without owner would open.
     frame->setGeometry(20, 30, 420, 320);
-    ProcessEventsUntil([] { return false; }, milliseconds(20));
+    ProcessPendingEvents();
 
     ModalDriver driver;
     QWidget* dialogOwner = nullptr;

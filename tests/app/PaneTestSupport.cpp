@@ -121,6 +121,6 @@ bool PaintRecorder::eventFilter(QObject* watched, QEvent* e)
 
 QRegion PaintRecorder::Take()
 {
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(30));
+    ProcessPendingEvents();
     return std::exchange(painted, QRegion());
 }

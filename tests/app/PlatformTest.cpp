@@ -107,7 +107,7 @@ TEST(Platform, PostedMessagesAndCommandRouting)
     // Messages posted from another thread; those never handled are discarded.
     discarded = 0;
     std::thread([frame] { frame->PostMessage(WM_APP + 1, 0, 5, CountDiscard); }).join();
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    ProcessPendingEvents();
     EXPECT_EQ(discarded, 0); // handled (by nobody in particular), not discarded
     frame->PostMessage(WM_APP + 1, 0, 7, CountDiscard);
     app.DestroyMainFrame();

@@ -75,7 +75,7 @@ protected:
     // Whether alice has sent the text, within a few seconds.
     bool Sent(const std::string& text)
     {
-        return server.WaitForClientText(text, std::chrono::milliseconds(5000));
+        return server.WaitForClientText(text, Scaled(std::chrono::milliseconds(5000)));
     }
     // The id of a request or a match from a "+" line ("/os: + .5 ..." or "/os: + match .5 ...").
     static std::string IdOf(const std::string& line)

@@ -26,7 +26,7 @@ struct Session : ServiceSession<CHelpRecordingApp> {
         Feed("/os: + " + id + " 1600 bob 10:00//0:00 " + terms + " 1500 alice 15:00//2:00");
     }
     // Lets the deferred questions come up.
-    void Settle() { ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50)); }
+    void Settle() { ProcessPendingEvents(); }
 
     StrayModals strays;
 };

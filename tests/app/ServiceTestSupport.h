@@ -60,8 +60,9 @@ inline std::string Columns(CDialogResizableList* dialog)
     return text;
 }
 
-// Closes every modal window that stays open for a second, and keeps its title: a box or
-// dialog that a test does not answer fails the test instead of waiting for a click.
+// Closes every modal window that stays open for a second (a plain build's second), and
+// keeps its title: a box or dialog that a test does not answer fails the test instead of
+// waiting for a click.
 class StrayModals {
 public:
     StrayModals() : m_context(new QObject)
@@ -72,7 +73,7 @@ public:
             if (modal != m_seen) {
                 m_seen = modal;
                 m_since = std::chrono::steady_clock::now();
-            } else if (modal && std::chrono::steady_clock::now() - m_since > std::chrono::seconds(1)) {
+            } else if (modal && std::chrono::steady_clock::now() - m_since > Scaled(std::chrono::seconds(1))) {
                 titles.push_back(ToStd(modal->windowTitle()));
                 m_seen = nullptr;
                 modal->close();

@@ -89,7 +89,7 @@ MessageBoxes::~MessageBoxes() = default;
 
 std::vector<QString> MessageBoxes::Texts()
 {
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(50));
+    ProcessPendingEvents();
     return m_texts;
 }
 

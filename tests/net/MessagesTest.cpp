@@ -51,12 +51,12 @@ TEST_F(NetTest, ServerSilenceAfterLoginDoesNotEndTheStream)
 {
     // The login's time limit (room for a login on a busy machine) ends with the login:
     // the reader waits as long as it takes.
-    const auto limit = std::chrono::milliseconds(300);
+    const auto limit = Scaled(std::chrono::milliseconds(300));
     stream.SetTimeLimit(limit);
     ConnectAndLogin();
     StartReader();
     ASSERT_TRUE(stream.WaitForText(""));
-    std::this_thread::sleep_for(4 * limit);
+    std::this_thread::sleep_for(2 * limit);
     // Commands sent while the reader waits reach the server in order.
     stream << "who\n" << std::flush;
     stream << "t joe hello there\n" << std::flush;

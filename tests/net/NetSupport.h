@@ -4,6 +4,8 @@
 // on a thread of its own while the test thread routes what it hands on.
 
 #include "StandinServer.h"
+#include "TestTime.h"
+#include "TestWatchdog.h"
 #include "ggsstream.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +27,9 @@
 #include <unistd.h>
 #include <vector>
 
-constexpr std::chrono::seconds kNetTimeout{10};
+// How long a test waits for what the network should bring before it fails: only a hang
+// takes that long.
+constexpr std::chrono::seconds kNetTimeout = Scaled(std::chrono::seconds(10));
 
 inline std::string ReadFile(const std::string& path)
 {
@@ -49,6 +53,7 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "tavo-net-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path = pattern;
+            RemoveIfTheWatchdogEnds(pattern);
             std::filesystem::current_path(path);
         }
     }
@@ -56,8 +61,10 @@ public:
     {
         std::filesystem::current_path(previous);
         std::error_code ignored;
-        if (!path.empty())
+        if (!path.empty()) {
             std::filesystem::remove_all(path, ignored);
+            ForgetForTheWatchdog(path.string());
+        }
     }
     std::filesystem::path path;
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <map>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -265,35 +266,146 @@ TEST_F(StandinLoad, ManyClientsLogInAtOnce)
 
 // An alias whose commands give more output than a connection may hold ends that
 // connection, and the commands after that point are not run: the server does not go on
-// with work whose output nobody takes, and the others are not kept waiting for it.
+// with work whose output nobody takes. The client takes none of it until its connection
+// has ended, which a watcher learns from the server; then it gets everything queued.
 TEST_F(StandinLoad, AliasStopsWhenItsOutputIsRefused)
 {
-    const uint16_t port = Start(false);
+    constexpr size_t kBound = kMiB;
+    server = std::make_unique<CStandinServer>();
+    server->KeepRecords(false);
+    server->ServeGGS();
+    server->SetOutputBound(kBound);
+    const uint16_t port = server->Start();
     ASSERT_NE(port, 0);
     std::vector<int> crowd;   // who lists long enough that the alias overruns the bound
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < 40; ++i) {
         crowd.push_back(LoggedIn(port, "c" + std::to_string(i)));
         ASSERT_GE(crowd.back(), 0);
     }
     const int watcher = LoggedIn(port, "watcher");
-    const int busy = LoggedIn(port, "busy");
     ASSERT_GE(watcher, 0);
+    std::string watched;
+    ASSERT_TRUE(Exchange(watcher, "notify + busy\nt watcher set\n", "watcher: set\n", watched));
+    const int busy = LoggedIn(port, "busy", 16 << 10);
     ASSERT_GE(busy, 0);
+    ASSERT_TRUE(ReadUntil(watcher, ": + busy 0\n", watched));
     const std::string commands = LongAlias("t watcher after the alias");
     ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
+    EXPECT_TRUE(ReadUntil(watcher, ": - busy 0\n", watched));
+
     bool clean = false;
     const std::string output = ReadToEnd(busy, clean);
     EXPECT_TRUE(clean);
-    EXPECT_GT(output.size(), size_t(8) << 20);
+    EXPECT_GT(output.size(), kBound - (64u << 10));
     EXPECT_TRUE(server->WaitForClientClosed(kNetTimeout, crowd.size() + 1));
 
     // What the watcher gets next comes after anything the alias could have sent it.
-    std::string got;
-    EXPECT_TRUE(Exchange(watcher, "t watcher marker\n", "marker", got));
-    EXPECT_EQ(got.find("after the alias"), std::string::npos) << got;
+    EXPECT_TRUE(Exchange(watcher, "t watcher marker\n", "marker", watched));
+    EXPECT_EQ(watched.find("after the alias"), std::string::npos) << watched;
     for (const int fd : crowd)
         ::close(fd);
     ::close(watcher);
+    ::close(busy);
+}
+
+// An alias's commands run one at a time, and the server's loop serves the others between
+// them; the next command of the alias's own connection comes after its last.
+TEST(StandinAlias, CommandsRunInTurnsWithTheOthers)
+{
+    std::map<int, std::string> received;
+    std::map<int, bool> refuses;
+    CStandinGGS ggs(
+        [&](int connection, const std::string& bytes) {
+            if (refuses[connection])
+                return false;
+            received[connection] += bytes;
+            return true;
+        },
+        [](int) {});
+    ggs.Login(0, "ann", 0, 0);
+    ggs.Login(1, "bob", 0, 0);
+    ggs.Command(0, "alias a t bob 1;t bob 2;t bob 3", 0);
+    ggs.Command(0, "a", 0);
+    EXPECT_TRUE(ggs.AliasRunning(0));
+    EXPECT_FALSE(ggs.AliasRunning(1));
+    EXPECT_EQ(received[1], "");
+    EXPECT_TRUE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
+    ggs.Command(1, "t ann between", 0);
+    ggs.RunAliases(0);
+    EXPECT_TRUE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
+    EXPECT_FALSE(ggs.AliasRunning(0));
+    EXPECT_FALSE(ggs.AliasesRunning());
+    EXPECT_EQ(received[0], CStandinGGS::Wire("bob", "between"));
+    EXPECT_EQ(received[1], CStandinGGS::Wire("ann", "1") + CStandinGGS::Wire("ann", "2") + CStandinGGS::Wire("ann", "3"));
+
+    // Given at once, the connection's next command ends the alias first.
+    received.clear();
+    ggs.Command(0, "a", 0);
+    ggs.Command(0, "t bob 4", 0);
+    EXPECT_FALSE(ggs.AliasRunning(0));
+    EXPECT_EQ(received[1], CStandinGGS::Wire("ann", "1") + CStandinGGS::Wire("ann", "2") +
+                               CStandinGGS::Wire("ann", "3") + CStandinGGS::Wire("ann", "4"));
+
+    // An alias of a connection that has ended runs no further.
+    received.clear();
+    ggs.Command(0, "a", 0);
+    ggs.Logout(0, 0);
+    EXPECT_FALSE(ggs.AliasesRunning());
+    ggs.RunAliases(0);
+    EXPECT_EQ(received[1], "");
+
+    // Once its connection refuses output, the alias stops: here output from another.
+    ggs.Login(0, "ann", 0, 0);
+    ggs.Command(0, "alias b t bob 5;t bob 6", 0);
+    ggs.Command(0, "b", 0);
+    refuses[0] = true;
+    ggs.Command(1, "t ann more", 0);
+    ggs.RunAliases(0);
+    EXPECT_FALSE(ggs.AliasesRunning());
+    EXPECT_EQ(received[1], "");
+    // And by its own output.
+    refuses[0] = false;
+    ggs.Login(0, "ann", 0, 0);
+    ggs.Command(0, "alias c who;t bob 7", 0);
+    ggs.Command(0, "c", 0);
+    refuses[0] = true;
+    ggs.RunAliases(0);
+    EXPECT_FALSE(ggs.AliasesRunning());
+    EXPECT_EQ(received[1], "");
+}
+
+// Over the network: the alias's own connection's next line is taken once the alias has
+// run its last command.
+TEST_F(StandinLoad, LinesAfterAnAliasWaitForItsEnd)
+{
+    const uint16_t port = Start(false);
+    ASSERT_NE(port, 0);
+    const int busy = LoggedIn(port, "busy");
+    ASSERT_GE(busy, 0);
+    const std::string commands = LongAlias("t busy alias done") + "t busy next\n";
+    const std::string again = "alias b t busy b\nb\nb\nt busy last\n";
+    ASSERT_EQ(::send(busy, commands.data(), commands.size(), MSG_NOSIGNAL), ssize_t(commands.size()));
+    std::string got;
+    EXPECT_TRUE(ReadUntil(busy, "busy: next\n", got));
+    const size_t done = got.find("busy: alias done\n");
+    ASSERT_NE(done, std::string::npos);
+    EXPECT_EQ(got.find("busy: next\n"), done + CStandinGGS::Wire("busy", "alias done").size());
+    // Every command of the alias ran before.
+    size_t whos = 0;
+    for (size_t at = commands.find("who"); at < commands.find('\n'); at = commands.find("who", at + 1))
+        ++whos;
+    size_t answers = 0;
+    for (size_t at = got.find(": who 2\n"); at < done; at = got.find(": who 2\n", at + 1))
+        ++answers;
+    EXPECT_EQ(answers, whos);
+
+    // An alias that comes after another's end runs too.
+    ASSERT_EQ(::send(busy, again.data(), again.size(), MSG_NOSIGNAL), ssize_t(again.size()));
+    got.clear();
+    EXPECT_TRUE(ReadUntil(busy, "busy: last\n", got));
+    EXPECT_EQ(got, CStandinGGS::Wire("busy", "b") + CStandinGGS::Wire("busy", "b") + CStandinGGS::Wire("busy", "last"));
     ::close(busy);
 }
 

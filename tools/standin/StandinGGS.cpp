@@ -162,8 +162,49 @@ void CStandinGGS::Command(int connection, const std::string& line, double now)
     const auto found = sessions.find(connection);
     if (found == sessions.end())
         return;
-    found->second.lastCommand = now;
-    Run(found->second, connection, line, now, true);
+    Session& session = found->second;
+    while (session.aliasNext != std::string::npos)
+        RunAliasCommand(session, connection, now);
+    session.lastCommand = now;
+    Run(session, connection, line, now, true);
+}
+
+bool CStandinGGS::AliasRunning(int connection) const
+{
+    const auto found = sessions.find(connection);
+    return found != sessions.end() && found->second.aliasNext != std::string::npos;
+}
+
+bool CStandinGGS::AliasesRunning() const
+{
+    for (const auto& entry : sessions)
+        if (entry.second.aliasNext != std::string::npos)
+            return true;
+    return false;
+}
+
+void CStandinGGS::RunAliases(double now)
+{
+    for (auto& [connection, session] : sessions)
+        if (session.aliasNext != std::string::npos)
+            RunAliasCommand(session, connection, now);
+}
+
+// An alias's commands stop once the connection takes no more of their output.
+void CStandinGGS::RunAliasCommand(Session& session, int connection, double now)
+{
+    if (!session.full) {
+        const size_t begin = session.aliasNext;
+        size_t end = session.alias.find(';', begin);
+        if (end == std::string::npos)
+            end = session.alias.size();
+        session.aliasNext = end + 1;
+        Run(session, connection, session.alias.substr(begin, end - begin), now, false);
+    }
+    if (session.full || session.aliasNext > session.alias.size()) {
+        session.aliasNext = std::string::npos;
+        session.alias = std::string();
+    }
 }
 
 void CStandinGGS::Run(Session& session, int connection, const std::string& line, double now, bool expand)
@@ -175,17 +216,10 @@ void CStandinGGS::Run(Session& session, int connection, const std::string& line,
     const auto& own = aliases[session.login];
     const auto alias = own.find(word);
     if (expand && alias != own.end()) {
-        // One level of expansion: an alias names commands, not further aliases. Its commands
-        // stop once the connection takes no more of their output.
-        const std::string commands = alias->second;
-        size_t begin = 0;
-        while (begin <= commands.size() && sessions.count(connection) && !session.full) {
-            size_t end = commands.find(';', begin);
-            if (end == std::string::npos)
-                end = commands.size();
-            Run(session, connection, commands.substr(begin, end - begin), now, false);
-            begin = end + 1;
-        }
+        // One level of expansion: an alias names commands, not further aliases. Its text is
+        // kept as it is now, for one of its commands may change or delete it.
+        session.alias = alias->second;
+        session.aliasNext = 0;
         return;
     }
     if (word == "quit") {

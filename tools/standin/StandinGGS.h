@@ -27,7 +27,14 @@ public:
     void Login(int connection, const std::string& login, int level, double now);
     // The connection has ended.
     void Logout(int connection, double now);
+    // A command line of the connection. An alias that it names starts running: its commands
+    // run one at a time by RunAliases, so that the server serves others between them. The
+    // connection's next command waits for its end (given here at once, it ends it first).
     void Command(int connection, const std::string& line, double now);
+    bool AliasRunning(int connection) const;
+    bool AliasesRunning() const;
+    // Runs the next command of every alias that is running.
+    void RunAliases(double now);
     void Tick(double now) { os.Tick(now); }
     double NextAlarm() const { return os.NextAlarm(); }
 
@@ -45,9 +52,12 @@ private:
         std::set<std::string> reported;   // logins this session was told are present
         std::set<std::string> channels;
         bool full = false;   // its connection has refused output: it is being ended
+        std::string alias;   // the commands of the alias that is running, and where the
+        size_t aliasNext = std::string::npos;   // next begins; npos when none runs
     };
 
     void Run(Session& session, int connection, const std::string& line, double now, bool expand);
+    void RunAliasCommand(Session& session, int connection, double now);
     void ServerMessage(int connection, const std::string& text);
     void Report(int connection, Session& session, const std::string& login);
     void Notify(int connection, Session& session, const std::string& login);

@@ -32,9 +32,8 @@ constexpr int kSplitPause = 30;   // ms: long enough for the client to take the 
 constexpr size_t kMaxLine = 1 << 16;   // a longer line from a client ends its connection
 constexpr size_t kReadSize = 1 << 14;
 // No more of a client's input is read or handled while this much output waits for it;
-// output from others beyond the higher mark ends the connection instead.
+// output from others beyond the output bound (maxOutput) ends the connection instead.
 constexpr size_t kOutputPause = 1 << 18;
-constexpr size_t kMaxOutput = 1 << 24;
 constexpr size_t kRecordLimit = 1 << 20;   // the last bytes of a client's record that are kept
 constexpr auto kAcceptPause = std::chrono::milliseconds(100);
 // A connection that ends gets its output whole unless the client takes none of it for
@@ -179,6 +178,12 @@ void CStandinServer::Wake()
     [[maybe_unused]] ssize_t written = ::write(wakeWrite, &byte, 1);
 }
 
+void CStandinServer::SetOutputBound(size_t bytes)
+{
+    if (!thread.joinable())
+        maxOutput = bytes;
+}
+
 void CStandinServer::ServeGGS()
 {
     if (thread.joinable() || ggs)
@@ -191,7 +196,7 @@ void CStandinServer::ServeGGS()
             Client& client = *found->second;
             if (client.fd < 0 || client.overflowed || client.ending)
                 return false;
-            if (client.Waiting() + bytes.size() > kMaxOutput) {
+            if (client.Waiting() + bytes.size() > maxOutput) {
                 client.overflowed = true;   // closed by the loop, outside the server's calls
                 return false;
             }
@@ -418,6 +423,8 @@ void CStandinServer::Loop()
                 wakeAt(client.writeShut ? now + std::chrono::milliseconds(kLingerTick)
                                         : std::min(client.idleUntil, client.endUntil));
         }
+        if (ggs && ggs->AliasesRunning())   // their next commands run once the others are served
+            timeout = 0;
         if (::poll(polled.data(), polled.size(), PollTimeout(timeout)) < 0 && errno != EINTR)
             return;
         if (polled[0].revents & POLLIN) {
@@ -437,11 +444,18 @@ void CStandinServer::Loop()
         }
         for (auto& entry : clients)
             Advance(*entry.second);
-        if (ggs)
+        if (ggs) {
+            ggs->RunAliases(Now());
             ggs->Tick(Now());
+        }
         FlushAll();
         Sweep();
     }
+}
+
+bool CStandinServer::AliasRunning(const Client& client) const
+{
+    return ggs && ggs->AliasRunning(static_cast<int>(client.id));
 }
 
 // The loop's own wait (for scripts and accepting), shortened to the next moment a game
@@ -471,7 +485,7 @@ void CStandinServer::FlushAll()
         Client& client = *entry.second;
         if (client.fd >= 0 && client.Waiting() > 0)
             Send(client);
-        while (client.fd >= 0 && client.linesWaiting && client.Waiting() <= kOutputPause) {
+        while (client.fd >= 0 && client.linesWaiting && client.Waiting() <= kOutputPause && !AliasRunning(client)) {
             TakeLines(client);
             Send(client);
         }
@@ -593,7 +607,7 @@ void CStandinServer::TakeLines(Client& client)
         const size_t end = client.input.find('\n', begin);
         if (end == std::string::npos)
             break;
-        if (client.Waiting() > kOutputPause) {
+        if (client.Waiting() > kOutputPause || AliasRunning(client)) {
             client.linesWaiting = true;
             break;
         }

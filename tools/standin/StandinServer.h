@@ -11,7 +11,8 @@
 // What a client costs stays bounded, however much it sends: the server keeps its input
 // only up to the end of the line being read (a longer line than 64 KiB ends the
 // connection), reads no more while too much output waits for the client, and ends a
-// connection whose waiting output passes 16 MiB.
+// connection whose waiting output passes its bound (16 MiB unless set). An alias's commands
+// run one at a time, in turns with the other clients' work.
 //
 // Every end of a connection, for whatever reason, is orderly: the output queued still goes
 // out, then the end of the server's side, and the client's input is read and dropped until
@@ -70,6 +71,8 @@ public:
 
     // Answer as the GGS server instead of playing the script; call before Start.
     void ServeGGS();
+    // The output that may wait for a client before its connection ends; call before Start.
+    void SetOutputBound(size_t bytes);
     // The level a login has from its next login on.
     void SetLevel(const std::string& login, int level);
     // Time for the games' clocks: the system clock, unless a test clock is used, which
@@ -137,6 +140,8 @@ private:
     void Sweep();
     void Wake();
     int PollTimeout(int ownWait);
+    // The client's further lines wait for its alias to end.
+    bool AliasRunning(const Client& client) const;
 
     uint16_t port = 0;
     int listener = -1;
@@ -164,4 +169,5 @@ private:
 
     // Touched by the server thread only, once it runs.
     std::unique_ptr<CStandinGGS> ggs;
+    size_t maxOutput = size_t(1) << 24;
 };
