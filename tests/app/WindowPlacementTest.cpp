@@ -293,7 +293,7 @@ TEST(WindowPlacement, WindowsOpenedBeforeTheFirstGameLeaveItsBoardClear)
     // No room beside the main window; the windows of the login open before any game.
     GameWindowSession w;
     w.main->setGeometry(w.screen);
-    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(20));
+    ProcessPendingEvents();
     std::vector<CConsole*> opened;
     for (int i = 0; i < 3; ++i) {
         w.Receive("first" + std::to_string(i) + ": hi");
