@@ -90,7 +90,7 @@ struct CStandinServer::Client {
     std::vector<Action> script;
     size_t next = 0;           // the script's next action
     std::string unmatched;     // input after the last @expect's match, that the next may find
-    Clock::time_point resumeAt{};
+    Clock::time_point resumeAt{};   // the end of the pause the script is in; none when zero
     bool quitting = false;     // to be ended by the loop
 
     // Ending: the output queued goes out, then the end of the server's side; the input is
@@ -405,7 +405,9 @@ void CStandinServer::Loop()
         polled.push_back({accepting ? listener : -1, POLLIN, 0});
         int timeout = -1;
         auto wakeAt = [&](Clock::time_point at) {
-            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1;
+            // A moment already past wakes at once (a negative timeout would wait for ever).
+            const auto wait = std::max<long long>(
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count() + 1);
             timeout = timeout < 0 ? static_cast<int>(wait) : std::min(timeout, static_cast<int>(wait));
         };
         if (!accepting)
@@ -417,7 +419,8 @@ void CStandinServer::Loop()
             const short events = (client.Reading() ? POLLIN : 0) | (client.Waiting() > 0 ? POLLOUT : 0);
             polled.push_back({client.fd, events, 0});
             polledClients.push_back(&client);
-            if (client.resumeAt > now)
+            // A script in a pause goes on at its end, even one that has passed since.
+            if (client.resumeAt != Clock::time_point())
                 wakeAt(client.resumeAt);
             if (client.ending)
                 wakeAt(client.writeShut ? now + std::chrono::milliseconds(kLingerTick)
@@ -719,8 +722,11 @@ void CStandinServer::Advance(Client& client)
     if (client.fd < 0 || client.state != Client::kReady || client.quitting || client.ending)
         return;
     while (client.next < client.script.size()) {
-        if (Clock::now() < client.resumeAt)
-            break;
+        if (client.resumeAt != Clock::time_point()) {
+            if (Clock::now() < client.resumeAt)
+                break;
+            client.resumeAt = Clock::time_point();   // the pause is over
+        }
         const Action& action = client.script[client.next];
         const bool sending = client.outSent < client.out.size();
         if (action.kind == Action::kSend) {
