@@ -47,13 +47,14 @@ void CPaneBoard::Update(LPARAM hint)
     case CTavoDoc::kHintBack:
     case CTavoDoc::kHintForward:
     case CTavoDoc::kHintCurrent:
+    // Detached, the game is no longer the user's to play: the crosses become rings.
+    case CTavoDoc::kHintDetached:
         Invalidate(FALSE, FALSE);
         break;
     case CTavoDoc::kHintIdle:
     case CTavoDoc::kHintEcho:
     case CTavoDoc::kHintEnded:
     case CTavoDoc::kHintComments:
-    case CTavoDoc::kHintDetached:
         break;
     default:
         ASSERT(false);

@@ -492,7 +492,7 @@ TEST(GameView, EachHintRepaintsItsPanes)
         "",                                      // 6 comments
         "board players ",                        // 7 display options
         "board position players frame ground ",  // 8 style
-        "position ",                             // 9 detached
+        "board position ",                       // 9 detached
         "board position players ",               // 10 start
         "board position players ",               // 11 back
         "board position players ",               // 12 forward
