@@ -63,43 +63,40 @@ std::optional<QPoint> FreePlace(const CWindowPlaceInput& in, const std::vector<Q
         return a.y() != b.y() ? a.y() > b.y() : a.x() < b.x();
     };
 
+    // Candidate corners on one axis: `first`, then one per other window.
+    const auto along = [&others](std::vector<int> first, auto edge) {
+        for (const QRect& other : others)
+            first.push_back(edge(other));
+        return first;
+    };
+    const auto rightOf = [](const QRect& r) { return r.right() + 1; };
+    const auto leftOf = [&size](const QRect& r) { return r.left() - size.width(); };
+    const auto belowOf = [](const QRect& r) { return r.bottom() + 1; };
+    const auto aboveOf = [&size](const QRect& r) { return r.top() - size.height(); };
+
     // Beside the main window, right of it or left: from its top (or the screen's), or
     // below another window.
-    std::vector<int> ys{std::max(main.top(), screen.top()), screen.bottom() - size.height() + 1};
-    for (const QRect& other : others)
-        ys.push_back(other.bottom() + 1);
-    std::vector<int> xs{main.right() + 1};
-    for (const QRect& other : others)
-        xs.push_back(other.right() + 1);
+    const std::vector<int> down =
+        along({std::max(main.top(), screen.top()), screen.bottom() - size.height() + 1}, belowOf);
     const QRect right(QPoint(main.right() + 1, screen.top()), screen.bottomRight());
-    if (auto place = FirstPlace(size, xs, ys, right, avoid, columns))
+    if (auto place = FirstPlace(size, along({main.right() + 1}, rightOf), down, right, avoid, columns))
         return place;
-    xs = {main.left() - size.width()};
-    for (const QRect& other : others)
-        xs.push_back(other.left() - size.width());
     const QRect left(screen.topLeft(), QPoint(main.left() - 1, screen.bottom()));
-    if (auto place = FirstPlace(size, xs, ys, left, avoid, columnsLeftward))
+    if (auto place = FirstPlace(size, along({main.left() - size.width()}, leftOf), down, left, avoid, columnsLeftward))
         return place;
     // Then below it or above: from its left (or the screen's), or right of another window.
-    xs = {std::max(main.left(), screen.left()), screen.right() - size.width() + 1};
-    for (const QRect& other : others)
-        xs.push_back(other.right() + 1);
-    ys = {main.bottom() + 1};
-    for (const QRect& other : others)
-        ys.push_back(other.bottom() + 1);
+    const std::vector<int> across =
+        along({std::max(main.left(), screen.left()), screen.right() - size.width() + 1}, rightOf);
     const QRect below(QPoint(screen.left(), main.bottom() + 1), screen.bottomRight());
-    if (auto place = FirstPlace(size, xs, ys, below, avoid, rows))
+    if (auto place = FirstPlace(size, across, along({main.bottom() + 1}, belowOf), below, avoid, rows))
         return place;
-    ys = {main.top() - size.height()};
-    for (const QRect& other : others)
-        ys.push_back(other.top() - size.height());
     const QRect above(screen.topLeft(), QPoint(screen.right(), main.top() - 1));
-    if (auto place = FirstPlace(size, xs, ys, above, avoid, rowsUpward))
+    if (auto place = FirstPlace(size, across, along({main.top() - size.height()}, aboveOf), above, avoid, rowsUpward))
         return place;
 
     // Over the client area: right of a board or below it, or beside another window.
-    xs = {in.client.left(), in.client.right() - size.width() + 1};
-    ys = {in.client.top(), in.client.bottom() - size.height() + 1};
+    std::vector<int> xs{in.client.left(), in.client.right() - size.width() + 1};
+    std::vector<int> ys{in.client.top(), in.client.bottom() - size.height() + 1};
     for (const QRect& rect : avoid) {
         xs.push_back(rect.right() + 1);
         ys.push_back(rect.bottom() + 1);

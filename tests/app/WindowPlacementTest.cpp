@@ -96,10 +96,7 @@ bool Focus(QWidget* widget)
     // An activation that should not come is due at once: the window system's events
     // queued by a showing or an activation, and what handling them posts.
     const QWidget* expected = widget->window();
-    for (int round = 0; round < 2; ++round) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-    }
+    ProcessPendingEvents();
     if (QApplication::activeWindow() != expected)
         return ::testing::AssertionFailure()
                << "active: " << (QApplication::activeWindow() ? ToStd(QApplication::activeWindow()->windowTitle())
